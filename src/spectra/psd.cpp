@@ -1,0 +1,162 @@
+#include "spectra/psd.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "common/number_format.h"
+#include "common/rounding.h"
+#include "indexes/prepared_profile.h"
+#include "spectra/fft.h"
+
+namespace tarmac {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// Record length: the largest power of two not above n, taken through the logarithm as the
+// program does, then checked against n so that rounding in the logarithm can never halve it.
+std::int32_t RecordLength(std::int32_t n) {
+  const double power = std::pow(2.0, Fix(std::log(static_cast<double>(n)) / std::log(2.0)));
+  std::int32_t np = CLng(power);
+  while (np > n) np /= 2;
+  while (np <= n / 2) np *= 2;
+  return np;
+}
+
+}  // namespace
+
+int ParseSpectrumExponent(std::string_view text) {
+  std::string_view t = Trim(text);
+  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+  double value = 0.0;
+  const auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (t.empty() || ec != std::errc{} || ptr != t.data() + t.size() || !std::isfinite(value) ||
+      std::fabs(value) > 99.5) {
+    throw std::invalid_argument(std::string(kExponentMessage));
+  }
+  const int n = CInt(value);
+  if (n < -99 || n > 99) throw std::invalid_argument(std::string(kExponentMessage));
+  return n;
+}
+
+PsdResult ComputePsd(std::span<const float> series, double divisor, double dt, int exponent) {
+  if (series.size() < 2) {
+    throw std::invalid_argument(
+        "The series has fewer than two points: there is no spectrum to compute.");
+  }
+  if (series.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 4)) {
+    throw std::invalid_argument("The series is too long for a spectrum.");
+  }
+  if (!(dt > 0.0) || !std::isfinite(dt)) {
+    throw std::invalid_argument("The sampling interval of the series must be positive.");
+  }
+  const auto n = static_cast<std::int32_t>(series.size());
+  PsdResult r;
+  r.dt = dt;
+  r.exponent = exponent;
+  r.np = RecordLength(n);
+  r.nstart = Fix((n - r.np) * 0.5);
+  if (r.nstart < 1) r.nstart = 1;
+  r.m = r.np / 2;
+  const auto m = static_cast<std::size_t>(r.m);
+
+  // The record, centred in the series, as the real parts of the complex buffer.
+  r.transform.assign(2 * static_cast<std::size_t>(r.np), 0.0);
+  for (std::int32_t k = 1; k <= r.np; ++k) {
+    const float v = series[static_cast<std::size_t>(r.nstart + k - 2)];  // sample nstart+k-1
+    r.transform[2 * static_cast<std::size_t>(k - 1)] = static_cast<double>(v) / divisor;
+  }
+  r.power.assign(m, 0.0);
+  r.den = SPCTRM(r.power, r.m, 1, r.transform, kSpectrumWindowType);
+
+  // Logarithm raised by n decades. Zero-power bins have no logarithm; they are drawn at the
+  // floor of the bins that carry power so that they cannot spoil the running average.
+  const double decades = std::pow(10.0, exponent);
+  r.log_power.assign(m, 0.0);
+  double floor_value = std::numeric_limits<double>::infinity();
+  for (std::size_t j = 0; j < m; ++j) {
+    if (r.power[j] > 0.0) {
+      r.log_power[j] = std::log(decades * r.power[j] / r.den) / std::log(10.0);
+      if (r.log_power[j] < floor_value) floor_value = r.log_power[j];
+    } else {
+      ++r.zero_power_bins;
+    }
+  }
+  if (r.zero_power_bins == r.m) {
+    throw std::invalid_argument(
+        "The series carries no power: every value is zero, so there is no spectrum to plot.");
+  }
+  for (std::size_t j = 0; j < m; ++j) {
+    if (!(r.power[j] > 0.0)) r.log_power[j] = floor_value;
+  }
+
+  // Forward running average of ten bins; the divisor stays 10 near the end.
+  r.smoothed = r.log_power;
+  for (std::size_t j = 0; j < m; ++j) {
+    double sum = 0.0;
+    for (std::size_t i = j; i < j + 10 && i < m; ++i) sum += r.smoothed[i];
+    r.smoothed[j] = sum / 10.0;
+  }
+
+  r.frequency.resize(m);
+  for (std::size_t j = 0; j < m; ++j) {
+    r.frequency[j] = static_cast<double>(j) / (2.0 * r.m) / dt;
+  }
+
+  r.ymax = 0.0;
+  r.ymin = 100000.0;
+  for (double p : r.smoothed) {
+    if (p > r.ymax) r.ymax = p;
+    if (p < r.ymin) r.ymin = p;
+  }
+  r.xmax = r.frequency[m - 1];
+  r.xmin = r.frequency[0];
+  return r;
+}
+
+PsdResult ComputeProfilePsd(const PreparedProfile& profile, int exponent) {
+  const std::span<const float> samples(profile.data1(), static_cast<std::size_t>(
+                                                            profile.n < 0 ? 0 : profile.n));
+  return ComputePsd(samples, 12.0, profile.spacing / kProfileSpectrumSpeedFps, exponent);
+}
+
+PlotFrame MapPlotFrame(double w, double h, double xmin, double xmax, double ymin, double ymax) {
+  PlotFrame f;
+  f.w = w;
+  f.h = h;
+  f.xmin = xmin;
+  f.ymin = ymin;
+  f.left = 0.05 * w;
+  f.bottom = 0.85 * h;
+  f.xscale = 0.9 * w / (xmax - xmin);
+  f.yscale = 0.75 * h / (ymax - ymin);
+  f.frame_width = static_cast<float>(0.9 * w);
+  f.frame_height = static_cast<float>(0.75 * h);
+  f.x_origin = static_cast<float>(0.05 * w - f.xscale * xmin);
+  return f;
+}
+
+std::optional<double> MarkerFrequency(float x, float x_origin, float frame_width, double nyquist) {
+  if (!(x > x_origin)) return std::nullopt;
+  const float fraction = (x - x_origin) / frame_width;
+  return static_cast<double>(fraction) * nyquist;
+}
+
+std::string MarkerLabel(int count, double frequency) {
+  return "F" + std::to_string(count) + "= " + FormatNumber(frequency, "###.000").substr(0, 6) +
+         " Hz";
+}
+
+std::string PsdAxisTitle(int exponent, std::string_view series_caption) {
+  return "  Log10(Power spectrum density)+" + std::to_string(exponent) + " " +
+         std::string(series_caption);
+}
+
+}  // namespace tarmac
