@@ -2,6 +2,7 @@
 // Integer conversions with the program's rounding rules. Every conversion of a computed value to
 // an integer goes through here: window sizes, section counts and sample counts depend on it.
 #include <cstdint>
+#include <string>
 
 namespace tarmac {
 
@@ -22,5 +23,18 @@ std::int32_t Int(double x);
 // Rounds to the nearest multiple of 10^-digits, halves away from zero, on the decimal value
 // the binary double stands for when printed with 15 significant digits (so 1.005 -> 1.01).
 double RoundDecimalHalfAway(double x, int digits);
+
+// A finite value as decimal digits: value = (negative ? -1 : 1) x 0.d1 d2 ... dn x 10^point.
+struct DecimalText {
+  std::string digits;  // '0'..'9', the first not '0' unless the value is zero
+  int point = 0;       // digits before the decimal point; negative or beyond n when needed
+  bool negative = false;
+};
+// The value's decimal text with `significant` digits (rounded to nearest by the conversion),
+// independent of the C locale.
+DecimalText ToDecimalText(double x, int significant);
+// Rounds the text half away from zero so that it keeps at most `decimals` digits after the
+// point (fewer digits are kept as they are). A text that rounds away entirely becomes "0".
+void RoundHalfAwayToDecimals(DecimalText& d, int decimals);
 
 }  // namespace tarmac
