@@ -1,0 +1,93 @@
+#pragma once
+// The ERD exchange format, and a CSV writer for any series.
+//
+// A text ERD file:
+//   ERDFILEV2.00
+//   <channels>,<samples per channel>,-1,1,<format key>,<sample interval in x units>,-1
+//   TITLE   ,free text
+//   SHORTNAM,name of channel 1,name of channel 2,...
+//   UNITSNAM,unit of channel 1,unit of channel 2,...   (ft, in, m, mm; ft/s, m/s for speeds)
+//   XLABEL  ,Distance
+//   XUNITS  ,ft                                        (ft or m)
+//   ... other 8-character keyword lines (site keys) ...
+//   END
+//   one row per sample, the channels as columns, separated by commas or blanks
+// Format key 5 is free-format text. Format key 4 means the rows are in a binary file beside the
+// header with the same base name and the extension ".bin": little-endian 32-bit floats, one row
+// per sample, channels interleaved. Other keys are refused.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "workflow/profile_io.h"  // ProfileFileError
+
+namespace tarmac {
+
+inline constexpr int kErdTextFormat = 5;
+inline constexpr int kErdFloat32Format = 4;
+
+struct ErdHeader {
+  int channels = 0;
+  std::int64_t samples = 0;          // per channel
+  int format_key = 0;
+  double interval = 0.0;             // sample interval in x units
+  std::string title;
+  std::vector<std::string> names;    // SHORTNAM, one per channel (may be empty)
+  std::vector<std::string> units;    // UNITSNAM, one per channel
+  std::string x_units;               // XUNITS
+  std::map<std::string, std::string> keys;  // every keyword line, keyword -> rest of the line
+  std::size_t data_offset = 0;       // byte offset of the first row after END in the text
+  int data_first_line = 0;           // line number of the first row
+};
+
+enum class ErdChannelKind { Elevation, Speed };
+
+struct ErdChannel {
+  std::vector<float> values;         // elevations in inches, or speeds in ft/s
+  ErdChannelKind kind = ErdChannelKind::Elevation;
+  double spacing_ft = 0.0;
+  std::string name;                  // SHORTNAM of the channel (or "Channel k")
+  std::string unit;                  // the unit as the file gave it
+  std::vector<std::string> channel_names;  // every channel's name, for a choice
+  std::string title;
+};
+
+// Reads and checks the header part of an ERD text (everything up to END).
+ErdHeader ParseErdHeader(std::string_view text);
+
+// Inches per unit of an elevation channel, or ft/s per unit of a speed channel; refuses units
+// it does not know.
+double ErdUnitFactor(std::string_view unit, ErdChannelKind& kind);
+
+// Reads channel `channel` (counted from 1) of an ERD. `fetch_bin` is asked for the bytes of the
+// binary data file when the header says the data are binary; it is never called for text data.
+ErdChannel ReadErd(std::string_view text, int channel,
+                   const std::function<std::vector<std::byte>()>& fetch_bin = {});
+
+// Reads an ERD file; binary data come from the ".bin" file of the same base name beside it.
+ErdChannel ReadErdFile(const std::filesystem::path& path, int channel);
+
+// The text of an ERD holding the profile in inches ("in") and, when given, the survey speed in
+// ft/s ("ft/s") as a second channel of the same length; spacing in feet. Values are written with
+// 9 significant digits so that reading gives back the same single-precision values.
+std::string FormatErd(std::string_view title, std::span<const float> profile_in, double spacing_ft,
+                      std::span<const float> speed_fps = {});
+void WriteErdFile(const std::filesystem::path& path, std::string_view title,
+                  std::span<const float> profile_in, double spacing_ft,
+                  std::span<const float> speed_fps = {});
+
+// A two-column CSV: a header line naming both columns (with their units, as the caller gives
+// them), then one line per sample: distance (i - 1) x step and value x factor. Written atomically.
+std::string FormatSeriesCsv(std::string_view header1, std::string_view header2, double step,
+                            std::span<const float> values, double factor);
+void WriteSeriesCsv(const std::filesystem::path& path, std::string_view header1,
+                    std::string_view header2, double step, std::span<const float> values,
+                    double factor);
+
+}  // namespace tarmac
