@@ -1,0 +1,50 @@
+#pragma once
+// What every plot of the render layer shares: the fonts, the pixel sizes that follow the size of
+// the picture, the conversion of a drawn image to PNG bytes, and a GUI application object for
+// callers (the command line, tests) that draw without a window system.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QRectF>
+#include <string>
+#include <vector>
+
+namespace tarmac::paint {
+
+// Makes sure a QGuiApplication exists so fonts can be rasterised. A window program already has
+// one; otherwise one is created on the off-screen platform and kept until the process ends.
+void EnsureGuiApplication();
+
+// A sans-serif (titles, captions) or serif (tick values, statistics) font at a pixel size,
+// preferring fonts found on any Debian machine and falling back to the system's default family.
+QFont PlotFont(bool serif, double pixel_size, bool bold = false);
+
+// Font pixel size for a plot of the given pixel height: `share` of the height, kept readable on a
+// small screen panel and not oversized on a large report picture.
+double FontPixels(double height, double share, double min_px, double max_px);
+
+// A white image of the given size (at least 1 x 1) ready for drawing.
+QImage BlankImage(int width, int height);
+
+// PNG bytes of an image.
+std::vector<unsigned char> PngBytes(const QImage& image);
+
+QString ToQString(const std::string& text);
+
+// Draws text with its box anchored at (x, y): h_align -1 left edge, 0 centre, 1 right edge;
+// v_align -1 top edge, 0 middle, 1 bottom edge. The box is pushed back inside `keep_inside`
+// so labels at the ends of an axis are never clipped by the picture's edge.
+void DrawAnchoredText(QPainter& painter, const QString& text, double x, double y, int h_align,
+                      int v_align, const QRectF& keep_inside);
+
+// Draws text turned a quarter turn anticlockwise (reading upwards), centred on (x, y).
+void DrawVerticalText(QPainter& painter, const QString& text, double x, double y);
+
+inline const QColor kInk{20, 20, 20};
+inline const QColor kCurve{0, 0, 150};
+inline const QColor kOverlay{0, 0, 225};
+inline const QColor kZeroLine{255, 0, 0};
+inline const QColor kGrid{225, 225, 225};
+
+}  // namespace tarmac::paint
