@@ -1,0 +1,155 @@
+#include "cli/cli_common.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace tarmac::cli {
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+void OnInterrupt(int) { g_interrupted = true; }
+
+}  // namespace
+
+void TerminalPrompts::Message(const std::string& text, const std::string& title) {
+  ++messages;
+  std::string t = text;
+  for (char& c : t)
+    if (c == '\r') c = ' ';
+  std::cerr << (title.empty() ? std::string("tarmac") : title) << ": " << t << "\n";
+}
+
+std::optional<std::string> TerminalPrompts::Input(const std::string&, const std::string&) {
+  return std::nullopt;
+}
+
+void TerminalPrompts::Status(const std::string& text) {
+  if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << text << "\n";
+}
+
+TerminalProgress::TerminalProgress() : tty_(isatty(STDERR_FILENO) != 0) {
+  g_interrupted = false;
+  std::signal(SIGINT, OnInterrupt);
+}
+
+TerminalProgress::~TerminalProgress() {
+  finish();
+  std::signal(SIGINT, SIG_DFL);
+}
+
+void TerminalProgress::step(long long done, long long total) {
+  if (!tty_ || total <= 0) return;
+  const int percent = static_cast<int>(100 * done / total);
+  if (percent == last_percent_) return;
+  last_percent_ = percent;
+  const int width = 40;
+  const int filled = width * percent / 100;
+  std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+               std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), percent);
+  std::fflush(stderr);
+}
+
+bool TerminalProgress::cancelled() const { return g_interrupted.load(); }
+
+void TerminalProgress::finish() {
+  if (tty_ && last_percent_ >= 0) std::fprintf(stderr, "\r\033[K");
+  last_percent_ = -1;
+}
+
+void PngPlotSink::LevelDrawn(const ProfileModel& model, int level) {
+  drawn_[level] = model.levels.at(static_cast<std::size_t>(level));
+}
+
+void PngPlotSink::PanelCleared(int level) { drawn_.erase(level); }
+
+void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
+  app->add_flag("--metric", o.metric, "Show and report metric values (m, mm, m/km)");
+  app->add_option("--set", o.sets,
+                  "Change a setting, NAME=VALUE in display units (repeatable). Names: "
+                  "SampleSpacing, AveragingDistance, SmoothingDistance, StraightedgeLength, "
+                  "AircraftSpeed, DampingFactor, NumberOfModes, CuttingLength, SectionLengthCAPI, "
+                  "StraightedgePosition, AircraftType, SurfaceType");
+  app->add_option("--json", o.json, "Write the results as JSON to FILE, or to stdout with -");
+  app->add_flag("--series", o.series, "Include whole series in the JSON output");
+  app->add_option("--plots", o.plots, "Write a PNG of every drawn plot into DIR");
+  if (analysis) {
+    app->add_flag("--batch", o.batch,
+                  "Batch mode: append nothing to Results.txt (BoeingBumpPDFs.txt is still written)");
+    app->add_flag("--smooth-ends", o.smooth_ends, "Smooth the profile ends before an index");
+    app->add_option("--surface", o.surface, "Pavement surface")
+        ->check(CLI::IsMember({"unspecified", "asphalt", "concrete"}, CLI::ignore_case));
+  }
+}
+
+int ApplyCommonOptions(Session& s, const CommonOptions& o) {
+  s.SetMetric(o.metric);
+  s.model().settings.SmoothEnds = o.smooth_ends;
+  if (!o.surface.empty()) {
+    std::string v = o.surface;
+    v[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(v[0])));
+    for (std::size_t i = 1; i < v.size(); ++i)
+      v[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(v[i])));
+    s.SetSurface(v);
+  }
+  for (const auto& nv : o.sets) {
+    const auto eq = nv.find('=');
+    if (eq == std::string::npos) {
+      std::cerr << "--set needs NAME=VALUE, got \"" << nv << "\"\n";
+      return kUsage;
+    }
+    if (!s.SetSetting(nv.substr(0, eq), nv.substr(eq + 1))) return kUsage;
+  }
+  return kOk;
+}
+
+double FloatForJson(float x) {
+  // The shortest text of the single-precision value, read back as double, so that the JSON shows
+  // 0.1 rather than 0.10000000149011612 and reads back to the same float.
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, x);
+  return std::strtod(std::string(buf, r.ptr).c_str(), nullptr);
+}
+
+nlohmann::json SeriesJson(const std::vector<float>& v) {
+  nlohmann::json a = nlohmann::json::array();
+  for (float x : v) a.push_back(FloatForJson(x));
+  return a;
+}
+
+nlohmann::json ProfileJson(const Session& s, bool series) {
+  const ProfileModel& m = s.model();
+  nlohmann::json j;
+  j["profile"] = {{"path", m.DataFileName},
+                  {"samples", m.ProfileNPoints()},
+                  {"sample_spacing_ft", m.settings.SampleSpacing},
+                  {"display_spacing", m.settings.DisplaySpacing}};
+  if (series) j["profile"]["series"] = SeriesJson(m.ProfileZ);
+  j["units"] = m.units.Metric ? "metric" : "US";
+  j["results_file"] = m.ResultsFile;
+  return j;
+}
+
+bool WriteJson(const nlohmann::json& j, const std::string& dest) {
+  const std::string text = j.dump(1) + "\n";
+  if (dest == "-") {
+    std::cout << text;
+    return static_cast<bool>(std::cout);
+  }
+  std::ofstream f(dest, std::ios::binary | std::ios::trunc);
+  f << text;
+  if (!f) {
+    std::cerr << "Could not write " << dest << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tarmac::cli

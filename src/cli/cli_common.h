@@ -1,0 +1,84 @@
+#pragma once
+// What every tarmac subcommand shares: the terminal Prompts, the terminal progress bar with
+// Ctrl-C, the common options, JSON output and the PNG plot sink.
+#include <CLI/CLI.hpp>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "common/progress.h"
+#include "workflow/prompts.h"
+#include "workflow/session.h"
+
+namespace tarmac::cli {
+
+enum ExitCode : int { kOk = 0, kUsage = 2, kInputRefused = 3, kComputationRefused = 4 };
+
+// Messages go to stderr as "Title: text"; input boxes cannot be answered and count as Cancel.
+class TerminalPrompts final : public Prompts {
+ public:
+  void Message(const std::string& text, const std::string& title) override;
+  std::optional<std::string> Input(const std::string& prompt, const std::string& title) override;
+  void Status(const std::string& text) override;
+  int messages = 0;
+};
+
+// A progress bar on stderr when it is a terminal; Ctrl-C asks the computation to stop.
+class TerminalProgress final : public Progress {
+ public:
+  TerminalProgress();
+  ~TerminalProgress() override;
+  void step(long long done, long long total) override;
+  bool cancelled() const override;
+  void finish();
+
+ private:
+  bool tty_;
+  int last_percent_ = -1;
+};
+
+// Keeps a copy of every level as it was last drawn, to write PNG files afterwards.
+class PngPlotSink final : public PlotSink {
+ public:
+  void LevelDrawn(const ProfileModel& model, int level) override;
+  void PanelCleared(int level) override;
+  // Writes "level<k>.png" for every level drawn; returns the paths written.
+  std::vector<std::string> WritePngs(const std::string& dir, const ProfileModel& model) const;
+
+ private:
+  std::map<int, PlotLevel> drawn_;
+};
+
+struct CommonOptions {
+  bool metric = false;
+  std::vector<std::string> sets;  // NAME=VALUE
+  std::string json;               // file or "-"
+  bool series = false;
+  std::string plots;              // folder for PNGs
+  bool batch = false;
+  bool smooth_ends = false;
+  std::string surface;            // unspecified|asphalt|concrete
+};
+
+// Adds --metric, --set, --json, --series, --plots (and with `analysis` also --batch,
+// --smooth-ends, --surface).
+void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis);
+// Applies units, surface and --set values; returns kOk or kUsage.
+int ApplyCommonOptions(Session& s, const CommonOptions& o);
+
+// The "profile", "units" and "results_file" parts of the JSON output.
+nlohmann::json ProfileJson(const Session& s, bool series);
+// Writes JSON to a file or to stdout ("-"); returns false with a message when it cannot.
+bool WriteJson(const nlohmann::json& j, const std::string& dest);
+// A series as a JSON array (floats printed as floats).
+nlohmann::json SeriesJson(const std::vector<float>& v);
+double FloatForJson(float x);
+
+// Registration of the subcommands; each returns its exit code through `rc`.
+void RegisterRead(CLI::App& app, int& rc);
+void RegisterAnalyze(CLI::App& app, int& rc);
+void RegisterSynth(CLI::App& app, int& rc);
+void RegisterDemo(CLI::App& app, int& rc);
+
+}  // namespace tarmac::cli

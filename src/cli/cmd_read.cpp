@@ -1,0 +1,51 @@
+// tarmac read: the read command on one profile file.
+#include <filesystem>
+#include <iostream>
+
+#include "cli/cli_common.h"
+#include "common/number_format.h"
+
+namespace tarmac::cli {
+namespace {
+
+struct ReadOptions {
+  std::string profile;
+  CommonOptions common;
+};
+
+int RunRead(const ReadOptions& o) {
+  TerminalPrompts prompts;
+  PngPlotSink plots;
+  Session s(prompts, &plots);
+  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
+  if (!s.ReadFile(o.profile)) return kInputRefused;
+  const ProfileModel& m = s.model();
+  std::cout << m.DataFileName << ": " << m.ProfileNPoints() << " samples at "
+            << FormatNumber(m.settings.DisplaySpacing, "0.00000") << " " << m.units.LengthLabel
+            << ", length " << FormatNumber(m.ProfileNPoints() * m.settings.DisplaySpacing, "#,##0.0")
+            << " " << m.units.LengthLabel << "\n";
+  if (m.levels[1].kind == "Speed" && !m.levels[1].data.empty())
+    std::cout << "speed file: " << m.levels[1].npoints() << " values\n";
+  std::cout << "results file: " << m.ResultsFile << "\n";
+  nlohmann::json j = ProfileJson(s, o.common.series);
+  if (!o.common.plots.empty()) {
+    for (const auto& p : plots.WritePngs(o.common.plots, m)) std::cout << "plot: " << p << "\n";
+  }
+  if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
+  return kOk;
+}
+
+}  // namespace
+
+void RegisterRead(CLI::App& app, int& rc) {
+  auto o = std::make_shared<ReadOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "read",
+      "Read a profile (.pro with its .spd, or .dat): cut the ends, remove the end-to-end slope, "
+      "append the \"Data File Name = \" line to Results.txt in the profile's folder, and report.");
+  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  AddCommonOptions(sub, o->common, false);
+  sub->callback([o, &rc] { rc = RunRead(*o); });
+}
+
+}  // namespace tarmac::cli

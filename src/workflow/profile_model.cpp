@@ -1,0 +1,34 @@
+#include "workflow/profile_model.h"
+
+#include <algorithm>
+
+#include "common/rounding.h"
+
+namespace tarmac {
+
+void SectionTables::Size(std::int32_t n, const Settings& s) {
+  const std::int32_t byAveraging = RoundHalfEven(n * s.SampleSpacing / s.AveragingDistance);
+  const std::int32_t byCapi = RoundHalfEven(n * s.SampleSpacing / s.SectionLengthCAPI);
+  // A margin of 10 keeps the table larger than the number of sections of either kind.
+  NumSections = RoundHalfEven16(static_cast<double>(std::max(byAveraging, byCapi)) + 10);
+  values.assign(static_cast<std::size_t>(NumSections + 1) * kChartRows, 0.0f);
+}
+
+void ProfileModel::ClearResultArrays() {
+  for (auto& row : sections.IndexChartTitle) row.clear();
+  sections.IndexPartCount.fill(0);
+  sections.SectionLength.clear();
+  sections.First2000 = sections.Center2000 = sections.Last2000 = 0;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto p = path.find_last_of('/');
+  return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto p = path.find_last_of('/');
+  return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+}  // namespace tarmac

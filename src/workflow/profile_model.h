@@ -1,0 +1,106 @@
+#pragma once
+// The state the whole program shares: plot levels, the analysis profile, the prepared profile,
+// the settings, the units record, the result flags and the section tables. One instance per
+// Session; the numerical core never sees it, the Session publishes results into it.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/units.h"
+#include "indexes/prepared_profile.h"
+#include "workflow/settings.h"
+
+namespace tarmac {
+
+inline constexpr int kLevelCount = 7;   // levels 0..6
+inline constexpr int kPanelCount = 6;   // plot panels show levels 0..5
+inline constexpr int kChartRows = 11;   // chart rows 0..10
+
+// One plotted series. Values are held in internal units; the step is always in feet (the plot
+// converts to display units), so a click turns into the same sample in either unit system.
+struct PlotLevel {
+  std::vector<float> data;  // `LevelData`: [0] is sample 1
+  double step_ft = 0.0;     // `LevelStep`, feet
+  std::string kind;         // `LevelKind`
+  std::string title;        // `LevelTitle`
+  std::int16_t zoomed = 0;  // `LevelZoomed`
+  // Plot state of the last drawing: distance range in hundreds of display length units and
+  // value range in display units (`PlotXStart`, `PlotXEnd`, `PlotYMin`, `PlotYMax`).
+  float plot_x_start = 0, plot_x_end = 0, plot_y_min = 0, plot_y_max = 0;
+  std::int32_t shown_first = 0, shown_last = 0;  // sample range of the last drawing (1-based)
+  double shown_factor = 1.0;  // display factor the values were drawn with
+
+  std::int32_t npoints() const { return static_cast<std::int32_t>(data.size()); }  // `LevelNPoints`
+};
+
+// Index values by section, read by the index chart, the index file and the batch report.
+struct SectionTables {
+  std::int16_t NumSections = 0;
+  std::vector<float> values;  // `SectionIndexes`(part 0..NumSections, row 0..10), row-major
+  std::array<std::int16_t, kChartRows> IndexPartCount{};
+  std::array<std::string, kChartRows> IndexChartTitle{};
+  std::vector<float> SectionLength;  // `SectionLength`(1..parts) as [0..parts-1], display units
+  double First2000 = 0, Center2000 = 0, Last2000 = 0;
+
+  float& at(int part, int row) { return values.at(static_cast<std::size_t>(part) * kChartRows + row); }
+  float at(int part, int row) const {
+    return values.at(static_cast<std::size_t>(part) * kChartRows + row);
+  }
+  // `SizeSectionTable`: room for the sections of either kind of a profile of n samples.
+  void Size(std::int32_t n, const Settings& s);
+  void Clear() { values.assign(values.size(), 0.0f); }
+};
+
+struct ResultFlags {
+  bool StraightedgeDone = false, BoeingDone = false, IRIDone = false, CAPIDone = false,
+       BandpassDone = false, SimulationDone = false;
+};
+
+// Copies kept so that the repair and the new-length commands can be undone.
+struct UndoCopies {
+  bool repair_saved = false;
+  std::vector<float> repair_profile;  // the whole profile before the last repair
+  std::vector<std::vector<float>> new_length_stack;  // profiles before each cut, newest last
+  void Clear() { *this = UndoCopies{}; }
+};
+
+struct ProfileModel {
+  Settings settings;
+  Units units = MakeUnits(false);
+
+  std::array<PlotLevel, kLevelCount> levels;
+  std::vector<float> ProfileZ;  // the analysis profile, inches; [0] is sample 1
+  PreparedProfile prepared;     // `SimProfileZ`, `SimNPoints`, `SimSpacing`
+
+  std::string DataFileName;  // full path of the profile last chosen; empty before the first
+  std::string ResultsFile;   // folder of DataFileName + "Results.txt"
+  std::string GraphTitle;    // kind of level 0, two blanks, the profile name
+  std::string ProfileName;   // file name without its extension, upper case
+  std::string Caption = "Profile and Roughness Indexes";
+  bool BatchMode = false;
+
+  std::array<std::string, kPanelCount> TextI;  // the index value boxes
+  ResultFlags flags;
+  std::int16_t ChartCount = 0;
+  SectionTables sections;
+
+  // Recorded extremes of the last drawings, display units (read by the batch report).
+  float PlottedProfileMax = 0, PlottedProfileMin = 0, PlottedSpeedMax = 0;
+
+  UndoCopies undo;
+
+  // `ClearResults`: the result arrays of the indexes and the simulation that a new profile
+  // makes meaningless.
+  void ClearResultArrays();
+
+  bool HasProfile() const { return !DataFileName.empty() && !ProfileZ.empty(); }
+  std::int32_t ProfileNPoints() const { return static_cast<std::int32_t>(ProfileZ.size()); }
+};
+
+// The folder part of a path, with its trailing separator ("" for a bare name).
+std::string FolderOf(const std::string& path);
+// The file name without its folder.
+std::string NameOf(const std::string& path);
+
+}  // namespace tarmac

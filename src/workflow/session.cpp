@@ -1,0 +1,158 @@
+#include "workflow/session.h"
+
+#include <algorithm>
+
+#include "common/rounding.h"
+#include "workflow/results_file.h"
+
+namespace tarmac {
+
+Session::Session(Prompts& prompts, PlotSink* plots) : prompts_(prompts), plots_(plots) {
+  // `InitDefaults`: the settings start at their defaults (see Settings); the surface type and
+  // straightedge length follow after the form has cleared its boxes.
+  model_.settings.AveragingStep = model_.settings.AveragingDistance / 20;
+  model_.units = MakeUnits(model_.settings.Metric);
+  model_.settings.DisplaySpacing = model_.settings.SampleSpacing * model_.units.LengthFactor;
+}
+
+Session::~Session() = default;
+
+void Session::SetMetric(bool metric) {
+  model_.settings.Metric = metric;
+  model_.units = MakeUnits(metric);
+  model_.settings.DisplaySpacing = model_.settings.SampleSpacing * model_.units.LengthFactor;
+}
+
+void Session::SetConcrete(bool checked) { SetSurfaceFromBox(model_.settings, checked); }
+
+void Session::SetSurface(const std::string& option) { SetSurfaceOption(model_.settings, option); }
+
+bool Session::SetSetting(const std::string& name, const std::string& value) {
+  auto& s = model_.settings;
+  if (name == "StraightedgePosition") {
+    if (value != "Full Length" && value != "Between") {
+      prompts_.Message("StraightedgePosition must be \"Full Length\" or \"Between\".",
+                       "Incorrect Data Entry");
+      return false;
+    }
+    s.StraightedgePosition = value;
+    return true;
+  }
+  if (name == "AircraftType") {
+    static const char* const kTypes[] = {"B-727", "B-747", "DC-9", "DC-10"};
+    if (std::find(std::begin(kTypes), std::end(kTypes), value) == std::end(kTypes)) {
+      prompts_.Message("AircraftType must be one of B-727, B-747, DC-9, DC-10.",
+                       "Incorrect Data Entry");
+      return false;
+    }
+    s.AircraftType = value;
+    return true;
+  }
+  if (name == "SurfaceType") {
+    if (value != "Unspecified" && value != "Asphalt" && value != "Concrete") {
+      prompts_.Message("SurfaceType must be Unspecified, Asphalt or Concrete.",
+                       "Incorrect Data Entry");
+      return false;
+    }
+    SetSurface(value);
+    return true;
+  }
+  const SettingSpec* spec = FindSetting(name);
+  if (!spec) {
+    prompts_.Message("There is no setting called " + name + ".", "Incorrect Data Entry");
+    return false;
+  }
+  if (value.find_first_not_of(" \t") == std::string::npos) {
+    prompts_.Message("No value given for " + name + ".", "Incorrect Data Entry");
+    return false;
+  }
+  const SettingEdit edit = ApplySettingEntry(s, model_.units, *spec, value);
+  if (!edit.changed) {
+    prompts_.Message(edit.message, edit.title);
+    return false;
+  }
+  if (spec->name == "SampleSpacing")
+    s.DisplaySpacing = s.SampleSpacing * model_.units.LengthFactor;
+  // A new section length resizes the section table for the profile in hand.
+  if ((spec->name == "AveragingDistance" || spec->name == "SectionLengthCAPI"))
+    model_.sections.Size(model_.levels[0].npoints(), s);
+  return true;
+}
+
+bool Session::RequireProfile() {
+  if (model_.HasProfile()) return true;
+  prompts_.Message("No profile has been read yet. Read a profile file first.", "No Profile");
+  return false;
+}
+
+void Session::AppendResults(const std::vector<std::string>& lines) {
+  if (model_.BatchMode) return;
+  if (!AppendLines(model_.ResultsFile, lines))
+    prompts_.Status("Could not append to " + model_.ResultsFile);
+}
+
+double Session::LevelValueFactor(int level) const {
+  const Units& u = model_.units;
+  const PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
+  // Speed is held in ft/s like every other internal value and converted when shown.
+  if (l.kind == "Speed") return u.LengthFactor;
+  switch (level) {
+    case 0: return u.CmFactor;
+    case 1: return u.MmFactor;
+    case 2: return 1.0;
+    // The IRI slope is held in inches per mile; shown in m/km its factor is the roughness one.
+    case 3: return u.RoughnessFactor;
+    case 4: return u.MmFactor;
+    case 5: return u.MmFactor;
+    default: return 1.0;
+  }
+}
+
+void Session::ShowLevelPlot(int level, const std::string& title, std::int32_t first,
+                            std::int32_t last, bool redraw) {
+  DrawLevel(level, title, first, last, redraw, LevelValueFactor(level));
+}
+
+void Session::ShowResponsePlot(int level, const std::string& title, std::int32_t first,
+                               std::int32_t last, bool redraw) {
+  DrawLevel(level, title, first, last, redraw, 1.0);
+}
+
+void Session::DrawLevel(int level, const std::string& title, std::int32_t first,
+                        std::int32_t last, bool redraw, double factor) {
+  PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
+  const std::int32_t n = l.npoints();
+  if (n < 1) return;
+  l.title = title;
+  // The distance axis counts hundreds of display length units.
+  const double s = 0.01 * l.step_ft * model_.units.LengthFactor;
+  first = std::clamp(first, 1, n);
+  last = std::clamp(last, first, n);
+  const std::int32_t i1 = first;
+  const std::int32_t i2 = last;
+  l.shown_first = i1;
+  l.shown_last = i2;
+  l.shown_factor = factor;
+  l.plot_x_start = static_cast<float>(s * (i1 - 1));
+  l.plot_x_end = static_cast<float>(s * (i2 - 1));
+  if (redraw) {
+    float ymax = -1000000.0f, ymin = 1000000.0f;
+    for (std::int32_t i = i1; i <= i2; ++i) {
+      const float v = l.data[static_cast<std::size_t>(i - 1)];
+      if (v > ymax) ymax = v;
+      if (v < ymin) ymin = v;
+    }
+    l.plot_y_max = static_cast<float>(ymax * factor);
+    l.plot_y_min = static_cast<float>(ymin * factor);
+  }
+  if (l.plot_y_max == l.plot_y_min) l.plot_y_max = l.plot_y_min + 0.01f;
+  if (level == 0) {
+    model_.PlottedProfileMax = l.plot_y_max;
+    model_.PlottedProfileMin = l.plot_y_min;
+  } else if (l.kind == "Speed") {
+    model_.PlottedSpeedMax = l.plot_y_max;
+  }
+  if (plots_) plots_->LevelDrawn(model_, level);
+}
+
+}  // namespace tarmac
