@@ -167,6 +167,13 @@ ProFileContents ParseProFile(std::span<const std::byte> bytes, double spacing_in
     }
   }
   for (std::size_t i = 0; i < n; ++i) {
+    // The last marker decides where the elevations end; an earlier one would otherwise be taken
+    // for an elevation of -1E20 inches and wreck every index.
+    if (std::bit_cast<std::uint32_t>(out.elevations[i]) == kProEndMarkerBits) {
+      throw ProfileFileError("The profile file holds an end marker at sample " +
+                             std::to_string(SampleNumber(i)) +
+                             " before its last one; the values between them are not a profile.");
+    }
     if (!std::isfinite(out.elevations[i])) {
       throw ProfileFileError("The profile file holds an elevation that is not a number at sample " +
                              std::to_string(SampleNumber(i)) + ".");
