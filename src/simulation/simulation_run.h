@@ -1,0 +1,109 @@
+#pragma once
+// One aircraft run over the prepared profile: equilibrium at the start, the time history sample
+// by sample, the dynamic coefficients of the gear forces, the sectioned and total RMS values,
+// the 2000-ft stretch values, the plot levels, the chart rows and the report texts.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/progress.h"
+#include "common/units.h"
+#include "indexes/prepared_profile.h"
+
+namespace tarmac {
+
+struct SimulationInput {
+  std::string AircraftType = "B-727";  // "B-727", "B-747", "DC-9" or "DC-10"
+  double AircraftSpeedFps = 0.0;       // ft/s, ground speed
+  double DampingFactor = 0.025;        // damping ratio of the first airframe mode
+  int NumberOfModes = 10;              // 1..10
+  double AveragingDistance = 1000;     // ft, part length of the statistics
+  double AveragingStep = 50;           // ft, shortest last part that is kept
+  double SampleSpacing = 0.0;          // ft, spacing of the measured profile (report only)
+  Units units = MakeUnits(false);
+};
+
+// One response series as a plot level. values[k] is outer step k: [0] holds the steps taken
+// before the cg reached the profile, [1..n] the profile samples, [n+1] and [n+2] the steps past
+// its end (the gear series hold raw forces in lb there, dynamic coefficients on 1..n).
+struct ResponseLevel {
+  int level = 0;           // plot level 1..5
+  std::string LevelKind;   // the aircraft type
+  std::string LevelTitle;  // the plot title
+  std::vector<float> values;
+};
+
+struct StretchValues {
+  float first = 0, centre = 0, last = 0;
+};
+
+// A simulation row of the index chart (rows 6..10).
+struct SimulationChartRow {
+  int row = 0;
+  std::string axisTitle;       // the value-axis title of the row
+  std::vector<double> values;  // part values, formatted "0.0000" and read back
+  double total = 0.0;          // whole-profile RMS of the series
+};
+
+struct SimulationResult {
+  std::string AircraftType;      // as given in the input
+  bool HasRearMain = false;      // the B-747: a fifth series for the rear main gears
+  std::int32_t SimNPoints = 0;
+  double SimSpacing = 0.0;       // ft
+  double AircraftSpeedFps = 0.0;
+  double SimTimeStep = 0.0;      // s, one outer step (one sample)
+  std::int16_t GroundNInner = 1;
+  int equilibriumIterations = 0;
+
+  // Levels 1 (cg g), 2 (pilot g), 3 (nose dyn. coeff.), 4 (gear 2), 5 (gear 4, B-747 only),
+  // in level order. The program draws them in the order 1, 2, 5, 3, 4.
+  std::vector<ResponseLevel> levels;
+
+  std::vector<float> StaticGearLoad;  // lb, per gear (gear 1 first)
+  double Weight = 0.0;                // gross weight in display mass units
+
+  double GcgMin = 0, GcgMax = 0, GcpMin = 0, GcpMax = 0;  // g
+  float NoseDynMin = 1, NoseDynMax = 0, MainDynMin = 1, MainDynMax = 0, RearDynMin = 1,
+        RearDynMax = 0;
+  double GcgTotalRMS = 0, GcpTotalRMS = 0;
+  float NoseDynTotalRMS = 0, MainDynTotalRMS = 0, RearDynTotalRMS = 0;
+
+  // Parts kept (the short last part dropped); index i is part i + 1.
+  std::int32_t SimPartCount = 0;
+  std::vector<double> SimPartLength;  // ft
+  std::vector<double> GcgRMSpart, GcpRMSpart;
+  std::vector<float> NoseDynRMSpart, MainDynRMSpart, RearDynRMSpart;
+
+  // Stretch values of the series cg, pilot, nose, main, rear main (the last only for the B-747).
+  std::vector<StretchValues> SimStretchValues;
+
+  std::vector<SimulationChartRow> chartRows;  // rows 6..9, or 6..10 for the B-747
+
+  // The report block for the results file, one string per line, without line breaks.
+  std::vector<std::string> reportLines;
+};
+
+// Runs the aircraft over the prepared profile (elevations in inches). Throws SimulationFailure
+// when the run cannot be made or fails (no results then) and Cancelled when the person stops it.
+SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationInput& input,
+                               Progress& progress);
+
+// The outer step count: inner steps of at most 0.0025 s.
+std::int16_t InnerStepCount(double simTimeStep);
+
+// RMS of the first, central and last 2000 ft of series[1..n] (series[k] is sample k, k = 0..n);
+// all three are 0 when the profile is shorter than 2000 ft.
+StretchValues StretchRMS(std::span<const float> series, std::int32_t n, double step);
+
+// The lines of the simulation log block of the run.
+std::vector<std::string> WriteLogDataLines(const SimulationResult& result,
+                                           std::string_view measurementName,
+                                           double sampleSpacing);
+
+// The chart title of a simulation row (6..10) under the chart's graph title.
+std::string SimulationChartTitle(std::string_view graphTitle, int row, double total);
+
+}  // namespace tarmac
