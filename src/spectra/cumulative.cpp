@@ -38,8 +38,8 @@ CumulativeDistribution ComputeCumulativeDistribution(std::span<const float> a, s
   std::int32_t last = 0;  // values counted so far
   for (std::int32_t j = 1; j <= nb - 1; ++j) {
     const auto xj = static_cast<float>(dx * j);
-    // The first value above the edge; when none is, every value lies at or below it (a
-    // bin edge that rounds up to the largest value must count them all, not none).
+    // The first value above the edge; when none is, every value lies at or below the edge
+    // and the bin counts them all (never none, which would make the curve fall back to 0).
     std::int32_t count = n;
     for (std::int32_t i = last + 1; i <= n; ++i) {
       if (s[static_cast<std::size_t>(i - 1)] > xj) {

@@ -1,5 +1,6 @@
 #include "spectra/psd.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -76,15 +77,18 @@ PsdResult ComputePsd(std::span<const float> series, double divisor, double dt, i
   r.power.assign(m, 0.0);
   r.den = SPCTRM(r.power, r.m, 1, r.transform, kSpectrumWindowType);
 
-  // Logarithm raised by n decades. Zero-power bins have no logarithm; they are drawn at the
-  // floor of the bins that carry power so that they cannot spoil the running average.
+  // Logarithm raised by n decades. A bin of zero power has no logarithm; it is drawn at the
+  // floor: 15 decades below the strongest bin (the round-off of a double-precision transform),
+  // or at the weakest bin that has power if that lies lower, so it cannot spoil the average.
   const double decades = std::pow(10.0, exponent);
   r.log_power.assign(m, 0.0);
-  double floor_value = std::numeric_limits<double>::infinity();
+  double lowest = std::numeric_limits<double>::infinity();
+  double highest = -std::numeric_limits<double>::infinity();
   for (std::size_t j = 0; j < m; ++j) {
     if (r.power[j] > 0.0) {
       r.log_power[j] = std::log(decades * r.power[j] / r.den) / std::log(10.0);
-      if (r.log_power[j] < floor_value) floor_value = r.log_power[j];
+      lowest = std::min(lowest, r.log_power[j]);
+      highest = std::max(highest, r.log_power[j]);
     } else {
       ++r.zero_power_bins;
     }
@@ -93,6 +97,7 @@ PsdResult ComputePsd(std::span<const float> series, double divisor, double dt, i
     throw std::invalid_argument(
         "The series carries no power: every value is zero, so there is no spectrum to plot.");
   }
+  const double floor_value = std::min(lowest, highest - kZeroPowerDecades);
   for (std::size_t j = 0; j < m; ++j) {
     if (!(r.power[j] > 0.0)) r.log_power[j] = floor_value;
   }

@@ -24,6 +24,9 @@ inline constexpr double kProfileSpectrumSpeedFps = 58.0;
 // Window type every spectrum run asks for (rectangular).
 inline constexpr int kSpectrumWindowType = 2;
 
+// Decades below the strongest bin at which bins of zero power are drawn.
+inline constexpr double kZeroPowerDecades = 15.0;
+
 struct PsdResult {
   std::int32_t np = 0;      // record length, the largest power of two not above N
   std::int32_t nstart = 0;  // first sample of the record, counted from 1 (1 <= nstart)
@@ -35,8 +38,9 @@ struct PsdResult {
   // Mean-square power sums of bins 1..m before normalising (bin 1 counted twice); [j-1] = bin j.
   std::vector<double> power;
   double den = 0.0;         // normalising denominator, 2*np^2 for the rectangular window
-  // log10(10^n * power / den) per bin. A bin of zero power has no logarithm: it takes the
-  // lowest value of the bins that do have power (the floor of the plot) and is counted below.
+  // log10(10^n * power / den) per bin. A bin of zero power has no logarithm: it is drawn
+  // kZeroPowerDecades below the strongest bin, or at the weakest bin with power if that is
+  // lower, and is counted in zero_power_bins.
   std::vector<double> log_power;
   std::int32_t zero_power_bins = 0;
   // The plotted values: the forward running sum of ten bins divided by 10 (also the last nine).
