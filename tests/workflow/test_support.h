@@ -1,0 +1,63 @@
+#pragma once
+// Shared by the workflow tests: a Prompts that records what the person would have seen, and a
+// temporary folder that removes itself.
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "workflow/prompts.h"
+
+namespace tarmac::testing {
+
+class RecordingPrompts final : public Prompts {
+ public:
+  struct Shown { std::string text, title; };
+  void Message(const std::string& text, const std::string& title) override {
+    messages.push_back({text, title});
+  }
+  std::optional<std::string> Input(const std::string&, const std::string&) override {
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+  void Status(const std::string& text) override { statuses.push_back(text); }
+  std::vector<Shown> messages;
+  std::vector<std::string> statuses;
+  std::vector<std::string> answers;
+};
+
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() /
+            ("tarmac-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+inline std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream f(path);
+  for (std::string l; std::getline(f, l);) lines.push_back(l);
+  return lines;
+}
+
+}  // namespace tarmac::testing
