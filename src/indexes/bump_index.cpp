@@ -139,4 +139,14 @@ BoeingBumpSeries ComputeBoeingBumpSeries(const PreparedProfile& profile, Progres
       progress);
 }
 
+BoeingBumpResult ComputeBoeingBumpIndex(const PreparedProfile& profile, double averagingDistance,
+                                        const Units& units, Progress& progress) {
+  BoeingBumpResult r;
+  r.series = ComputeBoeingBumpSeries(profile, progress);
+  r.sections = ComputeIndexSections(kBoeingBumpLevel, r.series.BoeingIndex, profile.spacing,
+                                    averagingDistance, units);
+  r.report_lines = IndexReportLines(r.sections, units);
+  return r;
+}
+
 }  // namespace tarmac

@@ -6,10 +6,13 @@
 // largest such ratio over all chords containing it (1 = a bump exactly at the allowable height).
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "common/progress.h"
+#include "common/units.h"
 #include "indexes/prepared_profile.h"
+#include "indexes/sections.h"
 
 namespace tarmac {
 
@@ -42,5 +45,18 @@ BoeingBumpSeries ComputeBoeingBumpSeries(std::span<const float> z, double dx,
                                          Progress& progress);
 // The same on the prepared profile (samples 1..n, its spacing).
 BoeingBumpSeries ComputeBoeingBumpSeries(const PreparedProfile& profile, Progress& progress);
+
+// A whole run: the series, their sectioned statistics (level 2) and the report lines.
+struct BoeingBumpResult {
+  BoeingBumpSeries series;
+  IndexSections sections;
+  std::vector<std::string> report_lines;  // one line each, without line breaks
+};
+
+// The index of the prepared profile (decimation factor 10) with parts of averagingDistance ft.
+// Throws std::invalid_argument for an empty profile, a non-positive spacing or averaging
+// distance; tarmac::Cancelled when cancelled.
+BoeingBumpResult ComputeBoeingBumpIndex(const PreparedProfile& profile, double averagingDistance,
+                                        const Units& units, Progress& progress);
 
 }  // namespace tarmac
