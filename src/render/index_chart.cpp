@@ -74,6 +74,8 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
     hi = std::max(hi, v);
   }
   if (!(hi > lo)) hi = lo + 1.0;
+  // Headroom above the tallest column for its value label.
+  hi += 0.06 * (hi - lo);
   r.tick = NiceTick(hi - lo, 5);
   r.axis_min = std::floor(lo / r.tick - 1e-9) * r.tick;
   r.axis_max = std::ceil(hi / r.tick - 1e-9) * r.tick;
@@ -136,7 +138,7 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
         if (show_values) {
           painter.setPen(paint::kInk);
           paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(v, "0.000")), cx, v >= 0 ? y - 2.0 : y + 2.0,
-                                  0, v >= 0 ? 1 : -1, plot);
+                                  0, v >= 0 ? 1 : -1, box);
         }
       }
       if ((i - 1) % label_every == 0 || i == r.bars) {
