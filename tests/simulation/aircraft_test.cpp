@@ -1,0 +1,108 @@
+#include "simulation/aircraft.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "simulation/dynamics.h"
+
+namespace tarmac {
+namespace {
+
+const char* const kAll[] = {"B-727", "B-747", "DC-9", "DC-10"};
+
+TEST(Aircraft, GeometryHangsTogether) {
+  for (const char* name : kAll) {
+    SCOPED_TRACE(name);
+    const auto a = LoadAircraft(name, 10, 0.025);
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->NumStations, a->NumGears + 2);
+    // Nose gear and the mean main-gear position are one wheelbase apart.
+    double mainX = 0;
+    for (int g = 1; g < a->NumGears; ++g) mainX += a->GearX[static_cast<std::size_t>(g)];
+    mainX /= a->NumGears - 1;
+    EXPECT_NEAR(a->GearX[0] - mainX, a->Wheelbase, 1e-9);
+    // Gear stations sit at the gears, the cg station at 0, the pilot ahead of the nose gear.
+    for (int g = 0; g < a->NumGears; ++g)
+      EXPECT_EQ(a->StationX[static_cast<std::size_t>(g)], a->GearX[static_cast<std::size_t>(g)]);
+    EXPECT_EQ(a->StationX[static_cast<std::size_t>(CgStation(*a))], 0.0);
+    EXPECT_GT(a->StationX[static_cast<std::size_t>(PilotStation(*a))], a->GearX[0]);
+    // Every strut carries more than its preload when it shares the weight.
+    for (int g = 1; g < a->NumGears; ++g)
+      EXPECT_LT(a->AirPreloadForce[static_cast<std::size_t>(g)], a->Weight / (a->NumGears - 1));
+    EXPECT_GT(a->TyreDampingDeflection[0], 0.0f);
+  }
+  EXPECT_FALSE(LoadAircraft("A-380", 10, 0.025).has_value());
+  EXPECT_TRUE(LoadAircraft("  DC-9 ", 10, 0.025).has_value());
+  // The loader's arithmetic: the B-747 body gears and the DC-9 air column.
+  const auto b747 = LoadAircraft("B-747", 10, 0.025);
+  EXPECT_NEAR(b747->GearX[3], -12.7532, 1e-12);
+  EXPECT_NEAR(b747->GearLength[4], 14.90415208, 1e-8);
+  EXPECT_NEAR(b747->PitchInertia, 33333333.33, 0.01);
+  EXPECT_NEAR(LoadAircraft("DC-9", 10, 0.025)->AirColumnLength[1], 1.48598251, 1e-8);
+}
+
+TEST(Aircraft, ModalStiffnessAndDampingForChosenModes) {
+  const auto a = LoadAircraft("DC-10", 3, 0.04);
+  for (int j = 0; j < kMaxModes; ++j) {
+    const auto m = static_cast<std::size_t>(j);
+    EXPECT_GT(a->ModalMass[m], 0.0);
+    if (j < 3) {
+      const double w = a->ModalFrequency[m];
+      EXPECT_NEAR(a->ModalStiffness[m], w * w, 1e-9);
+      // Damping ratio c / (2 w): 0.04 for mode 1, growing with the frequency.
+      EXPECT_NEAR(a->ModalDamping[m] / (2 * w), 0.04 * w / a->ModalFrequency[0], 1e-12);
+    } else {
+      EXPECT_EQ(a->ModalStiffness[m], 0.0);
+      EXPECT_EQ(a->ModalDamping[m], 0.0);
+    }
+  }
+  const auto undamped = LoadAircraft("B-727", 10, 0.0);
+  for (double d : undamped->ModalDamping) EXPECT_EQ(d, 0.0);
+}
+
+TEST(Aircraft, OrificeTables) {
+  const auto b727 = LoadAircraft("B-727", 10, 0.025);
+  // Independent evaluation of rho / (2 Cd^2) x Ah^3 / An^2 for the nose gear's first pin.
+  const double An = 0.95 - std::acos(-1.0) / 4 * 0.976 * 0.976;
+  const double expected = 1.454 / (2 * 0.81) * std::pow(14.19, 3) / (An * An) / 144;
+  EXPECT_NEAR(b727->OrificeCoefficient[0][0], 437.102, 0.0005);
+  EXPECT_NEAR(b727->OrificeCoefficient[0][0], expected, 1e-6);
+  EXPECT_EQ(b727->OrificeCoefficient[0][0], b727->OrificeCoefficient[0][1]);
+  EXPECT_EQ(b727->OrificeCoefficientMin[0], b727->OrificeCoefficient[0][0]);
+  EXPECT_EQ(b727->OrificePoints[0], 6);
+  EXPECT_DOUBLE_EQ(b727->OrificeStroke[0][5], 12.02 / 12);
+
+  const auto b747 = LoadAircraft("B-747", 10, 0.025);
+  for (int g : {1, 2}) {
+    const auto& c = b747->OrificeCoefficient[static_cast<std::size_t>(g)];
+    EXPECT_LT(c[1], c[0]);  // the thinner pin at point 2 leaves more flow area
+    EXPECT_EQ(b747->OrificeCoefficientMin[static_cast<std::size_t>(g)], c[1]);
+  }
+  for (const char* name : kAll) {
+    const auto a = LoadAircraft(name, 10, 0.025);
+    for (int g = 0; g < a->NumGears; ++g) {
+      const auto gi = static_cast<std::size_t>(g);
+      for (int p = 0; p < a->OrificePoints[gi]; ++p)
+        EXPECT_GE(a->OrificeCoefficient[gi][static_cast<std::size_t>(p)], a->OrificeCoefficientMin[gi]);
+    }
+  }
+}
+
+TEST(Aircraft, InterpolateOrificeClampsAndInterpolates) {
+  const auto a = LoadAircraft("B-747", 10, 0.025);
+  const auto& X = a->OrificeStroke[3];
+  const auto& Y = a->OrificeCoefficient[3];
+  EXPECT_EQ(InterpolateOrifice(*a, 3, -0.1), Y[0]);
+  EXPECT_EQ(InterpolateOrifice(*a, 3, 5.0), Y[7]);
+  EXPECT_EQ(InterpolateOrifice(*a, 3, X[7]), Y[7]);  // at the last point: not below it
+  for (int p = 0; p + 1 < 8; ++p) {
+    const auto i = static_cast<std::size_t>(p);
+    const double mid = (X[i] + X[i + 1]) / 2;
+    EXPECT_NEAR(InterpolateOrifice(*a, 3, mid), (Y[i] + Y[i + 1]) / 2, 1e-9 * Y[i]);
+    EXPECT_NEAR(InterpolateOrifice(*a, 3, X[i + 1] - 1e-12), Y[i + 1], 1e-6 * Y[i + 1]);
+  }
+}
+
+}  // namespace
+}  // namespace tarmac
