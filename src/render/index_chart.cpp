@@ -77,7 +77,7 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
   // Headroom above the tallest column for its value label.
   hi += 0.06 * (hi - lo);
   r.tick = NiceTick(hi - lo, 5);
-  r.axis_min = std::floor(lo / r.tick - 1e-9) * r.tick;
+  r.axis_min = std::floor(lo / r.tick + 1e-9) * r.tick;
   r.axis_max = std::ceil(hi / r.tick - 1e-9) * r.tick;
   if (!(r.axis_max > r.axis_min)) r.axis_max = r.axis_min + r.tick;
 

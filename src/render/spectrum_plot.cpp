@@ -1,5 +1,6 @@
 #include "render/spectrum_plot.h"
 
+#include <QFontMetricsF>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
@@ -89,11 +90,13 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
                                   bottom + tick + 1.0, 0, -1, box);
         }
       }
-      painter.drawLine(QPointF(left - tick, top), QPointF(left, top));
+      // The density's limits inside the frame, as the spectrum's are: the 5 % margin is too
+      // narrow to hold them on a small picture.
+      painter.drawLine(QPointF(left, top), QPointF(left + tick, top));
       paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_max, "0.000")),
-                              left - tick - 2.0, top, 1, 0, box);
+                              left + tick + 2.0, top, -1, 0, box);
       paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_min, "0.000")),
-                              left - tick - 2.0, bottom, 1, 0, box);
+                              left + 3.0, bottom - 2.0, -1, 1, box);
       if (plot.statistics) {
         const DensityStatistics& s = *plot.statistics;
         const std::pair<const char*, double> lines[] = {{"AMEAN=", s.amean}, {"ASDEV=", s.asdev},
@@ -119,8 +122,9 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
       horizontal = "Sigma";
     }
     paint::DrawVerticalText(painter, paint::ToQString(vertical), box.left() + 0.022 * W + 2.0, (top + bottom) / 2.0);
+    const double under_ticks = bottom + tick + 2.0 + QFontMetricsF(text_font).height() + 0.01 * H;
     paint::DrawAnchoredText(painter, paint::ToQString(horizontal), (left + right) / 2.0,
-                            box.bottom() - 2.0, 0, 1, box);
+                            under_ticks, 0, -1, box);
   }
 
   // The curves: the first black, overlays blue. Points that are not numbers (the logarithm of a
