@@ -78,11 +78,14 @@ SynthProfileParts SynthesizeProfileParts(double length_ft, double spacing_ft, st
   parts.grade.assign(n, 0.0);
 
   // Roughness: ten wavelengths a decade from 0.5 ft (or 3 samples) to 1000 ft. Amplitude grows
-  // with wavelength, 0.004 in per ft of wavelength, and levels off at 200 ft, so short waves are
-  // hundredths of an inch and the long swells about an inch.
+  // with wavelength, 0.004 in per ft of wavelength, levels off at 120 ft and falls beyond 400 ft
+  // where the grade takes over, so short waves are hundredths of an inch and the swells of
+  // 100 to 500 ft about an inch.
   const double ratio = 1.2589254117941673;  // 10^(1/10)
   for (double wavelength = 0.5; wavelength <= 1000.0; wavelength *= ratio) {
-    const double amplitude = 0.004 * std::min(wavelength, 200.0) * random.between(0.5, 1.5);
+    const double fall = wavelength > 400.0 ? 400.0 / wavelength : 1.0;
+    const double amplitude =
+        0.004 * std::min(wavelength, 120.0) * fall * random.between(0.5, 1.5);
     const double phase = kTwoPi * random.next();
     if (wavelength < 3.0 * spacing_ft) continue;  // shorter than the samples can carry
     const double k = kTwoPi / wavelength;
