@@ -157,7 +157,7 @@ void AircraftSimulator::StaticGearForce(int g) {
   if (stroke < 0) stroke = 0;
   s.StrutStroke[i] = stroke;
   const double tyreCompression = T - stroke;
-  s.GearForce[i] = tyreCompression > 0 ? -n * k * tyreCompression : 0.0;
+  s.GearForce[i] = tyreCompression <= 0 ? 0.0 : -n * k * tyreCompression;
   s.TyreDeflection[i] = -s.GearForce[i] / (n * k);
   // The strut starts stuck, its friction set by the static load it carries (the air-spring
   // force, equal to the tyre load at rest), the same law the rolling strut follows.
@@ -229,8 +229,12 @@ void AircraftSimulator::IntegrateRigidBody(double h, int innerIndex) {
   }
   b.SinPitchStart = std::sin(b.PitchStart);
   b.CosPitchStart = std::cos(b.PitchStart);
-  const double forwardRate = b.CosPitch * b.BodyU + b.SinPitch * b.BodyW;
-  b.PositionX += forwardRate * h;
+  // A motionless step (the equilibrium search) leaves the aircraft where it stands, whatever
+  // state the search has tried.
+  if (h != 0) {
+    const double forwardRate = b.CosPitch * b.BodyU + b.SinPitch * b.BodyW;
+    b.PositionX += forwardRate * h;
+  }
 }
 
 void AircraftSimulator::SimulateStep() {
