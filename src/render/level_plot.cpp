@@ -296,9 +296,8 @@ LevelPlotResult RenderLevelPlot(QPainter& painter, const QRect& area, const Leve
 
   if (!ranges.empty) {
     painter.setClipRect(window.adjusted(-1, -1, 1, 1));
-    QPen pen(paint::kCurve, std::max(1.2, h / 420.0));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
+    QPen pen(paint::kCurve, 1.0);
+    pen.setCosmetic(true);  // the fast antialiased path: thousands of short strokes per picture
     painter.setPen(pen);
     DrawSeries(painter, plot, r);
   }

@@ -44,7 +44,7 @@ double FontPixels(double height, double share, double min_px, double max_px) {
 }
 
 QImage BlankImage(int width, int height) {
-  QImage image(std::max(1, width), std::max(1, height), QImage::Format_ARGB32_Premultiplied);
+  QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
   image.fill(Qt::white);
   return image;
 }
