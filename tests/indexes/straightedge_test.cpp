@@ -1,5 +1,7 @@
 #include "indexes/straightedge.h"
 
+#include "common/progress.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -171,6 +173,21 @@ TEST(Straightedge, RefusesShortProfilesAndNeverReadsPastTheEnd) {
   EXPECT_EQ(StraightedgePositionFromText("Between"), Pos::Between);
   EXPECT_EQ(StraightedgePositionFromText("Full Length"), Pos::FullLength);
   EXPECT_EQ(StraightedgePositionFromText("anything"), Pos::FullLength);
+}
+
+TEST(Straightedge, CancellationStopsTheRun) {
+  class CancelAfter final : public Progress {
+   public:
+    void step(long long done, long long total) override {
+      last = done;
+      EXPECT_LE(done, total);
+    }
+    bool cancelled() const override { return last > 500; }
+    long long last = 0;
+  } progress;
+  std::vector<float> z(5000, 0.0f);
+  EXPECT_THROW(ComputeStraightedge(z, 12.0, 0.5, Pos::FullLength, progress), Cancelled);
+  EXPECT_LT(progress.last, 1000);
 }
 
 }  // namespace
