@@ -1,5 +1,6 @@
 #include "editing/selection.h"
 
+#include <cctype>
 #include <cmath>
 #include <utility>
 
@@ -29,6 +30,12 @@ std::optional<EditMessage> CheckZoom(std::string_view level_kind, Selection s, i
   if (s.end - s.start < kMinZoomSteps) return kTooShortMessage;
   if (depth >= kMaxZoomDepth) return kZoomTooDeepMessage;
   return std::nullopt;
+}
+
+std::string ZoomTitle(std::string_view file_name, std::string_view comma_elevation_label) {
+  std::string name(file_name.substr(0, file_name.size() >= 4 ? file_name.size() - 4 : 0));
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return "ZProfile," + name + std::string(comma_elevation_label);
 }
 
 }  // namespace tarmac

@@ -3,6 +3,7 @@
 // of display length units) becomes a sample index, and a selection is checked before a zoom.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarmac {
@@ -46,5 +47,9 @@ Selection OrderSelection(std::int32_t first, std::int32_t second);
 // the straightedge and bump chart panels cannot zoom, a stretch of fewer than 10 steps is too
 // short, and a level already 20 deep cannot zoom further.
 std::optional<EditMessage> CheckZoom(std::string_view level_kind, Selection s, int depth);
+
+// Title of a zoomed level: "ZProfile," then the profile file's name without its last four
+// characters (the extension), upper-cased, then the comma-prefixed elevation label (",inch").
+std::string ZoomTitle(std::string_view file_name, std::string_view comma_elevation_label);
 
 }  // namespace tarmac

@@ -50,6 +50,8 @@ TEST(Selection, ZoomLimits) {
   EXPECT_EQ(CheckZoom("Boeing Bump Plot", {1, 500}, 0)->text, "Cannot zoom this plot.");
   EXPECT_FALSE(CheckZoom("Gcg", {1, 500}, kMaxZoomDepth - 1).has_value());
   EXPECT_EQ(CheckZoom("Gcg", {1, 500}, kMaxZoomDepth)->text, kZoomTooDeepMessage.text);
+  EXPECT_EQ(ZoomTitle("rwy09l.pro", ",cm"), "ZProfile,RWY09L,cm");
+  EXPECT_EQ(ZoomTitle("abc", ",inch"), "ZProfile,,inch");
 }
 
 std::vector<float> RandomWalk(std::size_t n, unsigned seed) {
