@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "common/progress.h"
+#include "common/units.h"
 #include "indexes/bump_index.h"
-#include "indexes/prepared_profile.h"
+#include "indexes/iri.h"
+#include "indexes/prepare.h"
+#include "indexes/profilograph.h"
 
 namespace tarmac {
 namespace {
@@ -37,16 +40,8 @@ std::vector<float> MeasuredProfile() {
   return z;
 }
 
-// Keeps every k-th sample into a prepared profile with its zero margins (the measured profile
-// above has no content near the Nyquist frequency of the kept spacing worth filtering).
-PreparedProfile Decimated(const std::vector<float>& z, int k) {
-  PreparedProfile p;
-  p.spacing = kMeasuredSpacing * k;
-  p.n = static_cast<std::int32_t>((z.size() - 1) / static_cast<std::size_t>(k) + 1);
-  p.margin = static_cast<std::int32_t>(std::lround(250.0 / p.spacing));
-  p.z.assign(static_cast<std::size_t>(p.n + 2 * p.margin + 3), 0.0f);
-  for (std::int32_t i = 1; i <= p.n; ++i) p.at(i) = z[static_cast<std::size_t>(i - 1) * k];
-  return p;
+PreparedProfile Prepared(const std::vector<float>& z, int k) {
+  return PrepareIndexProfile(z, kMeasuredSpacing, k, false, 0.0);
 }
 
 const std::vector<float>& Profile() {
@@ -55,7 +50,7 @@ const std::vector<float>& Profile() {
 }
 
 void BM_BoeingBump(benchmark::State& state) {
-  const PreparedProfile p = Decimated(Profile(), 10);
+  const PreparedProfile p = Prepared(Profile(), 10);
   NullProgress np;
   for (auto _ : state) {
     auto r = ComputeBoeingBumpSeries(p, np);
@@ -64,6 +59,30 @@ void BM_BoeingBump(benchmark::State& state) {
   state.counters["samples"] = p.n;
 }
 BENCHMARK(BM_BoeingBump)->Unit(benchmark::kMillisecond);
+
+void BM_Iri(benchmark::State& state) {
+  const PreparedProfile p = Prepared(Profile(), 6);
+  const Units units = MakeUnits(false);
+  NullProgress np;
+  for (auto _ : state) {
+    auto r = ComputeIRI(p, 1000.0, units, np);
+    benchmark::DoNotOptimize(r.IRISlope.data());
+  }
+  state.counters["samples"] = p.n;
+}
+BENCHMARK(BM_Iri)->Unit(benchmark::kMillisecond);
+
+void BM_CaProfilograph(benchmark::State& state) {
+  const PreparedProfile p = Prepared(Profile(), 6);
+  const Units units = MakeUnits(false);
+  NullProgress np;
+  for (auto _ : state) {
+    auto r = ComputeCAProfilograph(p, 500.0, units, np);
+    benchmark::DoNotOptimize(r.trace.data());
+  }
+  state.counters["samples"] = p.n;
+}
+BENCHMARK(BM_CaProfilograph)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tarmac
