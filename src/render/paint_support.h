@@ -14,6 +14,8 @@ namespace tarmac::paint {
 
 // Makes sure a QGuiApplication exists so fonts can be rasterised. A window program already has
 // one; otherwise one is created on the off-screen platform and kept until the process ends.
+// Call it from the main thread. A program that made a plain QCoreApplication cannot draw text:
+// it must make a QGuiApplication instead.
 void EnsureGuiApplication();
 
 // A sans-serif (titles, captions) or serif (tick values, statistics) font at a pixel size,
