@@ -263,6 +263,19 @@ TEST(SimulationRun, RefusesWhatItCannotRun) {
   EXPECT_EQ(refusal(narrow, Input("B-727", 20)).text.find("Gear 1"), 0u);  // 60 ft ahead
 }
 
+TEST(SimulationRun, ProfileShorterThanOnePartHasZeroTotals) {
+  // 40 samples (32 ft) are less than the shortest part kept (50 ft): no part, totals 0, not 0/0.
+  const auto stub = MakeProfile(40, kDecimatedSpacing, Bump(5, 20, 1));
+  NullProgress progress;
+  const SimulationResult r = RunSimulation(stub, Input("DC-9", 100), progress);
+  EXPECT_EQ(r.SimPartCount, 0);
+  EXPECT_EQ(r.GcgTotalRMS, 0.0);
+  EXPECT_EQ(r.NoseDynTotalRMS, 0.0f);
+  EXPECT_GT(r.GcgMax, 0.0);  // the bump was still felt
+  EXPECT_EQ(r.SimStretchValues[0].first, 0.0f);
+  EXPECT_TRUE(r.chartRows[0].values.empty());
+}
+
 class CancelAfter final : public Progress {
  public:
   explicit CancelAfter(long long n) : limit_(n) {}
