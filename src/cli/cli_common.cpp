@@ -64,12 +64,6 @@ void TerminalProgress::finish() {
   last_percent_ = -1;
 }
 
-void PngPlotSink::LevelDrawn(const ProfileModel& model, int level) {
-  drawn_[level] = model.levels.at(static_cast<std::size_t>(level));
-}
-
-void PngPlotSink::PanelCleared(int level) { drawn_.erase(level); }
-
 void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
   app->add_flag("--metric", o.metric, "Show and report metric values (m, mm, m/km)");
   app->add_option("--set", o.sets,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/progress.h"
+#include "render/session_plots.h"
 #include "workflow/prompts.h"
 #include "workflow/session.h"
 
@@ -38,17 +39,8 @@ class TerminalProgress final : public Progress {
   int last_percent_ = -1;
 };
 
-// Keeps a copy of every level as it was last drawn, to write PNG files afterwards.
-class PngPlotSink final : public PlotSink {
- public:
-  void LevelDrawn(const ProfileModel& model, int level) override;
-  void PanelCleared(int level) override;
-  // Writes "level<k>.png" for every level drawn; returns the paths written.
-  std::vector<std::string> WritePngs(const std::string& dir, const ProfileModel& model) const;
-
- private:
-  std::map<int, PlotLevel> drawn_;
-};
+// The plots of a command: pictures for reports and PNG files of the levels drawn.
+using PngPlotSink = RenderPlotSink;
 
 struct CommonOptions {
   bool metric = false;

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   int rc = kOk;
   RegisterRead(app, rc);
-  // RegisterAnalyze(app, rc);
+  RegisterAnalyze(app, rc);
   // RegisterSynth(app, rc);
   // RegisterDemo(app, rc);
   try {

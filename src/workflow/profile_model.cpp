@@ -19,6 +19,15 @@ void ProfileModel::ClearResultArrays() {
   sections.IndexPartCount.fill(0);
   sections.SectionLength.clear();
   sections.First2000 = sections.Center2000 = sections.Last2000 = 0;
+  straightedge = StraightedgeResult{};
+  straightedge_input = PreparedProfile{};
+  bump = BoeingBumpSeries{};
+  bump_input = PreparedProfile{};
+  iri = IriResult{};
+  bandpass.clear();
+  CAPISections.clear();
+  CAPISectionLengths.clear();
+  chart_row_enabled.fill(false);
 }
 
 std::string FolderOf(const std::string& path) {

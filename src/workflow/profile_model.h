@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "common/units.h"
+#include "indexes/bump_index.h"
+#include "indexes/iri.h"
 #include "indexes/prepared_profile.h"
+#include "indexes/straightedge.h"
 #include "workflow/settings.h"
 
 namespace tarmac {
@@ -24,6 +27,7 @@ struct PlotLevel {
   double step_ft = 0.0;     // `LevelStep`, feet
   std::string kind;         // `LevelKind`
   std::string title;        // `LevelTitle`
+  std::string drawn_title;  // the title the plot was last drawn with
   std::int16_t zoomed = 0;  // `LevelZoomed`
   // Plot state of the last drawing: distance range in hundreds of display length units and
   // value range in display units (`PlotXStart`, `PlotXEnd`, `PlotYMin`, `PlotYMax`).
@@ -81,6 +85,7 @@ struct ProfileModel {
   bool BatchMode = false;
 
   std::array<std::string, kPanelCount> TextI;  // the index value boxes
+  std::array<double, kPanelCount> IndexValue{};  // the same values unrounded, display units
   ResultFlags flags;
   std::int16_t ChartCount = 0;
   SectionTables sections;
@@ -89,6 +94,27 @@ struct ProfileModel {
   float PlottedProfileMax = 0, PlottedProfileMin = 0, PlottedSpeedMax = 0;
 
   UndoCopies undo;
+
+  // Results of the last run of each index on this profile (kept for the distributions, the
+  // straightedge display and the JSON output).
+  StraightedgeResult straightedge;
+  PreparedProfile straightedge_input;  // the prepared profile the straightedge worked on
+  BoeingBumpSeries bump;
+  PreparedProfile bump_input;
+  IriResult iri;
+  std::vector<float> bandpass;  // band-pass output, inches
+  std::vector<float> CAPISections;        // profilograph index by section, display units
+  std::vector<float> CAPISectionLengths;  // their lengths, display units
+  std::array<bool, kChartRows> chart_row_enabled{};  // index chart options made available
+
+  // --- Simulation results (the simulation commands) ---
+  // (end of simulation block)
+
+  // --- Spectra and editing state ---
+  // (end of spectra and editing block)
+
+  // --- Batch and chart state ---
+  // (end of batch block)
 
   // `ClearResults`: the result arrays of the indexes and the simulation that a new profile
   // makes meaningless.

@@ -123,7 +123,7 @@ void Session::DrawLevel(int level, const std::string& title, std::int32_t first,
   PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
   const std::int32_t n = l.npoints();
   if (n < 1) return;
-  l.title = title;
+  l.drawn_title = title;
   // The distance axis counts hundreds of display length units.
   const double s = 0.01 * l.step_ft * model_.units.LengthFactor;
   first = std::clamp(first, 1, n);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/progress.h"
+#include "indexes/sections.h"
 #include "workflow/profile_model.h"
 #include "workflow/prompts.h"
 
@@ -48,11 +49,21 @@ class Session {
   bool RunIndex(int k);
   bool HighPass();
 
-  // --- Simulation ---------------------------------------------------------------------------
+  // --- Simulation (session_simulation.cpp) -------------------------------------------------
   // Runs `AircraftType` at `AircraftSpeed` (or at `speedFps` when given) over the profile.
   bool RunSimulation(double speedFps = -1.0);
   // The simulation batch over a list of measurements.
   bool ProcessSimList(const std::string& listFile);
+  // (end of simulation block)
+
+  // --- Spectra, distributions and editing (session_spectra.cpp, session_editing.cpp) -------
+  // (end of spectra and editing block)
+
+  // --- Batch report and index chart (session_batch.cpp, session_chart.cpp) ------------------
+  // (end of batch block)
+
+  // --- Exchange files (session_exchange.cpp) -------------------------------------------------
+  // (end of exchange block)
 
   // --- Plot levels --------------------------------------------------------------------------
   // `ShowLevelPlot`: level values converted to display units by the level's factor.
@@ -69,12 +80,29 @@ class Session {
   // The undo copies of repair and new length are worthless once the profile is saved.
   void DiscardUndoCopies() { model_.undo.Clear(); }
 
+  // Publishes one chart row of the section tables: part values and lengths (display units,
+  // already rounded as the tables hold them), part count and chart title.
+  // `lengths` null leaves `SectionLength` as it is (the profilograph keeps its own lengths).
+  void PublishSectionRow(int row, const std::vector<float>& values,
+                         const std::vector<float>* lengths, const std::string& chartTitle);
+  // Publishes the values of the three 2000-ft stretches.
+  void PublishStretches(double first, double center, double last);
+
   // Refuses a command while no profile has been read (message through Prompts).
   bool RequireProfile();
   // Appends to the results file unless in batch mode.
   void AppendResults(const std::vector<std::string>& lines);
 
  private:
+  // Fills a plot level with a new series and draws it.
+  void FillLevel(int level, std::vector<float> data, double step_ft, const std::string& kind,
+                 const std::string& title, const std::string& drawnTitle);
+  void RunStraightedge(PreparedProfile prepared);
+  void RunBoeingBump(PreparedProfile prepared);
+  void RunIri(PreparedProfile prepared);
+  void RunProfilograph(PreparedProfile prepared);
+  void RunBandpass();
+  void PublishIndexSections(const IndexSections& s);
   void DrawLevel(int level, const std::string& title, std::int32_t first, std::int32_t last,
                  bool redraw, double factor);
 

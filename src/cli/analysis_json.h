@@ -1,0 +1,34 @@
+#pragma once
+// The JSON and the terminal summary of index and simulation results.
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "workflow/session.h"
+
+namespace tarmac::cli {
+
+// "all", "none" or a comma list of straightedge,bump,iri,profilograph,bandpass -> option
+// indexes in the order given. False (with a message) for an unknown name.
+bool ParseIndexList(const std::string& list, std::vector<int>& options);
+// The JSON key of an index option.
+std::string IndexKey(int option);
+// The chart row of an index option.
+int IndexChartRow(int option);
+nlohmann::json IndexJson(const Session& s, int option, bool series);
+
+struct SimulationRequest {
+  std::string aircraft;
+  double knots = 0;
+};
+// "B-727@100,B-747@20" -> requests; empty text -> none. False (with a message) when malformed.
+bool ParseSimulationList(const std::string& list, std::vector<SimulationRequest>& out);
+// Runs one simulation and adds it to j["simulations"]. False when the run was refused.
+bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
+                          nlohmann::json& j);
+
+// A short table of what was computed.
+void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out);
+
+}  // namespace tarmac::cli

@@ -1,0 +1,80 @@
+// tarmac analyze: read a profile and run the chosen indexes (and simulations) on it.
+#include <iostream>
+#include <sstream>
+
+#include "cli/cli_common.h"
+#include "cli/analysis_json.h"
+#include "common/number_format.h"
+
+namespace tarmac::cli {
+namespace {
+
+struct AnalyzeOptions {
+  std::string profile;
+  std::string indexes = "all";
+  std::string simulate;
+  CommonOptions common;
+};
+
+int RunAnalyze(const AnalyzeOptions& o) {
+  std::vector<int> options;
+  if (!ParseIndexList(o.indexes, options)) return kUsage;
+  std::vector<SimulationRequest> sims;
+  if (!ParseSimulationList(o.simulate, sims)) return kUsage;
+
+  TerminalPrompts prompts;
+  PngPlotSink plots;
+  TerminalProgress progress;
+  Session s(prompts, &plots);
+  s.SetProgress(&progress);
+  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
+  if (!s.ReadFile(o.profile)) return kInputRefused;
+  s.model().BatchMode = o.common.batch;
+
+  nlohmann::json j = ProfileJson(s, o.common.series);
+  int rc = kOk;
+  for (int k : options) {
+    const bool ok = s.RunIndex(k);
+    progress.finish();
+    if (!ok) {
+      rc = kComputationRefused;
+      break;
+    }
+    j["indexes"][IndexKey(k)] = IndexJson(s, k, o.common.series);
+  }
+  if (rc == kOk) {
+    for (const auto& req : sims) {
+      if (!RunSimulationRequest(s, req, o.common.series, j)) {
+        rc = kComputationRefused;
+        break;
+      }
+      progress.finish();
+    }
+  }
+  PrintSummary(s, j, std::cout);
+  if (!o.common.plots.empty())
+    for (const auto& p : plots.WritePngs(o.common.plots, s.model())) std::cout << "plot: " << p << "\n";
+  if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
+  return rc;
+}
+
+}  // namespace
+
+void RegisterAnalyze(CLI::App& app, int& rc) {
+  auto o = std::make_shared<AnalyzeOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "analyze",
+      "Read a profile and compute roughness indexes (and aircraft simulations) on it. Reports are "
+      "appended to Results.txt beside the profile unless --batch is given.");
+  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  sub->add_option("--index", o->indexes,
+                  "Comma list of straightedge,bump,iri,profilograph,bandpass, or all, or none "
+                  "(default all)");
+  sub->add_option("--simulate", o->simulate,
+                  "Comma list of AIRCRAFT@KNOTS to simulate, e.g. B-727@100,B-747@20 "
+                  "(aircraft: B-727, B-747, DC-9, DC-10)");
+  AddCommonOptions(sub, o->common, true);
+  sub->callback([o, &rc] { rc = RunAnalyze(*o); });
+}
+
+}  // namespace tarmac::cli

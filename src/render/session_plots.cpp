@@ -1,0 +1,83 @@
+#include "render/session_plots.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "render/index_chart.h"
+#include "render/level_plot.h"
+#include "render/paint_support.h"
+#include "render/prob_dist_plot.h"
+
+namespace tarmac {
+
+void RenderPlotSink::LevelDrawn(const ProfileModel& model, int level) {
+  drawn_[level] = model.levels.at(static_cast<std::size_t>(level));
+}
+
+void RenderPlotSink::PanelCleared(int level) { drawn_.erase(level); }
+
+std::vector<unsigned char> RenderPlotSink::Draw(const PlotLevel& l, int level, const Units& units,
+                                                int width, int height) {
+  if (l.data.empty()) return {};
+  paint::EnsureGuiApplication();
+  LevelPlot p;
+  p.values = l.data;
+  p.level = level;
+  p.first = l.shown_first > 0 ? l.shown_first : 1;
+  p.last = l.shown_last > 0 ? l.shown_last : l.npoints();
+  p.step_ft = l.step_ft;
+  p.length_factor = units.LengthFactor;
+  p.value_factor = l.shown_factor;
+  p.title = l.drawn_title;
+  p.axis_label = units.AxisLabel;
+  p.redraw = true;
+  return LevelPlotPng(p, width, height);
+}
+
+std::vector<unsigned char> RenderPlotSink::LevelPicture(const ProfileModel& model, int level) {
+  return Draw(model.levels.at(static_cast<std::size_t>(level)), level, model.units, level_width,
+              level_height);
+}
+
+std::vector<unsigned char> RenderPlotSink::ChartPicture(const ChartRequest& c,
+                                                        const ProfileModel& model) {
+  paint::EnsureGuiApplication();
+  IndexChartTextInputs in;
+  in.row = c.row;
+  in.aircraft_type = c.aircraft_type;
+  in.graph_title = c.graph_title;
+  in.total = c.total;
+  in.index_chart_title = c.index_chart_title;
+  in.averaging_distance_ft = c.averaging_distance_ft;
+  in.ca_section_length_ft = c.ca_section_length_ft;
+  return IndexChartPng(MakeIndexChart(in, model.units, c.values), chart_width, chart_height);
+}
+
+std::vector<unsigned char> RenderPlotSink::CdfPicture(const CdfRequest& c) {
+  paint::EnsureGuiApplication();
+  ProbDistPlot p;
+  p.cdf = c.cdf;
+  p.x_max = c.x_max;
+  p.title = c.title;
+  p.unit_label = c.unit_label;
+  return ProbDistPlotPng(p, chart_width, chart_height);
+}
+
+std::vector<std::string> RenderPlotSink::WritePngs(const std::string& dir,
+                                                   const ProfileModel& model) const {
+  std::vector<std::string> written;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  for (const auto& [level, l] : drawn_) {
+    const auto png = Draw(l, level, model.units, level_width, level_height);
+    if (png.empty()) continue;
+    const std::string path =
+        (std::filesystem::path(dir) / ("level" + std::to_string(level) + ".png")).string();
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    if (f) written.push_back(path);
+  }
+  return written;
+}
+
+}  // namespace tarmac
