@@ -12,6 +12,7 @@
 #include "indexes/iri.h"
 #include "indexes/prepared_profile.h"
 #include "indexes/straightedge.h"
+#include "simulation/simulation_run.h"
 #include "workflow/settings.h"
 
 namespace tarmac {
@@ -66,6 +67,12 @@ struct UndoCopies {
   bool repair_saved = false;
   std::vector<float> repair_profile;  // the whole profile before the last repair
   std::vector<std::vector<float>> new_length_stack;  // profiles before each cut, newest last
+  std::string repair_kind, repair_title;  // level 0's kind and title before the last repair
+  // `UncutProfile`: the profile when the first cut in force was made, and the cuts as
+  // (first, last) samples relative to the profile before each cut; entry 0 is (1, uncut length).
+  std::vector<float> uncut_profile;
+  std::vector<std::array<std::int32_t, 2>> cuts;
+  int CutsInForce() const { return cuts.empty() ? 0 : static_cast<int>(cuts.size()) - 1; }
   void Clear() { *this = UndoCopies{}; }
 };
 
@@ -108,12 +115,26 @@ struct ProfileModel {
   std::array<bool, kChartRows> chart_row_enabled{};  // index chart options made available
 
   // --- Simulation results (the simulation commands) ---
+  // The last run's statistics, part table (`SimPartLength`, `GcgRMSpart`, ...), stretch values,
+  // static gear loads, `Weight` in display mass units and report lines. Its response series are
+  // emptied after the run: their copies live in plot levels 1..5 (values[k] = levels[k].data).
+  SimulationResult simulation;
+  // The prepared profile (inches) the last run started from.
+  PreparedProfile simulation_input;
   // (end of simulation block)
 
   // --- Spectra and editing state ---
+  // First and last sample shown at each zoom depth of each level (`ZoomStart`, `ZoomEnd`);
+  // depth 0 is the whole series.
+  static constexpr int kZoomDepths = 21;
+  std::array<std::array<std::int32_t, kZoomDepths>, kPanelCount> ZoomStart{}, ZoomEnd{};
   // (end of spectra and editing block)
 
   // --- Batch and chart state ---
+  int shown_chart_row = 0;  // the row the chart window shows (0: none yet)
+  // The stretch values of the five indexes right after each ran, in the index table's column
+  // order: straightedge, Boeing Bump, IRI, band-pass, California profilograph.
+  std::array<std::array<float, 3>, 5> BatchStretches{};
   // (end of batch block)
 
   // `ClearResults`: the result arrays of the indexes and the simulation that a new profile

@@ -4,12 +4,17 @@
 // the model, appends the text result files, and talks to the person only through Prompts and to
 // the plots only through PlotSink. A command that fails or is cancelled leaves the model as it
 // was and returns false; the reason has gone through Prompts.
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/progress.h"
 #include "indexes/sections.h"
+#include "spectra/pdf.h"
+#include "spectra/psd.h"
 #include "workflow/profile_model.h"
 #include "workflow/prompts.h"
 
@@ -51,18 +56,99 @@ class Session {
 
   // --- Simulation (session_simulation.cpp) -------------------------------------------------
   // Runs `AircraftType` at `AircraftSpeed` (or at `speedFps` when given) over the profile.
+  // A refused, failed or cancelled run shows why and leaves the model as it was.
   bool RunSimulation(double speedFps = -1.0);
-  // The simulation batch over a list of measurements.
+  // The simulation batch over a list of measurements (one path with a four-character extension
+  // per line; relative paths are taken from the list's folder). Writes "ProDatFiles.log" beside
+  // the list and, per measurement, its ".Log" and ".docx". False when the list cannot be read.
   bool ProcessSimList(const std::string& listFile);
+  // The log block of the last run for a measurement (empty when no run has been made).
+  std::vector<std::string> WriteLogData(const std::string& measurementName) const;
+
+ private:
+  // One run; on failure `failure` (when given) receives the reason that was shown.
+  bool Simulate(double speedFps, std::string* failure);
+
+ public:
   // (end of simulation block)
 
   // --- Spectra, distributions and editing (session_spectra.cpp, session_editing.cpp) -------
+  // The series of the spectra window: the profile (prepared with factor 10, in feet, at an
+  // assumed 58.0 ft/s) or a response level 1..5 of the last simulation.
+  enum class SpectrumSeries { Profile = 0, Gcg = 1, Gcp = 2, NoseForce = 3, MainForce = 4,
+                              RearMainForce = 5 };
+  // Caption of the series' option ("Profile", "Gcg", "Gcp", "NoseForce", "MainForce",
+  // "Rear MainForce").
+  static std::string SpectrumSeriesCaption(SpectrumSeries series);
+  // The PSD button; `exponentText` is the box " n of 10^n (PSD)". Nothing on refusal.
+  std::optional<PsdResult> RunPsd(SpectrumSeries series, const std::string& exponentText = "10");
+  // The PDF button. Nothing on refusal (a constant or too short series among others).
+  std::optional<PdfResult> RunPdf(SpectrumSeries series);
+  // The parameter window's distribution run over the straightedge deviations (in display
+  // units: mm or inches, labelled so) or the Boeing Bump Index (appends its line to
+  // "BoeingBumpPDFs.txt"). The request holds what the distribution picture shows.
+  enum class DistributionSeries { Straightedge = 0, BoeingBump = 1 };
+  std::optional<CdfRequest> RunDistribution(DistributionSeries series);
+  // Repair smooths the profile with the moving carriage; the profile before it is kept so
+  // that UndoRepair can put it back.
+  bool Repair();
+  bool UndoRepair();
+  // Clicks x1, x2 are plot x coordinates (hundreds of display length units from the start).
+  bool Zoom(int level, float x1, float x2);
+  bool UndoZoom(int level);
+  // Cuts the profile (and level 0) to the stretch between the clicks; up to 10 cuts stack.
+  bool NewLength(int level, float x1, float x2);
+  bool UndoNewLength();
+  // Fits a parabolic vertical curve around the left click as its vertex.
+  bool VerticalCurve(int level, float x1, float x2);
   // (end of spectra and editing block)
 
   // --- Batch report and index chart (session_batch.cpp, session_chart.cpp) ------------------
+  // `cmdAuto`: the unattended report of every chosen profile, in order; at most kMaxBatchFiles.
+  // Ends with "All Processed." and the elapsed seconds, or with the "Error No = " message.
+  static constexpr int kMaxBatchFiles = 200;
+  bool AutoProcessAll(const std::vector<std::string>& files);
+  // Around the steps of one profile that append to files shared by the whole selection
+  // ("Results.txt", "BoeingBumpPDFs.txt"): profiles processed side by side take turns there.
+  struct BatchTurn {
+    std::function<void()> begin;  // waits for this profile's turn
+    std::function<void()> end;    // hands the turn on
+  };
+  // One profile of a batch run, number `i` of `n`, with its report document (and chart
+  // document). Shows nothing when it succeeds; false after the "Error No = " message.
+  bool AutoProcessFile(const std::string& path, int i, int n, const BatchTurn* turn = nullptr);
+  // The picture and texts of chart row `row` (1..10) as `ShowIndexChart` shows them; rows 6..10
+  // store their composed title into `IndexChartTitle`(row).
+  ChartRequest IndexChartRequest(int row);
+  // `ShowIndexChart`: the chart of `row` becomes the chart shown (and saved by SaveToWordFile).
+  bool ShowIndexChart(int row);
+  // `SaveToWordFile_Click`: appends the chart shown to "<profile>Chart.docx" in the "ChartFile"
+  // folder beside the profile.
+  bool SaveToWordFile();
+  // `Form_Activate` in a batch run: rows 1..9 (1..10 for the B-747), each shown and saved.
+  bool ChartAllRows();
   // (end of batch block)
 
   // --- Exchange files (session_exchange.cpp) -------------------------------------------------
+  // Reads channel `channel` (from 1) of an ERD file like a profile; a speed channel in the file
+  // fills level 1 as a speed file would. Refused (model unchanged) on a bad file or a channel
+  // that is not an elevation.
+  bool ReadErdFile(const std::string& path, int channel);
+  // The channel ReadFile takes from an ERD file (`--channel`; 1 unless set).
+  void SetErdChannel(int channel) { erd_channel_ = channel; }
+  int ErdChannelInUse() const { return erd_channel_; }
+  // Writes `ProfileZ` (inches, feet) and, when level 1 holds the survey speed, the speed as a
+  // second channel, to an ERD text file.
+  bool ExportErd(const std::string& path);
+  // Writes level `level`'s series as CSV: distance and value in display units, named with units.
+  bool ExportLevelCsv(const std::string& path, int level);
+  // The CSV column headings of a level, e.g. "Distance (ft)" and "ZProfile (in)".
+  std::pair<std::string, std::string> LevelCsvHeadings(int level) const;
+
+ private:
+  int erd_channel_ = 1;
+
+ public:
   // (end of exchange block)
 
   // --- Plot levels --------------------------------------------------------------------------

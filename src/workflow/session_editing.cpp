@@ -1,0 +1,265 @@
+// The editing commands: high-pass conversion, repair and its undo, zoom and its undo, cutting to
+// a new length and its undo, and the vertical curve. Each works on the analysis profile and keeps
+// plot level 0 holding exactly that profile, so the plot and every later index see the edit.
+#include <stdexcept>
+
+#include "editing/new_length.h"
+#include "editing/repair.h"
+#include "editing/selection.h"
+#include "editing/vertical_curve.h"
+#include "indexes/bandpass.h"
+#include "workflow/session.h"
+
+namespace tarmac {
+namespace {
+
+void Show(Prompts& p, const EditMessage& m) { p.Message(std::string(m.text), std::string(m.title)); }
+
+}  // namespace
+
+bool Session::HighPass() {
+  if (!RequireProfile()) return false;
+  ProfileModel& m = model_;
+  prompts_.Status("Converting to Highpass");
+  std::vector<float> z;
+  try {
+    z = HighPassProfile(m.ProfileZ, m.settings.SampleSpacing);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "High Pass");
+    return false;
+  }
+  m.ProfileZ = z;
+  // The repair copy is of the profile before the conversion: undoing it now would lose this.
+  m.undo.repair_saved = false;
+  PlotLevel& l0 = m.levels[0];
+  FillLevel(0, std::move(z), l0.step_ft, "ZHiPass", l0.title, "");
+  prompts_.Status("Finished Highpass");
+  return true;
+}
+
+bool Session::Repair() {
+  if (!RequireProfile()) return false;
+  ProfileModel& m = model_;
+  PlotLevel& l0 = m.levels[0];
+  const double dx = l0.step_ft;
+  RepairResult r;
+  try {
+    // Refuses a profile too short for the carriage's reflection before anything changes.
+    r = RepairProfile(m.ProfileZ, dx);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "Cannot Repair");
+    return false;
+  }
+  // The whole profile is kept so that the repair can be undone.
+  m.undo.repair_saved = true;
+  m.undo.repair_profile = m.ProfileZ;
+  m.undo.repair_kind = l0.kind;
+  m.undo.repair_title = l0.title;
+  const std::string kind(kRepairLevelKind), title(kRepairLevelTitle);
+  FillLevel(1, std::move(r.once), dx, kind, title, title);
+  m.ProfileZ = r.twice;
+  FillLevel(0, std::move(r.twice), dx, kind, title, title);
+  return true;
+}
+
+// Draws level 0 over the stretch of its current zoom depth, or whole.
+static void RedrawLevel0(Session& s) {
+  const ProfileModel& m = s.model();
+  const PlotLevel& l0 = m.levels[0];
+  if (l0.zoomed > 0) {
+    const auto d = static_cast<std::size_t>(l0.zoomed);
+    s.ShowLevelPlot(0, l0.title, m.ZoomStart[0][d], m.ZoomEnd[0][d], true);
+  } else {
+    s.ShowLevelPlot(0, l0.title, 1, l0.npoints(), true);
+  }
+}
+
+bool Session::UndoRepair() {
+  ProfileModel& m = model_;
+  if (!m.undo.repair_saved || !m.HasProfile()) return false;
+  m.ProfileZ = m.undo.repair_profile;
+  PlotLevel& l0 = m.levels[0];
+  l0.data = m.ProfileZ;
+  l0.kind = m.undo.repair_kind;
+  l0.title = m.undo.repair_title;
+  m.undo.repair_saved = false;
+  m.undo.repair_profile.clear();
+  RedrawLevel0(*this);
+  return true;
+}
+
+bool Session::Zoom(int level, float x1, float x2) {
+  if (!RequireProfile()) return false;
+  ProfileModel& m = model_;
+  if (level < 0 || level >= kPanelCount) {
+    prompts_.Message("There is no plot panel " + std::to_string(level) + ".", "Invalid Selection");
+    return false;
+  }
+  PlotLevel& l = m.levels[static_cast<std::size_t>(level)];
+  const std::int32_t n = l.npoints();
+  if (n < 1 || !(l.step_ft > 0.0)) {
+    prompts_.Message("Plot panel " + std::to_string(level) + " shows nothing to zoom.",
+                     "Invalid Selection");
+    return false;
+  }
+  prompts_.Status(std::string(kZoomingStatus));
+  const double lf = m.units.LengthFactor;
+  const Selection s =
+      OrderSelection(ClickToSample(x1, lf, l.step_ft, n), ClickToSample(x2, lf, l.step_ft, n));
+  if (const auto refused = CheckZoom(l.kind, s, l.zoomed)) {
+    Show(prompts_, *refused);
+    return false;
+  }
+  const auto lv = static_cast<std::size_t>(level);
+  if (l.zoomed == 0) {
+    m.ZoomStart[lv][0] = 1;
+    m.ZoomEnd[lv][0] = n;
+  }
+  // Only the profile panel takes the zoomed profile title; an index panel keeps its own.
+  std::string title = l.drawn_title;
+  if (level == 0) {
+    l.title = ZoomTitle(NameOf(m.DataFileName), m.units.ElevationSuffix);
+    title = l.title;
+  }
+  ShowLevelPlot(level, title, s.start, s.end, true);
+  const auto d = static_cast<std::size_t>(l.zoomed + 1);
+  l.zoomed = static_cast<std::int16_t>(d);
+  m.ZoomStart[lv][d] = s.start;
+  m.ZoomEnd[lv][d] = s.end;
+  return true;
+}
+
+bool Session::UndoZoom(int level) {
+  if (!RequireProfile()) return false;
+  if (level < 0) level = 0;
+  if (level >= kPanelCount) {
+    prompts_.Message("There is no plot panel " + std::to_string(level) + ".", "Invalid Selection");
+    return false;
+  }
+  ProfileModel& m = model_;
+  PlotLevel& l = m.levels[static_cast<std::size_t>(level)];
+  if (l.zoomed == 0) {
+    Show(prompts_, kNoZoomsMessage);
+    return false;
+  }
+  const auto lv = static_cast<std::size_t>(level);
+  const auto d = static_cast<std::size_t>(l.zoomed - 1);
+  l.zoomed = static_cast<std::int16_t>(d);
+  ShowLevelPlot(level, level == 0 ? l.title : l.drawn_title, m.ZoomStart[lv][d], m.ZoomEnd[lv][d],
+                true);
+  return true;
+}
+
+namespace {
+
+// The profile samples under two clicks. A click is a distance along the runway, so it picks the
+// profile sample at that distance whichever panel it was made on (an index panel is decimated).
+Selection ProfileSelection(const ProfileModel& m, float x1, float x2) {
+  const double lf = m.units.LengthFactor;
+  const double dx = m.settings.SampleSpacing;
+  const std::int32_t n = m.ProfileNPoints();
+  return OrderSelection(ClickToSample(x1, lf, dx, n), ClickToSample(x2, lf, dx, n));
+}
+
+}  // namespace
+
+// Refuses clicks on a panel that shows nothing (the selection needs a series under it).
+static bool PanelHasSeries(const ProfileModel& m, int level) {
+  return level >= 0 && level < kPanelCount &&
+         m.levels[static_cast<std::size_t>(level)].npoints() > 0;
+}
+
+bool Session::NewLength(int level, float x1, float x2) {
+  if (!RequireProfile()) return false;
+  ProfileModel& m = model_;
+  if (!PanelHasSeries(m, level)) {
+    prompts_.Message("Plot panel " + std::to_string(level) + " shows nothing to select on.",
+                     "Invalid Selection");
+    return false;
+  }
+  prompts_.Status(std::string(kNewLengthStatus));
+  const Selection s = ProfileSelection(m, x1, x2);
+  if (const auto refused = CheckNewLength(s, m.settings.SampleSpacing, m.undo.CutsInForce())) {
+    Show(prompts_, *refused);
+    return false;
+  }
+  std::vector<float> cut;
+  try {
+    cut = CutProfile(m.ProfileZ, s);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "Invalid Selection");
+    return false;
+  }
+  if (m.undo.cuts.empty()) {
+    m.undo.uncut_profile = m.ProfileZ;
+    m.undo.cuts.push_back({1, m.ProfileNPoints()});
+  }
+  m.undo.cuts.push_back({s.start, s.end});
+  m.undo.repair_saved = false;
+  m.ProfileZ = cut;
+  PlotLevel& l0 = m.levels[0];
+  FillLevel(0, std::move(cut), l0.step_ft, l0.kind, l0.title, l0.title);
+  return true;
+}
+
+bool Session::UndoNewLength() {
+  if (!RequireProfile()) return false;
+  ProfileModel& m = model_;
+  prompts_.Status(std::string(kUndoNewLengthStatus));
+  if (m.undo.CutsInForce() == 0) {
+    Show(prompts_, kNoCutToUndoMessage);
+    return false;
+  }
+  std::vector<CutRecord> history;
+  history.reserve(m.undo.cuts.size());
+  for (const auto& c : m.undo.cuts) history.push_back({c[0], c[1]});
+  std::vector<float> back;
+  try {
+    back = UndoCut(m.undo.uncut_profile, history);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "Not Implemented");
+    return false;
+  }
+  m.undo.cuts.pop_back();
+  if (m.undo.cuts.size() <= 1) {
+    m.undo.cuts.clear();
+    m.undo.uncut_profile.clear();
+  }
+  m.undo.repair_saved = false;
+  m.ProfileZ = back;
+  PlotLevel& l0 = m.levels[0];
+  FillLevel(0, std::move(back), l0.step_ft, l0.kind, l0.title, l0.title);
+  return true;
+}
+
+bool Session::VerticalCurve(int level, float x1, float x2) {
+  if (!RequireProfile()) return false;
+  ProfileModel& m = model_;
+  if (!PanelHasSeries(m, level)) {
+    prompts_.Message("Plot panel " + std::to_string(level) + " shows nothing to select on.",
+                     "Invalid Selection");
+    return false;
+  }
+  prompts_.Status(std::string(kVerticalCurveStatus));
+  const double dx = m.settings.SampleSpacing;
+  const Selection s = ProfileSelection(m, x1, x2);
+  if (const auto refused = CheckVerticalCurveSelection(s, dx)) {
+    Show(prompts_, *refused);
+    return false;
+  }
+  VerticalCurveResult r;
+  try {
+    // The left click is the vertex; the right one only has to lie far enough beyond it.
+    r = FitVerticalCurve(m.ProfileZ, dx, s.start);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), std::string(kVerticalCurveTitle));
+    return false;
+  }
+  m.ProfileZ = r.profile;
+  m.levels[0].data = std::move(r.profile);
+  m.undo.repair_saved = false;
+  RedrawLevel0(*this);
+  return true;
+}
+
+}  // namespace tarmac

@@ -1,0 +1,195 @@
+// The spectra window (power spectrum and probability density of the profile or of an aircraft
+// response) and the parameter window's cumulative distributions of the straightedge deviations
+// and of the Boeing Bump Index.
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+#include "indexes/prepare.h"
+#include "spectra/cumulative.h"
+#include "workflow/results_file.h"
+#include "workflow/session.h"
+
+namespace tarmac {
+namespace {
+
+// Kinds of the levels that hold a profile or an index series, never an aircraft response.
+constexpr std::array<std::string_view, 11> kNonResponseKinds = {
+    "ZProfile",        "ZHiPass",           "Speed",           "Straightedge",
+    "Straightedge Plot", "Boeing Bump Index", "Boeing Bump Plot", "IRI (1/4 Car)",
+    "CA Profilograph", "Bandpass Filter",   "Other"};
+
+// One series of the spectra window as the PSD and PDF runs read it.
+struct SpectrumInput {
+  std::vector<float> values;
+  double divisor = 1.0;  // 12.0 turns the prepared profile's inches into feet
+  double dt = 0.0;       // seconds between samples
+  double spacing_ft = 0.0;  // the spacing that sets the density's neighbour count
+  PreparedProfile prepared;  // the profile series only
+};
+
+}  // namespace
+
+std::string Session::SpectrumSeriesCaption(SpectrumSeries series) {
+  switch (series) {
+    case SpectrumSeries::Profile: return "Profile";
+    case SpectrumSeries::Gcg: return "Gcg";
+    case SpectrumSeries::Gcp: return "Gcp";
+    case SpectrumSeries::NoseForce: return "NoseForce";
+    case SpectrumSeries::MainForce: return "MainForce";
+    case SpectrumSeries::RearMainForce: return "Rear MainForce";
+  }
+  return "";
+}
+
+namespace {
+
+// Loads the chosen series, or says why it cannot be had (text, title).
+struct SpectrumLoad {
+  std::optional<SpectrumInput> input;
+  std::string text, title;
+};
+
+SpectrumLoad LoadSpectrumSeries(const ProfileModel& m, Session::SpectrumSeries series) {
+  SpectrumLoad r;
+  if (series == Session::SpectrumSeries::Profile) {
+    // Every run prepares the current profile afresh, so edits since the last index count.
+    SpectrumInput in;
+    in.prepared = PrepareIndexProfile(m.ProfileZ, m.settings.SampleSpacing, 10,
+                                      m.settings.SmoothEnds, m.settings.SmoothingDistance);
+    in.values.assign(in.prepared.data1(), in.prepared.data1() + in.prepared.n);
+    in.divisor = 12.0;
+    in.dt = in.prepared.spacing / kProfileSpectrumSpeedFps;
+    in.spacing_ft = in.prepared.spacing;
+    r.input = std::move(in);
+    return r;
+  }
+  const int level = static_cast<int>(series);
+  const std::string caption = Session::SpectrumSeriesCaption(series);
+  if (series == Session::SpectrumSeries::RearMainForce && m.settings.AircraftType != "B-747") {
+    r.text = "The " + caption + " series exists for the B-747 only.";
+    r.title = "No Such Series";
+    return r;
+  }
+  const PlotLevel& l = m.levels[static_cast<std::size_t>(level)];
+  const bool isResponse =
+      m.flags.SimulationDone && !l.data.empty() && l.step_ft > 0.0 &&
+      std::find(kNonResponseKinds.begin(), kNonResponseKinds.end(), l.kind) ==
+          kNonResponseKinds.end();
+  if (!isResponse) {
+    // An index run after the simulation draws over its levels: the response is gone.
+    r.text = "The " + caption + " series is not available:\r\nrun a simulation first.";
+    r.title = "No Simulation";
+    return r;
+  }
+  // The responses are sampled once per prepared-profile step at the simulated ground speed.
+  const double speedFps = m.settings.AircraftSpeed * kKnotsToFps;
+  if (!(speedFps > 0.0)) {
+    r.text = "The aircraft speed must be above zero for a spectrum of a response.";
+    r.title = "No Simulation";
+    return r;
+  }
+  SpectrumInput in;
+  in.values = l.data;
+  in.divisor = 1.0;
+  in.dt = l.step_ft / speedFps;
+  in.spacing_ft = l.step_ft;
+  r.input = std::move(in);
+  return r;
+}
+
+}  // namespace
+
+std::optional<PsdResult> Session::RunPsd(SpectrumSeries series, const std::string& exponentText) {
+  if (!RequireProfile()) return std::nullopt;
+  int exponent = 0;
+  try {
+    exponent = ParseSpectrumExponent(exponentText);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "Incorrect Data Entry");
+    return std::nullopt;
+  }
+  prompts_.Status(std::string(kPsdRunningStatus));
+  try {
+    SpectrumLoad load = LoadSpectrumSeries(model_, series);
+    if (!load.input) {
+      prompts_.Message(load.text, load.title);
+      return std::nullopt;
+    }
+    PsdResult r = ComputePsd(load.input->values, load.input->divisor, load.input->dt, exponent);
+    if (series == SpectrumSeries::Profile) model_.prepared = std::move(load.input->prepared);
+    prompts_.Status(std::string(kPsdCompletedStatus));
+    return r;
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "PSD");
+    return std::nullopt;
+  }
+}
+
+std::optional<PdfResult> Session::RunPdf(SpectrumSeries series) {
+  if (!RequireProfile()) return std::nullopt;
+  prompts_.Status(std::string(kPdfRunningStatus));
+  try {
+    SpectrumLoad load = LoadSpectrumSeries(model_, series);
+    if (!load.input) {
+      prompts_.Message(load.text, load.title);
+      return std::nullopt;
+    }
+    PdfResult r = PDFF(load.input->values, load.input->divisor, load.input->spacing_ft, progress());
+    if (series == SpectrumSeries::Profile) model_.prepared = std::move(load.input->prepared);
+    prompts_.Status(std::string(kPdfCompletedStatus));
+    return r;
+  } catch (const Cancelled&) {
+    prompts_.Status("Cancelled");
+    return std::nullopt;
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "PDF");
+    return std::nullopt;
+  }
+}
+
+std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
+  if (!RequireProfile()) return std::nullopt;
+  ProfileModel& m = model_;
+  CdfRequest req;
+  std::vector<float> values;
+  if (series == DistributionSeries::Straightedge) {
+    if (!m.flags.StraightedgeDone) {
+      prompts_.Message(std::string(kStraightedgeNotDoneMessage),
+                       std::string(kStraightedgeNotDoneTitle));
+      return std::nullopt;
+    }
+    // The deviations are held in inches; the distribution is taken over the values the
+    // engineer sees, millimetres in metric mode, and its axis says so.
+    const float factor = static_cast<float>(m.units.MmFactor);
+    values.reserve(m.straightedge.StraightedgeDeviation.size());
+    for (float d : m.straightedge.StraightedgeDeviation) values.push_back(d * factor);
+    req.title = "Straightedge";
+    req.unit_label = m.units.ElevationLabel;
+  } else {
+    if (!m.flags.BoeingDone) {
+      prompts_.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
+      return std::nullopt;
+    }
+    values = m.bump.BoeingIndex;
+    req.title = "Boeing Bump Index";
+    req.unit_label = "Index Value";
+  }
+  CumulativeDistribution d;
+  try {
+    d = ComputeCumulativeDistribution(values);
+  } catch (const std::invalid_argument& e) {
+    prompts_.Message(e.what(), "Probability Distribution");
+    return std::nullopt;
+  }
+  if (series == DistributionSeries::BoeingBump) {
+    const std::string path = FolderOf(m.ResultsFile) + std::string(kBoeingBumpPdfFileName);
+    if (!AppendLine(path, BoeingBumpPdfLine(m.DataFileName, d)))
+      prompts_.Message("Could not append to " + path, "File Error");
+  }
+  req.cdf = std::move(d.cdf);
+  req.x_max = d.xmax;
+  return req;
+}
+
+}  // namespace tarmac
