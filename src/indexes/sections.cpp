@@ -171,7 +171,7 @@ IndexSections ComputeIndexSections(int level, std::span<const float> series, dou
   r.minimum_display = r.minimum * valueFactor;
   r.maximum_display = r.maximum * valueFactor;
   for (IndexPart& p : r.parts) {
-    p.mean_display = static_cast<double>(p.mean) * valueFactor;
+    p.mean_display = static_cast<float>(static_cast<double>(p.mean) * valueFactor);
     p.rms_display = p.rms * valueFactor;
     p.length_display = p.length_ft * lengthFactor;
   }
@@ -186,7 +186,7 @@ IndexSections ComputeIndexSections(int level, std::span<const float> series, dou
   for (const IndexPart& p : r.parts) {
     r.section_lengths.push_back(ReadBack(p.length_display, "0.0"));
     r.section_indexes.push_back(
-        ReadBack(info.shows_rms ? p.rms_display : p.mean_display, "0.0000"));
+        ReadBack(info.shows_rms ? p.rms_display : static_cast<double>(p.mean_display), "0.0000"));
   }
   return r;
 }

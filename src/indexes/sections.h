@@ -39,7 +39,8 @@ struct IndexPart {
   float mean = 0.0f;             // in the index's own unit (inches, or none for the bump index)
   double rms = 0.0;              // standard deviation about the part mean, own unit
   double length_display = 0.0;   // length x LengthFactor
-  double mean_display = 0.0;     // mean x MmFactor (levels 1 and 5), else the mean
+  float mean_display = 0.0f;     // mean x MmFactor (levels 1 and 5), else the mean; the part
+                                 // mean is held in single precision, converted in place
   double rms_display = 0.0;      // likewise
 };
 

@@ -158,6 +158,21 @@ TEST(IndexSections, PublishedValuesAndUnitConversion) {
   EXPECT_THROW(ComputeIndexSections(3, z, 0.5, 1000.0, kUs), std::invalid_argument);
 }
 
+TEST(IndexSections, MetricPartMeanStaysInSinglePrecision) {
+  // The part mean is a single-precision value and is converted to millimetres in place, so the
+  // converted mean is single precision too. For this elevation the product 25.4 v is
+  // 5.66525005... in double precision but 5.66524982... once held as a float: the report and
+  // the chart table show 5.6652, not 5.6653.
+  const float v = 0.2230413407087326f;
+  const IndexSections mm = ComputeIndexSections(1, std::vector<float>(400, v), 0.5, 1000.0, kMetric);
+  ASSERT_EQ(mm.parts.size(), 1u);
+  EXPECT_EQ(mm.section_indexes, std::vector<float>{5.6652f});
+  EXPECT_EQ(IndexReportLines(mm, kMetric)[8], "     1        61.0              5.6652                0.0000");
+  // The bump index is not converted: its mean is the series value itself.
+  const IndexSections bump = ComputeIndexSections(2, std::vector<float>(400, v), 0.5, 1000.0, kMetric);
+  EXPECT_EQ(bump.parts[0].mean_display, v);
+}
+
 TEST(IndexSections, ReportLinesInBothUnitSystems) {
   // 2400 samples at 0.5 ft: part 1 is 2001 samples of 0.5 in, part 2 the 399 left of 0.25 in.
   std::vector<float> z(2400, 0.25f);
