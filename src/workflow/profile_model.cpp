@@ -28,6 +28,9 @@ void ProfileModel::ClearResultArrays() {
   CAPISections.clear();
   CAPISectionLengths.clear();
   chart_row_enabled.fill(false);
+  // The simulation's part lengths and statistics belong to the profile they were run on.
+  simulation = SimulationResult{};
+  simulation_input = PreparedProfile{};
 }
 
 std::string FolderOf(const std::string& path) {
