@@ -1,0 +1,528 @@
+// The unattended report of a list of profiles: for each profile the five indexes with their
+// plots, the index table, the distributions of the straightedge deviations and of the Boeing
+// Bump Index, the taxiing (and, on a runway, take-off speed) runs of the B-727 and the B-747, the
+// charts of every row, and one report document in the "WordFile" folder beside the profiles.
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+
+#include "common/number_format.h"
+#include "common/rounding.h"
+#include "common/units.h"
+#include "report/document.h"
+#include "simulation/simulation_run.h"
+#include "spectra/cumulative.h"
+#include "workflow/results_file.h"
+#include "workflow/session.h"
+
+namespace tarmac {
+namespace {
+
+constexpr double kPlotWidth = 6.5;  // inches: a profile plot spans the text width
+constexpr double kCdfWidth = 5.0;   // inches: the distributions are squarer pictures
+constexpr double kTaxiKnots = 20.0;
+constexpr double kRunwayKnots = 100.0;
+constexpr double kTableFontSize = 9.0;
+constexpr double kTextFontSize = 11.0;
+const char* const kFont = "Times New Roman";
+
+// A failure that ends the whole batch run: the number and the description of the message.
+struct BatchError {
+  int number;
+  std::string description;
+};
+constexpr int kErrFileNotFound = 53;
+constexpr int kErrFileAccess = 75;
+constexpr int kErrInterrupted = 18;
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Trim(const std::string& s) {
+  const auto b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// A whole number as the reports write it after a label: with a leading blank.
+std::string Numbered(long long i) { return " " + std::to_string(i); }
+
+std::string Fmt(double v, std::string_view pattern) { return FormatNumber(v, pattern); }
+
+// The index table's cells, written into the document as a grid of texts (1-based rows and
+// columns), with the cells merged down over two rows.
+struct TableText {
+  int rows = 0, cols = 0;
+  std::vector<std::string> cells;
+  std::vector<std::pair<int, int>> merged_down;  // (row, col) merged with the cell below
+  int total_row = 0;
+  TableText(int r, int c) : rows(r), cols(c), cells(static_cast<std::size_t>(r * c)) {}
+  std::string& at(int r, int c) { return cells.at(static_cast<std::size_t>((r - 1) * cols + c - 1)); }
+};
+
+void WriteTable(Document& doc, TableText& t) {
+  doc.setFontSize(kTableFontSize);
+  const int id = doc.addTable(t.rows, t.cols);
+  for (int r = 1; r <= t.rows; ++r)
+    for (int c = 1; c <= t.cols; ++c)
+      if (!t.at(r, c).empty()) doc.setCellText(id, r, c, t.at(r, c));
+  for (const auto& [r, c] : t.merged_down) doc.mergeCells(id, r, c, r + 1, c);
+  if (t.total_row > 0) doc.setRowBorder(id, t.total_row, BorderSide::Top);
+  doc.setFontSize(kTextFontSize);
+}
+
+void Paragraph(Document& doc, const std::string& text) {
+  doc.insertText(text);
+  doc.insertPara();
+}
+
+void Picture(Document& doc, const std::vector<unsigned char>& png, double width) {
+  if (png.empty()) return;  // a sink that cannot draw leaves the place empty
+  doc.insertPicture(png, width);
+  doc.insertPara();
+}
+
+// The index table: per section the five indexes, then "Total", "Step Length" and the three
+// 2000-ft stretches. When the averaging distance is twice the profilograph section, each
+// averaging section covers two profilograph sections and its cells span their two rows
+// (7 columns); otherwise both section lists stand side by side with their own lengths
+// (8 columns).
+TableText BatchIndexTable(const ProfileModel& m) {
+  const Units& u = m.units;
+  const SectionTables& t = m.sections;
+  const auto count = [&](int row) { return static_cast<int>(t.IndexPartCount[static_cast<std::size_t>(row)]); };
+  const int nca = count(5);
+  int navg = 0;
+  for (int row = 1; row <= 4; ++row) navg = std::max(navg, count(row));
+  const bool paired = std::fabs(m.settings.AveragingDistance - 2.0 * m.settings.SectionLengthCAPI) < 0.1;
+
+  int rows;
+  if (paired) {
+    // An averaging section a sits in row 2a; one more averaging section than half the
+    // profilograph sections would fall on the "Total" row, so the table grows for it.
+    rows = std::max(nca, 2 * navg - 1) + 2;
+  } else {
+    rows = std::max(nca, navg) + 2;
+  }
+  const int cols = paired ? 7 : 8;
+  TableText tt(rows + 4, cols);
+  tt.at(1, 1) = "Section";
+  tt.at(1, 2) = "Length        " + u.LengthHeading;
+  tt.at(1, 3) = "Straightedge  " + u.ElevationHeading;
+  tt.at(1, 4) = "Boeing";
+  tt.at(1, 5) = "IRI           " + u.RoughnessHeading;
+  tt.at(1, 6) = "BandPass      " + u.ElevationHeading;
+  tt.at(1, 7) = "CA PI         " + u.RoughnessHeading;
+  if (!paired) tt.at(1, 8) = "LengthOfCAPI  " + u.LengthHeading;
+
+  const auto section_value = [&](int part, int row) {
+    return Fmt(t.at(part, row), "###.0000");
+  };
+  // The profilograph section lengths, each rounded to 0.1 before it joins the total.
+  double ca_total = 0.0;
+  for (int s = 1; s <= nca; ++s) {
+    const double len = s <= static_cast<int>(m.CAPISectionLengths.size())
+                           ? m.CAPISectionLengths[static_cast<std::size_t>(s - 1)]
+                           : 0.0;
+    const int r = s + 1;
+    tt.at(r, 1) = Numbered(s);
+    tt.at(r, 7) = section_value(s, 5);
+    if (paired) {
+      tt.at(r, 2) = Fmt(len, "####.0");
+    } else {
+      tt.at(r, 8) = Fmt(len, "####.0");
+    }
+    ca_total += RoundHalfEven(len * 10.0) / 10.0;
+  }
+  constexpr int kIndexRows[4] = {1, 2, 3, 4};  // straightedge, bump, IRI, band-pass
+  double avg_total = 0.0;
+  for (int a = 1; a <= navg; ++a) {
+    const int r = paired ? 2 * a : a + 1;
+    if (tt.at(r, 1).empty()) tt.at(r, 1) = Numbered(paired ? r - 1 : a);
+    for (int c = 0; c < 4; ++c)
+      if (a <= count(kIndexRows[c])) tt.at(r, 3 + c) = section_value(a, kIndexRows[c]);
+    if (paired) {
+      if (r + 1 <= rows - 1) tt.merged_down.emplace_back(r, 3), tt.merged_down.emplace_back(r, 4),
+            tt.merged_down.emplace_back(r, 5), tt.merged_down.emplace_back(r, 6);
+    } else {
+      const double len = a <= static_cast<int>(t.SectionLength.size())
+                             ? t.SectionLength[static_cast<std::size_t>(a - 1)]
+                             : 0.0;
+      tt.at(r, 2) = Fmt(len, "####.0");
+      avg_total += RoundHalfEven(len * 10.0) / 10.0;
+    }
+  }
+  // Rows without a profilograph section in the paired form still name their section.
+  if (paired)
+    for (int r = 2; r <= rows - 1; ++r)
+      if (tt.at(r, 1).empty()) tt.at(r, 1) = Numbered(r - 1);
+
+  const int total = rows;
+  tt.total_row = total;
+  tt.at(total, 1) = "Total";
+  tt.at(total, 2) = Fmt(paired ? ca_total : avg_total, "####.0");
+  if (!paired) tt.at(total, 8) = Fmt(ca_total, "####.0");
+  constexpr int kTextBoxes[5] = {0, 1, 2, 4, 3};
+  for (int c = 0; c < 5; ++c) tt.at(total, 3 + c) = m.TextI[static_cast<std::size_t>(kTextBoxes[c])];
+
+  const int step = total + 1;
+  tt.at(step, 1) = "Step Length" + u.LengthHeading;
+  tt.at(step, 2) = Fmt(m.settings.SampleSpacing * u.LengthFactor, "0.000000");
+  constexpr int kStepLevels[5] = {1, 2, 3, 5, 4};  // the levels of the five columns
+  for (int c = 0; c < 5; ++c) {
+    const PlotLevel& l = m.levels[static_cast<std::size_t>(kStepLevels[c])];
+    tt.at(step, 3 + c) = Fmt(l.step_ft * u.LengthFactor, c == 2 ? "0.00000" : "0.000000");
+  }
+  const char* const kStretchNames[3] = {"First2000", "Center2000", "Last2000"};
+  for (int s = 0; s < 3; ++s) {
+    tt.at(step + 1 + s, 1) = kStretchNames[s];
+    for (int c = 0; c < 5; ++c)
+      tt.at(step + 1 + s, 3 + c) =
+          Fmt(m.BatchStretches[static_cast<std::size_t>(c)][static_cast<std::size_t>(s)], "###.0000");
+  }
+  return tt;
+}
+
+// The cumulative distributions of the straightedge deviations and of the Boeing Bump Index,
+// drawn as the parameter window draws them.
+void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSink* plots) {
+  // Straightedge: the deviations in the unit the reports show them in (mm in metric mode).
+  if (!m.flags.StraightedgeDone) {
+    prompts.Message(std::string(kStraightedgeNotDoneMessage), std::string(kStraightedgeNotDoneTitle));
+  } else {
+    std::vector<float> shown(m.straightedge.StraightedgeDeviation);
+    const auto f = static_cast<float>(m.units.MmFactor);
+    for (float& v : shown) v *= f;
+    try {
+      const CumulativeDistribution d = ComputeCumulativeDistribution(shown);
+      doc.insertPara();
+      if (plots)
+        Picture(doc, plots->CdfPicture({d.cdf, d.xmax, "Straightedge", m.units.ElevationLabel}),
+                kCdfWidth);
+    } catch (const std::invalid_argument&) {
+      Paragraph(doc, "The straightedge deviation is zero everywhere: no distribution.");
+    }
+  }
+  if (!m.flags.BoeingDone) {
+    prompts.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
+  } else {
+    try {
+      const CumulativeDistribution d = ComputeCumulativeDistribution(m.bump.BoeingIndex);
+      doc.insertPara();
+      if (plots)
+        Picture(doc, plots->CdfPicture({d.cdf, d.xmax, "Boeing Bump Index", "Index Value"}),
+                kCdfWidth);
+    } catch (const std::invalid_argument&) {
+      Paragraph(doc, "The Boeing Bump Index is zero everywhere: no distribution.");
+    }
+  }
+}
+
+// The response table of the run just made: per part, total, extremes, static forces and the
+// three 2000-ft stretches.
+TableText ResponseTable(const SimulationResult& r, const Units& u) {
+  const bool rear = r.HasRearMain;
+  const int cols = rear ? 7 : 6;
+  const int parts = r.SimPartCount;
+  TableText tt(parts + 8, cols);
+  tt.at(1, 1) = "Section";
+  tt.at(1, 2) = "Length" + u.LengthHeading;
+  tt.at(1, 3) = "Cg(g)";
+  tt.at(1, 4) = "Cp(g)";
+  tt.at(1, 5) = "Nose Dyn-coefficient";
+  tt.at(1, 6) = "Main Dyn-coefficient";
+  if (rear) tt.at(1, 7) = "MainRear Dyn-coefficient";
+  const auto part_value = [](const auto& v, int i) {
+    return i < static_cast<int>(v.size()) ? static_cast<double>(v[static_cast<std::size_t>(i)]) : 0.0;
+  };
+  double total = 0.0;
+  for (int i = 0; i < parts; ++i) {
+    const int row = i + 2;
+    // The part lengths are held in feet; the column shows them in display units.
+    const double len = part_value(r.SimPartLength, i) * u.LengthFactor;
+    tt.at(row, 1) = Numbered(i + 1);
+    tt.at(row, 2) = Fmt(len, "####.0");
+    total += len;
+    tt.at(row, 3) = Fmt(part_value(r.GcgRMSpart, i), "##.0000");
+    tt.at(row, 4) = Fmt(part_value(r.GcpRMSpart, i), "##.0000");
+    tt.at(row, 5) = Fmt(part_value(r.NoseDynRMSpart, i), "##.0000");
+    tt.at(row, 6) = Fmt(part_value(r.MainDynRMSpart, i), "##.0000");
+    if (rear) tt.at(row, 7) = Fmt(part_value(r.RearDynRMSpart, i), "##.0000");
+  }
+  int row = parts + 2;
+  tt.total_row = row;
+  const auto put = [&](const char* label, double a, double b, float c, float d, float e) {
+    tt.at(row, 1) = label;
+    tt.at(row, 3) = Fmt(a, "0.0000");
+    tt.at(row, 4) = Fmt(b, "0.0000");
+    tt.at(row, 5) = Fmt(c, "0.0000");
+    tt.at(row, 6) = Fmt(d, "0.0000");
+    if (rear) tt.at(row, 7) = Fmt(e, "0.0000");
+    ++row;
+  };
+  tt.at(row, 2) = Fmt(total, "####.0");
+  put("Total", r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS, r.MainDynTotalRMS, r.RearDynTotalRMS);
+  put("Max", r.GcgMax, r.GcpMax, r.NoseDynMax, r.MainDynMax, r.RearDynMax);
+  put("Min", r.GcgMin, r.GcpMin, r.NoseDynMin, r.MainDynMin, r.RearDynMin);
+  // Static forces in the mass unit of the heading: the weight is already in display units,
+  // the gear loads are held in pounds.
+  const auto load = [&](std::size_t g) {
+    return g < r.StaticGearLoad.size() ? r.StaticGearLoad[g] : 0.0f;
+  };
+  tt.at(row, 1) = "Static Force" + u.MassHeading;
+  tt.at(row, 3) = Fmt(r.Weight, "0");
+  tt.at(row, 5) = Fmt(load(0) * u.MassFactor, "0");
+  tt.at(row, 6) = Fmt(static_cast<float>(load(1) + load(2)) * u.MassFactor, "0");
+  if (rear) tt.at(row, 7) = Fmt(static_cast<float>(load(3) + load(4)) * u.MassFactor, "0");
+  ++row;
+  const char* const kStretchNames[3] = {"First2000", "Center2000", "Last2000"};
+  for (int s = 0; s < 3; ++s, ++row) {
+    tt.at(row, 1) = kStretchNames[s];
+    for (int c = 0; c < cols - 2 && c < static_cast<int>(r.SimStretchValues.size()); ++c) {
+      const StretchValues& v = r.SimStretchValues[static_cast<std::size_t>(c)];
+      tt.at(row, 3 + c) = Fmt(s == 0 ? v.first : s == 1 ? v.centre : v.last, "0.0000");
+    }
+  }
+  return tt;
+}
+
+// One aircraft at one speed: its paragraph, the run, its parameters and its response table.
+// False only when the person stopped the run; a run that cannot be made is said so in the
+// report instead of a table of the previous run's numbers.
+bool BatchSimulation(Session& session, Document& doc, const std::string& base, int table_number) {
+  ProfileModel& m = session.model();
+  const Units& u = m.units;
+  const std::string type = m.settings.AircraftType;
+  doc.setAlignment(ParagraphAlignment::Left);
+  Paragraph(doc, " Simulation of Aircraft " + type + " on " + base + ".pro" +
+                     " (Aircraft speed = " + Fmt(m.settings.AircraftSpeed, "0.0") + " knots)");
+  if (!session.RunSimulation()) {
+    if (session.progress().cancelled()) return false;
+    Paragraph(doc, " The simulation of the " + type + " could not be made on this profile.");
+    doc.insertPara();
+    return true;
+  }
+  const SimulationResult& r = m.simulation;
+  const std::int16_t inner = r.GroundNInner > 0 ? r.GroundNInner : std::int16_t{1};
+  Paragraph(doc, " Airframe Damping = " + Fmt(m.settings.DampingFactor, "0.0000") +
+                     ", the number of modes = " + Fmt(m.settings.NumberOfModes, "0") +
+                     ", Profile start step length = " +
+                     Fmt(m.settings.SampleSpacing * u.LengthFactor, "0.00000") + u.LengthHeading +
+                     ", Profile decimated step length for simulation = " +
+                     Fmt(r.SimSpacing * u.LengthFactor, "0.0000") + u.LengthHeading +
+                     ", Simulation step length = " + Fmt(r.SimTimeStep, "0.00000") +
+                     " seconds, GroundNInner = " + std::to_string(inner) +
+                     ", Simulation inner step length = " + Fmt(r.SimTimeStep / inner, "0.00000") +
+                     " seconds");
+  doc.centerPara();
+  doc.setBold(true);
+  Paragraph(doc, "Table" + Numbered(table_number) + " Aircraft Responses on " + base + ".pro");
+  doc.setBold(false);
+  TableText table = ResponseTable(r, u);
+  WriteTable(doc, table);
+  doc.setAlignment(ParagraphAlignment::Left);
+  doc.insertPara();
+  doc.insertPara();
+  return true;
+}
+
+}  // namespace
+
+bool Session::AutoProcessAll(const std::vector<std::string>& files) {
+  ProfileModel& m = model_;
+  const auto start = std::chrono::steady_clock::now();
+  if (files.empty()) {
+    prompts_.Message("Error No = 32755 No profile was chosen.", "Automatic Processing");
+    return false;
+  }
+  if (static_cast<int>(files.size()) > kMaxBatchFiles) {
+    prompts_.Message("At most " + std::to_string(kMaxBatchFiles) +
+                         " profiles can be processed in one run; " +
+                         std::to_string(files.size()) + " were chosen.",
+                     "Too Many Files");
+    return false;
+  }
+  ClearResults();
+  for (int level = 0; level < kPanelCount; ++level)
+    if (plots_) plots_->PanelCleared(level);
+  m.BatchMode = true;
+  const int n = static_cast<int>(files.size());
+  for (int i = 1; i <= n; ++i)
+    if (!AutoProcessFile(files[static_cast<std::size_t>(i - 1)], i, n)) return false;
+  prompts_.Status("All Processed");
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  prompts_.Message("All Processed. ET = " + Fmt(seconds, "0") + " s", "Automatic Processing");
+  return true;
+}
+
+bool Session::AutoProcessFile(const std::string& path, int i, int n, const BatchTurn* turn) {
+  ProfileModel& m = model_;
+  m.BatchMode = true;
+  bool in_turn = false;
+  auto end_turn = [&] {
+    if (in_turn && turn && turn->end) turn->end();
+    in_turn = false;
+  };
+  try {
+    const std::string folder = FolderOf(path);
+    const std::string name = Trim(NameOf(path));
+    const std::string ext = name.size() >= 4 ? name.substr(name.size() - 4) : name;
+    const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
+
+    // Everything that appends to the selection's shared files happens in this profile's turn:
+    // the "Data File Name = " line of the read and the Boeing Bump distribution line.
+    if (turn && turn->begin) turn->begin();
+    in_turn = true;
+
+    // Clear the six plot panels: a level left from the previous profile must not be pasted
+    // into this one's report (a profile without a speed file has no level 1).
+    for (int level = 0; level < kPanelCount; ++level) {
+      if (plots_) plots_->PanelCleared(level);
+      m.levels[static_cast<std::size_t>(level)] = PlotLevel{};
+    }
+    ClearResults();
+    m.PlottedSpeedMax = 0;
+    m.BatchStretches = {};
+
+    const bool is_pro = Lower(ext) == ".pro";
+    if (is_pro) {
+      prompts_.Status("Reading " + base);
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(path, ec))
+        throw BatchError{kErrFileNotFound, "File not found: " + path};
+      // The read appends the "Data File Name = " line itself, as an interactive read does.
+      if (!ReadFile(path)) throw BatchError{kErrFileAccess, "The profile " + path + " could not be read."};
+      m.BatchMode = true;
+      m.flags = ResultFlags{};
+      m.Caption = "Profile and Roughness Indexes - " + m.DataFileName + "  " + Numbered(i) +
+                  " of" + Numbered(n);
+      m.ChartCount = 0;
+      prompts_.Status(base + " Read");
+    } else {
+      m.ResultsFile = folder + "Results.txt";
+      AppendLines(m.ResultsFile, {"Data File Name = " + path + " File Name = " + name});
+      prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
+      // The model still holds the previous profile: nothing of it belongs in this report.
+      m.ProfileZ.clear();
+      m.DataFileName = path;
+    }
+
+    const std::string report_folder = folder + "WordFile";
+    {
+      std::error_code ec;
+      std::filesystem::create_directories(report_folder, ec);
+      if (!std::filesystem::is_directory(report_folder, ec))
+        throw BatchError{kErrFileAccess, "Path/File access error: " + report_folder};
+    }
+
+    Document doc;
+    doc.setFont(kFont);
+    doc.setFontSize(kTextFontSize);
+    doc.centerPara();
+    doc.setBold(true);
+    Paragraph(doc, "Roughness Measurement and Analysis of " + base + ".Pro");
+    doc.setBold(false);
+
+    if (is_pro) {
+      const Units& u = m.units;
+      if (plots_) {
+        Picture(doc, plots_->LevelPicture(m, 0), kPlotWidth);
+        if (m.levels[1].kind == "Speed") Picture(doc, plots_->LevelPicture(m, 1), kPlotWidth);
+      }
+
+      // The five indexes in the order of their options, each pasted as its plot is drawn.
+      // Column of the index table (straightedge, bump, IRI, band-pass, profilograph) of each.
+      constexpr int kStretchColumn[5] = {0, 1, 2, 4, 3};
+      for (int k = 1; k <= 5; ++k) {
+        const bool ran = RunIndex(k - 1);
+        if (!ran && progress().cancelled())
+          throw BatchError{kErrInterrupted, "User interrupt occurred"};
+        if (k == 2) end_turn();  // the bump distribution line has been written
+        auto& st = m.BatchStretches[static_cast<std::size_t>(kStretchColumn[k - 1])];
+        if (ran) {
+          st = {static_cast<float>(m.sections.First2000), static_cast<float>(m.sections.Center2000),
+                static_cast<float>(m.sections.Last2000)};
+          if (plots_) Picture(doc, plots_->LevelPicture(m, k), kPlotWidth);
+        }
+      }
+      end_turn();
+
+      doc.setAlignment(ParagraphAlignment::Left);
+      std::error_code ec;
+      const auto bytes = std::filesystem::file_size(path, ec);
+      const double samples = ec ? 0.0 : static_cast<double>(bytes) / 4.0 - 1.0;
+      Paragraph(doc, "Profile length = " + Fmt(samples * m.settings.DisplaySpacing, "####.0") +
+                         u.LengthHeading +
+                         ", Cutting length at the beginning and end of profile = " +
+                         Fmt(m.settings.CuttingLength * u.LengthFactor, "###.0") +
+                         u.LengthHeading);
+      Paragraph(doc, "Profile Max = " + Fmt(m.PlottedProfileMax, "###.00") + u.DeviationHeading +
+                         ", Min = " + Fmt(m.PlottedProfileMin, "###.00") + u.DeviationHeading);
+      Paragraph(doc, "Maximum of vehicle speed in measuring = " + Fmt(m.PlottedSpeedMax, "##.00") +
+                         u.SpeedHeading);
+      doc.insertPageBreak();
+      doc.insertPara();
+      doc.centerPara();
+      doc.setBold(true);
+      Paragraph(doc, "Table 1 Indexes for " + base + ".pro");
+      doc.setBold(false);
+      TableText table = BatchIndexTable(m);
+      WriteTable(doc, table);
+
+      doc.setAlignment(ParagraphAlignment::Left);
+      doc.insertPara();
+      doc.insertPara();
+      doc.insertPara();
+      doc.insertPageBreak();
+      doc.insertPara();
+      doc.centerPara();
+      BatchDistributions(doc, m, prompts_, plots_);
+
+      // The aircraft: taxiing, and on a runway the take-off roll as well.
+      std::vector<double> speeds{kTaxiKnots};
+      if (m.settings.Runway) speeds.push_back(kRunwayKnots);
+      int table_number = 1;
+      for (double knots : speeds)
+        for (const char* type : {"B-727", "B-747"}) {
+          m.settings.AircraftSpeed = knots;
+          m.settings.AircraftType = type;
+          ++table_number;
+          if (!BatchSimulation(*this, doc, base, table_number))
+            throw BatchError{kErrInterrupted, "User interrupt occurred"};
+        }
+
+      // The charts of every row, in their own document beside the profile.
+      if (!ChartAllRows()) {
+        if (progress().cancelled()) throw BatchError{kErrInterrupted, "User interrupt occurred"};
+        throw BatchError{kErrFileAccess, "The chart document of " + base + " could not be written."};
+      }
+    } else {
+      end_turn();
+    }
+
+    doc.addPageNumbers();
+    doc.save(std::filesystem::path(report_folder) / (base + ".docx"));
+    return true;
+  } catch (const BatchError& e) {
+    end_turn();
+    prompts_.Message("Error No = " + std::to_string(e.number) + " " + e.description,
+                     "Automatic Processing");
+  } catch (const DocumentError& e) {
+    end_turn();
+    prompts_.Message("Error No = " + std::to_string(kErrFileAccess) + " " + e.what(),
+                     "Automatic Processing");
+  } catch (const std::exception& e) {
+    end_turn();
+    prompts_.Message("Error No = " + std::to_string(kErrFileAccess) + " " + e.what(),
+                     "Automatic Processing");
+  }
+  return false;
+}
+
+}  // namespace tarmac
