@@ -280,8 +280,9 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
                   units.LengthHeading);
   lines.push_back("Methods of Measuring Profile Index is IRI 1/4 Car");
   lines.push_back("IRI total = " + r.total_text);
-  // The heading names m/km in either unit system, as the report always has.
-  lines.push_back("    partI   length " + units.LengthHeading + "   Index, m/km");
+  // The heading names the length unit by its bare label ("ft" / "m"), unlike the headings of
+  // the other index reports, and m/km in either unit system, as the report always has.
+  lines.push_back("    partI   length " + units.LengthLabel + "   Index, m/km");
   for (std::int32_t j = 1; j <= P; ++j) {
     const auto jj = static_cast<std::size_t>(j - 1);
     lines.push_back(RightAlign(6, FormatNumber(j, "0")) +

@@ -281,13 +281,13 @@ TEST(Iri, ReportLines) {
     if (!metric) {
       EXPECT_EQ(L[0], "Profile total length = 1,200.0(ft)");
       EXPECT_EQ(L[1], "Profile step length = 0.50000(ft)");
-      EXPECT_EQ(L[4], "    partI   length (ft)   Index, m/km");
+      EXPECT_EQ(L[4], "    partI   length ft   Index, m/km");
       EXPECT_EQ(L[5].substr(0, 18), "     1     1,000.0");
       EXPECT_EQ(L[6].substr(0, 18), "     2       200.0");
     } else {
       EXPECT_EQ(L[0], "Profile total length = 365.8(m)");
       EXPECT_EQ(L[1], "Profile step length = 0.15240(m)");
-      EXPECT_EQ(L[4], "    partI   length (m)   Index, m/km");
+      EXPECT_EQ(L[4], "    partI   length m   Index, m/km");
       EXPECT_EQ(L[5].substr(0, 18), "     1       304.8");
     }
     EXPECT_EQ(L[2], "Methods of Measuring Profile Index is IRI 1/4 Car");
