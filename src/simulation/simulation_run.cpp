@@ -55,25 +55,27 @@ std::int16_t InnerStepCount(double simTimeStep) {
   return RoundHalfEven16(count);
 }
 
-StretchValues StretchRMS(std::span<const float> series, std::int32_t n, double step) {
-  StretchValues out;
+StretchRMSValues StretchRMS(std::span<const float> series, std::int32_t n, double step) {
+  StretchRMSValues out;
   const std::int32_t W = Int(2000 / step) + 1;
   if (W > n) return out;
-  auto rms = [&](std::int32_t from) {
+  // Sum of squares of W samples from `from` on, walking forward (+1) or backward (-1).
+  auto rms = [&](std::int32_t from, std::int32_t direction) {
     double sum = 0;
     for (std::int32_t k = 0; k < W; ++k) {
-      const double x = series[At(from + k)];
+      const double x = series[At(from + direction * k)];
       sum += x * x;
     }
-    return static_cast<float>(std::sqrt(sum / W));
+    return std::sqrt(sum / W);
   };
-  out.first = rms(1);
-  out.last = rms(n - W + 1);
+  out.first = rms(1, 1);
+  // The last stretch is gathered from the end of the profile backwards.
+  out.last = rms(n, -1);
   // The centre stretch starts at sample 1 at the earliest: sample 0 gathers the steps before the
   // cg reached the profile.
   std::int32_t c = Int((n - W) / 2.0);
   if (c < 1) c = 1;
-  out.centre = rms(c);
+  out.centre = rms(c, 1);
   return out;
 }
 
@@ -314,8 +316,9 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
                                                    "Nose, Indexbegin = ", "Main, Indexbegin = ",
                                                    "MainRear, Indexbegin = "};
   for (std::size_t i = 0; i < r.levels.size(); ++i) {
-    const StretchValues sv = StretchRMS(r.levels[i].values, n, spacing);
-    r.SimStretchValues.push_back(sv);
+    const StretchRMSValues sv = StretchRMS(r.levels[i].values, n, spacing);
+    r.SimStretchValues.push_back({static_cast<float>(sv.first), static_cast<float>(sv.centre),
+                                  static_cast<float>(sv.last)});
     L.push_back(std::string(kStretchLabels[i]) + BareNumber(sv.first) + ", indexcenter = " +
                 BareNumber(sv.centre) + ", indexlast = " + BareNumber(sv.last));
   }

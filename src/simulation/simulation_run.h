@@ -36,8 +36,15 @@ struct ResponseLevel {
   std::vector<float> values;
 };
 
+// The stretch values as the run keeps them (single precision).
 struct StretchValues {
   float first = 0, centre = 0, last = 0;
+};
+
+// The stretch values as StretchRMS computes them: double, like the shared stretch values of the
+// indexes; the report line writes them with all their digits.
+struct StretchRMSValues {
+  double first = 0, centre = 0, last = 0;
 };
 
 // A simulation row of the index chart (rows 6..10).
@@ -96,7 +103,7 @@ std::int16_t InnerStepCount(double simTimeStep);
 
 // RMS of the first, central and last 2000 ft of series[1..n] (series[k] is sample k, k = 0..n);
 // all three are 0 when the profile is shorter than 2000 ft.
-StretchValues StretchRMS(std::span<const float> series, std::int32_t n, double step);
+StretchRMSValues StretchRMS(std::span<const float> series, std::int32_t n, double step);
 
 // The lines of the simulation log block of the run.
 std::vector<std::string> WriteLogDataLines(const SimulationResult& result,

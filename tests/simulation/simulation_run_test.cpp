@@ -156,26 +156,35 @@ TEST(SimulationRun, StretchValues) {
   // 2000 ft at 1 ft spacing is 2001 samples.
   std::vector<float> series(2004, 2.0f);
   series[0] = 1000.0f;  // the steps before the profile must never enter a stretch
-  const StretchValues s = StretchRMS(series, 2001, 1.0);
-  EXPECT_FLOAT_EQ(s.first, 2.0f);
-  EXPECT_FLOAT_EQ(s.centre, 2.0f);
-  EXPECT_FLOAT_EQ(s.last, 2.0f);
-  const StretchValues none = StretchRMS(series, 2000, 1.0);
-  EXPECT_EQ(none.first, 0.0f);
-  EXPECT_EQ(none.centre, 0.0f);
-  EXPECT_EQ(none.last, 0.0f);
+  const StretchRMSValues s = StretchRMS(series, 2001, 1.0);
+  EXPECT_DOUBLE_EQ(s.first, 2.0);
+  EXPECT_DOUBLE_EQ(s.centre, 2.0);
+  EXPECT_DOUBLE_EQ(s.last, 2.0);
+  const StretchRMSValues none = StretchRMS(series, 2000, 1.0);
+  EXPECT_EQ(none.first, 0.0);
+  EXPECT_EQ(none.centre, 0.0);
+  EXPECT_EQ(none.last, 0.0);
   // A ramp: first, centre and last windows see different samples.
   std::vector<float> ramp(5004);
   for (std::size_t k = 0; k < ramp.size(); ++k) ramp[k] = static_cast<float>(k);
-  const StretchValues r = StretchRMS(ramp, 5000, 1.0);
+  const StretchRMSValues r = StretchRMS(ramp, 5000, 1.0);
   auto rms = [](double a, double b) {  // RMS of the integers a..b
     double s = 0;
     for (double k = a; k <= b; ++k) s += k * k;
     return std::sqrt(s / (b - a + 1));
   };
-  EXPECT_NEAR(r.first, rms(1, 2001), 1e-3);
-  EXPECT_NEAR(r.last, rms(3000, 5000), 1e-3);
-  EXPECT_NEAR(r.centre, rms(1499, 3499), 1e-3);
+  EXPECT_NEAR(r.first, rms(1, 2001), 1e-9);
+  EXPECT_NEAR(r.last, rms(3000, 5000), 1e-9);
+  EXPECT_NEAR(r.centre, rms(1499, 3499), 1e-9);
+  // The last stretch is summed from the last sample backwards, in double: a large last sample
+  // swallows the unit squares that follow it (1e16 + 1 stays 1e16), where a forward sum would
+  // have gathered 2000 of them first. The values are not rounded to single precision.
+  std::vector<float> spike(2004, 1.0f);
+  spike[2001] = 1e8f;
+  const StretchRMSValues sp = StretchRMS(spike, 2001, 1.0);
+  EXPECT_EQ(sp.last, std::sqrt(1e16 / 2001));
+  EXPECT_NE(sp.last, std::sqrt((1e16 + 2000) / 2001));
+  EXPECT_NE(sp.last, static_cast<double>(static_cast<float>(sp.last)));
 }
 
 TEST(SimulationRun, ReportAndLogLines) {
