@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kFeetPerMile = 5280.0;
 constexpr double kInitialSlopeLength = 36.0;  // ft over which the car starts on the mean slope
-constexpr float kZeroPivot = 1e-20f;
+constexpr double kZeroPivot = 1e-20;  // a vanishing pivot, in the double precision of the solve
 constexpr int kMostSeriesTerms = 1000;  // safety stop should the series never settle (NaN)
 
 // Samples are counted from 1; the series hold sample i at [i - 1].

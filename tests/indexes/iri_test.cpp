@@ -112,6 +112,15 @@ TEST(Iri, InvertMatrixPivotsAndRefusesZeroRow) {
     }
   std::vector<float> zeroRow{1, 2, 0, 0};
   EXPECT_THROW(InvertMatrix(zeroRow, 2), std::domain_error);
+  // A singular matrix without a zero row: after the interchange the second pivot vanishes and
+  // becomes 1e-20 exactly. Worked by hand with q = 1 / 1e-20 the inverse is -7q, 1 + 7q, q, -q;
+  // a pivot of 1e-20 held in single precision would shift -7q by three units of the float.
+  std::vector<float> singular{1, 7, 1, 7};
+  InvertMatrix(singular, 2);
+  const double q = 1.0 / 1e-20;
+  EXPECT_EQ(singular, (std::vector<float>{static_cast<float>(-(7.0 * q)),
+                                          static_cast<float>(1.0 + 7.0 * q),
+                                          static_cast<float>(q), static_cast<float>(-q)}));
 }
 
 TEST(Iri, BaseOfTheSlopeInput) {
