@@ -54,6 +54,11 @@ bool SplitKeyword(std::string_view line, std::string& keyword, std::string_view&
   return true;
 }
 
+// A list written with trailing commas ("in,mm,,") names only its filled entries.
+void DropTrailingEmpty(std::vector<std::string>& entries) {
+  while (!entries.empty() && entries.back().empty()) entries.pop_back();
+}
+
 bool WholeNumber(double v) { return std::floor(v) == v && std::fabs(v) < 2147483647.0; }
 
 std::string Digits(double v, int significant) {
@@ -136,6 +141,11 @@ ErdHeader ParseErdHeader(std::string_view text) {
     throw ProfileFileError("The ERD sample interval (" + Digits(numbers[5], 9) +
                            ") is not a positive number.");
   }
+  if (numbers[0] > kErdMaxChannels) {
+    throw ProfileFileError("The ERD file declares " + Digits(numbers[0], 10) +
+                           " channels; a profile file has at most " +
+                           std::to_string(kErdMaxChannels) + ".");
+  }
   h.channels = static_cast<int>(numbers[0]);
   h.samples = static_cast<std::int64_t>(numbers[1]);
   h.format_key = static_cast<int>(numbers[4]);
@@ -161,6 +171,24 @@ ErdHeader ParseErdHeader(std::string_view text) {
     if (keyword == "XUNITS") h.x_units = SplitCommas(rest).front();
   }
   if (!ended) throw ProfileFileError("The ERD header has no END line.");
+  // The declared channel count is only believed when the header names as many units (and, when
+  // it names channels at all, as many names): nothing is sized by a bare number from the file.
+  DropTrailingEmpty(h.units);
+  DropTrailingEmpty(h.names);
+  if (h.units.empty()) {
+    throw ProfileFileError("The ERD header has no UNITSNAM line, so its channels have no units.");
+  }
+  if (h.units.size() != static_cast<std::size_t>(h.channels)) {
+    throw ProfileFileError("The ERD header declares " + std::to_string(h.channels) + " channel" +
+                           (h.channels == 1 ? "" : "s") + " but its UNITSNAM line gives " +
+                           std::to_string(h.units.size()) + " unit" +
+                           (h.units.size() == 1 ? "" : "s") + ".");
+  }
+  if (!h.names.empty() && h.names.size() != static_cast<std::size_t>(h.channels)) {
+    throw ProfileFileError("The ERD header declares " + std::to_string(h.channels) + " channel" +
+                           (h.channels == 1 ? "" : "s") + " but its SHORTNAM line names " +
+                           std::to_string(h.names.size()) + ".");
+  }
   h.data_offset = lines.offset();
   h.data_first_line = lines.line_number() + 1;
   return h;
@@ -254,18 +282,36 @@ ErdChannel ReadErd(std::string_view text, int channel,
   return out;
 }
 
-ErdChannel ReadErdFile(const std::filesystem::path& path, int channel) {
-  const std::string text = ReadFileText(path);
-  std::filesystem::path bin = path;
+std::function<std::vector<std::byte>()> ErdBinFetcher(const std::filesystem::path& erd_path) {
+  std::filesystem::path bin = erd_path;
   bin.replace_extension(".bin");
-  return ReadErd(text, channel, [&bin]() {
+  return [bin]() {
     std::error_code ec;
     if (!std::filesystem::exists(bin, ec)) {
       throw ProfileFileError("The ERD header says its data are in " + bin.string() +
                              ", which does not exist.");
     }
     return ReadFileBytes(bin);
-  });
+  };
+}
+
+ErdChannel ReadErdFile(const std::filesystem::path& path, int channel) {
+  return ReadErd(ReadFileText(path), channel, ErdBinFetcher(path));
+}
+
+int FindErdSpeedChannel(const ErdHeader& h, int except) {
+  for (std::size_t k = 0; k < h.units.size(); ++k) {
+    const int channel = static_cast<int>(k) + 1;  // channels count from 1
+    if (channel == except) continue;
+    ErdChannelKind kind = ErdChannelKind::Elevation;
+    try {
+      ErdUnitFactor(h.units[k], kind);
+    } catch (const ProfileFileError&) {
+      continue;  // a channel of another quantity (a slope, a temperature) is simply not a speed
+    }
+    if (kind == ErdChannelKind::Speed) return channel;
+  }
+  return 0;
 }
 
 std::string FormatErd(std::string_view title, std::span<const float> profile_in, double spacing_ft,

@@ -31,6 +31,9 @@ namespace tarmac {
 
 inline constexpr int kErdTextFormat = 5;
 inline constexpr int kErdFloat32Format = 4;
+// Profilers record a few channels (wheel paths, speed, a reference); a header declaring more
+// than this is refused before anything is sized by it.
+inline constexpr int kErdMaxChannels = 256;
 
 struct ErdHeader {
   int channels = 0;
@@ -58,7 +61,8 @@ struct ErdChannel {
   std::string title;
 };
 
-// Reads and checks the header part of an ERD text (everything up to END).
+// Reads and checks the header part of an ERD text (everything up to END). The channel count must
+// be at most kErdMaxChannels and match the UNITSNAM entries (and SHORTNAM's, when given).
 ErdHeader ParseErdHeader(std::string_view text);
 
 // Inches per unit of an elevation channel, or ft/s per unit of a speed channel; refuses units
@@ -72,6 +76,11 @@ ErdChannel ReadErd(std::string_view text, int channel,
 
 // Reads an ERD file; binary data come from the ".bin" file of the same base name beside it.
 ErdChannel ReadErdFile(const std::filesystem::path& path, int channel);
+// The `fetch_bin` of an ERD file: reads the ".bin" beside it, refusing clearly when there is none.
+std::function<std::vector<std::byte>()> ErdBinFetcher(const std::filesystem::path& erd_path);
+
+// The first speed channel (counted from 1) other than `except`, or 0 when there is none.
+int FindErdSpeedChannel(const ErdHeader& h, int except);
 
 // The text of an ERD holding the profile in inches ("in") and, when given, the survey speed in
 // ft/s ("ft/s") as a second channel of the same length; spacing in feet. Values are written with

@@ -44,6 +44,7 @@ bool Session::ReadFile(const std::string& path) {
 
   const std::string name = NameOf(path);
   const std::string ext = Upper(LastFour(name));
+  if (ext == ".ERD") return ReadErdFile(path, erd_channel_);
   if (ext != ".DAT" && ext != ".PRO") {
     prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
     return false;

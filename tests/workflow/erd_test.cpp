@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -140,6 +141,68 @@ TEST(Erd, BadHeadersAreRefusedClearly) {
   EXPECT_NE(ErrorOf([] { ReadErd("ERDFILEV2.00\n1,2,-1,1,3,0.25,-1\nUNITSNAM,in\nXUNITS,ft\nEND\n", 1); })
                 .find("format 3"),
             std::string::npos);
+}
+
+TEST(Erd, ChannelCountMustMatchTheUnitsBeforeAnythingIsSized) {
+  // The fuzzer's finding: half a billion channels declared in a 42-byte binary-format header.
+  const std::string huge = "ERDFILEV2.\n511100003,1,-1,0,4,1,4\nEND\n";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_NE(ErrorOf([&] { ReadErd(huge, 1, [] { return std::vector<std::byte>(4); }); }).find("at most 256"),
+            std::string::npos);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+  // Within the cap, the count is believed only when UNITSNAM gives as many units.
+  const std::string three_declared =
+      "ERDFILEV2.00\n3,2,-1,1,5,0.25,-1\nUNITSNAM,in,mm\nXUNITS,ft\nEND\n1 2\n3 4\n";
+  EXPECT_NE(ErrorOf([&] { ReadErd(three_declared, 1); }).find("declares 3 channels but its UNITSNAM line gives 2 units"),
+            std::string::npos);
+  const std::string one_declared =
+      "ERDFILEV2.00\n1,2,-1,1,5,0.25,-1\nUNITSNAM,in,mm\nXUNITS,ft\nEND\n1\n3\n";
+  EXPECT_NE(ErrorOf([&] { ReadErd(one_declared, 1); }).find("gives 2 units"), std::string::npos);
+  const std::string names_short =
+      "ERDFILEV2.00\n2,2,-1,1,5,0.25,-1\nSHORTNAM,L\nUNITSNAM,in,mm\nXUNITS,ft\nEND\n1 2\n3 4\n";
+  EXPECT_NE(ErrorOf([&] { ReadErd(names_short, 1); }).find("SHORTNAM"), std::string::npos);
+  // Trailing commas name nothing: "in,mm,," is two units.
+  const std::string trailing =
+      "ERDFILEV2.00\n2,2,-1,1,5,0.25,-1\nSHORTNAM,L,R,\nUNITSNAM,in,mm,,\nXUNITS,ft\nEND\n1 25.4\n3 50.8\n";
+  EXPECT_EQ(ReadErd(trailing, 2).values, (std::vector<float>{1.0f, 2.0f}));
+
+  // The cap itself: 256 channels read, 257 refused.
+  const auto many = [](int n) {
+    std::string t = "ERDFILEV2.00\n" + std::to_string(n) + ",1,-1,1,5,1,-1\nUNITSNAM";
+    for (int k = 0; k < n; ++k) t += ",in";
+    t += "\nXUNITS,ft\nEND\n";
+    for (int k = 0; k < n; ++k) t += (k ? " " : "") + std::to_string(k);
+    return t + "\n";
+  };
+  EXPECT_EQ(ReadErd(many(256), 256).values, (std::vector<float>{255.0f}));
+  EXPECT_NE(ErrorOf([&] { ReadErd(many(257), 1); }).find("257"), std::string::npos);
+
+  // Every seed and former finding of the fuzzer is refused or read quickly, never anything else.
+  for (const char* folder : {"/fuzz/corpus", "/fuzz/findings"}) {
+    const fs::path dir = fs::path(TARMAC_SOURCE_DIR) / fs::path(folder).relative_path();
+    if (!fs::exists(dir)) continue;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("erd_", 0) != 0) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+      ASSERT_GE(bytes.size(), 2u) << name;
+      const std::string body = bytes.substr(2);
+      const auto nul = body.find('\0');
+      const std::string header = body.substr(0, nul);
+      std::vector<std::byte> bin;
+      if (nul != std::string::npos)
+        for (std::size_t k = nul + 1; k < body.size(); ++k) bin.push_back(static_cast<std::byte>(body[k]));
+      const auto t0 = std::chrono::steady_clock::now();
+      try {
+        const ErdChannel c = ReadErd(header, 1, [&] { return bin; });
+        EXPECT_FALSE(c.values.empty()) << name;
+      } catch (const ProfileFileError&) {
+      }
+      EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2)) << name;
+    }
+  }
 }
 
 std::vector<std::byte> FloatBytes(const std::vector<float>& values) {

@@ -1,0 +1,223 @@
+// The commands that bring profiles in from other profilers and send series out: ERD files in and
+// out, and any plot level as CSV.
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "workflow/erd.h"
+#include "workflow/profile_io.h"
+#include "workflow/results_file.h"
+#include "workflow/session.h"
+
+namespace tarmac {
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The profile name of a file: its name without the last four characters (".erd"), upper case.
+std::string ProfileNameOf(const std::string& name) {
+  return Upper(name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string());
+}
+
+// Reads the ".bin" beside an ERD at most once, however many channels are taken from it.
+std::function<std::vector<std::byte>()> CachedBinFetcher(const std::string& path) {
+  auto fetch = ErdBinFetcher(path);
+  auto cache = std::make_shared<std::optional<std::vector<std::byte>>>();
+  return [fetch, cache]() {
+    if (!*cache) *cache = fetch();
+    return **cache;
+  };
+}
+
+std::string ChannelList(const std::vector<std::string>& names) {
+  std::string out;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (k) out += ", ";
+    out += std::to_string(k + 1) + " " + names[k];
+  }
+  return out;
+}
+
+}  // namespace
+
+bool Session::ReadErdFile(const std::string& path, int channel) {
+  ProfileModel& m = model_;
+  m.BatchMode = false;
+  for (int level = 0; level < kPanelCount; ++level)
+    if (plots_) plots_->PanelCleared(level);
+  {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+      prompts_.Message("Trying to read from a nonexistant file, " + path, "File Error Error");
+      return false;
+    }
+  }
+
+  // Everything is read and checked before the model changes, so a refused file leaves the
+  // profile in hand as it was.
+  ErdChannel elevation;
+  std::vector<float> profile;
+  std::vector<float> speed;
+  std::size_t channelCount = 0;
+  try {
+    const std::string text = ReadFileText(path);
+    const ErdHeader header = ParseErdHeader(text);
+    channelCount = static_cast<std::size_t>(header.channels);
+    const auto fetch = CachedBinFetcher(path);
+    elevation = ReadErd(text, channel, fetch);
+    if (elevation.kind != ErdChannelKind::Elevation) {
+      throw ProfileFileError("Channel " + std::to_string(channel) + " (" + elevation.name +
+                             ") of the ERD file is a speed in " + elevation.unit +
+                             ", not a profile. Its channels: " +
+                             ChannelList(elevation.channel_names) + ".");
+    }
+    profile = PrepareAnalysisProfile(
+        elevation.values, EndCutSamples(m.settings.CuttingLength, elevation.spacing_ft));
+    if (const int s = FindErdSpeedChannel(header, channel); s > 0)
+      speed = ReadErd(text, s, fetch).values;
+  } catch (const ProfileFileError& e) {
+    prompts_.Message(e.what(), "File Error");
+    return false;
+  } catch (const std::exception& e) {
+    prompts_.Message(std::string("The file could not be read: ") + e.what(), "File Error");
+    return false;
+  }
+  const double spacing = elevation.spacing_ft;
+  const auto countBeforeCut = static_cast<std::int32_t>(elevation.values.size());
+
+  // The read command's own steps, as for any profile file.
+  const std::string name = NameOf(path);
+  m.DataFileName = path;
+  m.ResultsFile = FolderOf(path) + "Results.txt";
+  AppendLines(m.ResultsFile, {"Data File Name = " + m.DataFileName + " File Name = " + name});
+  for (auto& t : m.TextI) t.clear();
+  ClearResults();
+
+  m.settings.SampleSpacing = spacing;
+  m.settings.DisplaySpacing = spacing * m.units.LengthFactor;
+  m.ProfileName = ProfileNameOf(name);
+  PlotLevel& l0 = m.levels[0];
+  l0.kind = "ZProfile";
+  l0.title = "ZProfile," + m.ProfileName + m.units.ElevationSuffix;
+  l0.step_ft = spacing;
+  l0.zoomed = 0;
+  m.GraphTitle = "ZProfile  " + m.ProfileName;
+  m.sections.Size(countBeforeCut, m.settings);
+  m.ProfileZ = profile;
+  l0.data = std::move(profile);
+
+  m.flags = ResultFlags{};
+  m.Caption = "Profile and Roughness Indexes - " + m.DataFileName;
+  m.ChartCount = 0;
+  ShowLevelPlot(0, l0.title, 1, l0.npoints(), true);
+
+  if (!speed.empty()) {
+    PlotLevel& l1 = m.levels[1];
+    l1.data = std::move(speed);
+    l1.step_ft = spacing;
+    l1.kind = "Speed";
+    l1.title = "Speed  " + m.ProfileName + m.units.SpeedSuffix;
+    l1.zoomed = 0;
+    ShowLevelPlot(1, l1.title, 1, l1.npoints(), true);
+  }
+  if (channelCount > 1) {
+    prompts_.Status("Read channel " + std::to_string(channel) + " of " +
+                    std::to_string(channelCount) + " (" + ChannelList(elevation.channel_names) +
+                    ")");
+  }
+  return true;
+}
+
+bool Session::ExportErd(const std::string& path) {
+  if (!RequireProfile()) return false;
+  const ProfileModel& m = model_;
+  const std::vector<float>& z = m.ProfileZ;
+  // The speed is kept as it was measured, over the whole length before the end cut; the file
+  // needs it sample for sample beside the analysis profile.
+  std::span<const float> speed;
+  const PlotLevel& l1 = m.levels[1];
+  bool speedLeftOut = false;
+  if (l1.kind == "Speed" && !l1.data.empty()) {
+    std::size_t cut = 0;
+    try {
+      cut = static_cast<std::size_t>(EndCutSamples(m.settings.CuttingLength, m.settings.SampleSpacing));
+    } catch (const ProfileFileError&) {
+      cut = 0;
+    }
+    if (l1.data.size() == z.size()) {
+      speed = l1.data;
+    } else if (l1.data.size() == z.size() + 2 * cut) {
+      speed = std::span<const float>(l1.data).subspan(cut, z.size());
+    } else {
+      speedLeftOut = true;
+    }
+  }
+  try {
+    WriteErdFile(path, m.ProfileName, z, m.settings.SampleSpacing, speed);
+  } catch (const std::exception& e) {
+    prompts_.Message(e.what(), "File Error");
+    return false;
+  }
+  if (speedLeftOut) {
+    prompts_.Message("The speed series holds " + std::to_string(l1.data.size()) +
+                         " values, which do not line up with the " + std::to_string(z.size()) +
+                         " samples of the profile; the ERD file holds the profile alone.",
+                     "Speed File");
+  }
+  return true;
+}
+
+std::pair<std::string, std::string> Session::LevelCsvHeadings(int level) const {
+  const Units& u = model_.units;
+  const PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
+  std::string name = level == 0 ? "Elevation" : l.kind.empty() ? "Level " + std::to_string(level) : l.kind;
+  // The unit that goes with the level's display factor (LevelValueFactor).
+  std::string unit;
+  if (l.kind == "Speed") {
+    unit = u.SpeedLabel;
+  } else if (l.kind == "Other") {
+    unit = "";  // the filter test's impulse response is a pure number
+  } else {
+    switch (level) {
+      case 0: unit = u.ShortElevationLabel; break;
+      case 1: case 4: case 5: unit = u.ElevationLabel; break;
+      case 2: unit = "ratio"; break;
+      case 3: unit = u.RoughnessLabel; break;
+      default: break;
+    }
+  }
+  if (!unit.empty()) name += " (" + unit + ")";
+  return {"Distance (" + u.LengthLabel + ")", name};
+}
+
+bool Session::ExportLevelCsv(const std::string& path, int level) {
+  if (level < 0 || level >= kLevelCount) {
+    prompts_.Message("There is no plot level " + std::to_string(level) + " (0 to " +
+                         std::to_string(kLevelCount - 1) + ").",
+                     "Export");
+    return false;
+  }
+  if (level == 0 && !RequireProfile()) return false;
+  const PlotLevel& l = model_.levels[static_cast<std::size_t>(level)];
+  if (l.data.empty()) {
+    prompts_.Message("Plot level " + std::to_string(level) + " holds no series to export.", "Export");
+    return false;
+  }
+  const auto [distance, value] = LevelCsvHeadings(level);
+  try {
+    WriteSeriesCsv(path, distance, value, l.step_ft * model_.units.LengthFactor, l.data,
+                   LevelValueFactor(level));
+  } catch (const std::exception& e) {
+    prompts_.Message(e.what(), "File Error");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tarmac
