@@ -16,8 +16,10 @@ int main(int argc, char** argv) {
   int rc = kOk;
   RegisterRead(app, rc);
   RegisterAnalyze(app, rc);
-  // RegisterSynth(app, rc);
+  RegisterExport(app, rc);
+  RegisterSynth(app, rc);
   // RegisterDemo(app, rc);
+  RegisterBatch(app, rc);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -78,14 +78,14 @@ SynthProfileParts SynthesizeProfileParts(double length_ft, double spacing_ft, st
   parts.grade.assign(n, 0.0);
 
   // Roughness: ten wavelengths a decade from 0.5 ft (or 3 samples) to 1000 ft. Amplitude grows
-  // with wavelength, 0.004 in per ft of wavelength, levels off at 120 ft and falls beyond 400 ft
+  // with wavelength, 0.0015 in per ft of wavelength, levels off at 120 ft and falls beyond 400 ft
   // where the grade takes over, so short waves are hundredths of an inch and the swells of
   // 100 to 500 ft about an inch.
   const double ratio = 1.2589254117941673;  // 10^(1/10)
   for (double wavelength = 0.5; wavelength <= 1000.0; wavelength *= ratio) {
     const double fall = wavelength > 400.0 ? 400.0 / wavelength : 1.0;
     const double amplitude =
-        0.004 * std::min(wavelength, 120.0) * fall * random.between(0.5, 1.5);
+        0.0015 * std::min(wavelength, 120.0) * fall * random.between(0.5, 1.5);
     const double phase = kTwoPi * random.next();
     if (wavelength < 3.0 * spacing_ft) continue;  // shorter than the samples can carry
     const double k = kTwoPi / wavelength;
@@ -109,8 +109,8 @@ SynthProfileParts SynthesizeProfileParts(double length_ft, double spacing_ft, st
 
   // Two grades (per cent, as inches per foot) joined by a parabolic vertical curve, then a
   // linear trend and an offset such as a profiler's start height gives.
-  const double g1 = random.sign() * random.between(0.1, 0.8) * 0.12;
-  const double g2 = g1 + random.sign() * random.between(0.2, 0.8) * 0.12;
+  const double g1 = random.sign() * random.between(0.1, 0.5) * 0.12;
+  const double g2 = g1 + random.sign() * random.between(0.2, 0.5) * 0.12;
   const double curve = std::min(random.between(300.0, 800.0), 0.4 * length);
   const double centre = random.between(0.3, 0.7) * length;
   parts.curve_start_ft = centre - curve / 2;
