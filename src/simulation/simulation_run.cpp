@@ -257,7 +257,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   auto chartRow = [&](int row, std::string axis, auto const& parts, double totalValue) {
     SimulationChartRow c{row, std::move(axis), {}, totalValue};
     for (std::size_t i = 0; i < kept; ++i)
-      c.values.push_back(ValueOfText(FormatNumber(static_cast<double>(parts[i]), "0.0000")));
+      c.values.push_back(ValueOfText(FormatNumber(parts[i], "0.0000")));  // single or double
     r.chartRows.push_back(std::move(c));
   };
   chartRow(6, type + " CG rms Acceleration, G", r.GcgRMSpart, r.GcgTotalRMS);
@@ -283,14 +283,17 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   L.push_back("GroundNInner = " + BareNumber(static_cast<double>(r.GroundNInner)));
   L.push_back("Simulation inner step length = " +
               FormatNumber(r.SimTimeStep / r.GroundNInner, "0.00000") + " seconds");
+  // The accelerations are double, the dynamic coefficients single precision: each is written
+  // with the digits its precision holds.
   const auto f4 = [](double v) { return FormatNumber(v, "0.0000"); };
+  const auto f4s = [](float v) { return FormatNumber(v, "0.0000"); };
   L.push_back("Gcg min = " + f4(r.GcgMin) + "  " + "Gcg max = " + f4(r.GcgMax) + "  " +
               "Gcg TotalRMS = " + f4(r.GcgTotalRMS));
   L.push_back("Gcp min = " + f4(r.GcpMin) + "  " + "Gcp max = " + f4(r.GcpMax) + "  " +
               "Gcp TotalRMS = " + f4(r.GcpTotalRMS));
   auto dynLine = [&](const char* label, float lo, float hi, float tot) {
-    L.push_back(std::string(label) + f4(lo) + "  " + " Max = " + f4(hi) + "  " + " TotalRMS = " +
-                f4(tot));
+    L.push_back(std::string(label) + f4s(lo) + "  " + " Max = " + f4s(hi) + "  " + " TotalRMS = " +
+                f4s(tot));
   };
   dynLine("Nose Dynamic Coefficient Min = ", r.NoseDynMin, r.NoseDynMax, r.NoseDynTotalRMS);
   dynLine("Main Dynamic Coefficient Min = ", r.MainDynMin, r.MainDynMax, r.MainDynTotalRMS);
@@ -305,9 +308,9 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
                        RightAlign(13, FormatNumber(r.SimPartLength[i], "#,##0.0"));
     line += RightAlign(16, f4(r.GcgRMSpart[i]));
     line += RightAlign(16, f4(r.GcpRMSpart[i]));
-    line += RightAlign(16, f4(r.NoseDynRMSpart[i]));
-    line += RightAlign(16, f4(r.MainDynRMSpart[i]));
-    if (rearMain) line += RightAlign(16, f4(r.RearDynRMSpart[i]));
+    line += RightAlign(16, f4s(r.NoseDynRMSpart[i]));
+    line += RightAlign(16, f4s(r.MainDynRMSpart[i]));
+    if (rearMain) line += RightAlign(16, f4s(r.RearDynRMSpart[i]));
     L.push_back(line);
   }
 
@@ -358,7 +361,9 @@ std::vector<std::string> WriteLogDataLines(const SimulationResult& r,
 std::string SimulationChartTitle(std::string_view graphTitle, int row, double total) {
   if (row == 6 || row == 7)
     return std::string(graphTitle) + ", RMS(Total Length) = " + FormatNumber(total, "0.0000");
-  return std::string(graphTitle) + ",  RMS(Total Length) = " + FormatNumber(total, "#.0000");
+  // The gear totals are single precision.
+  return std::string(graphTitle) + ",  RMS(Total Length) = " +
+         FormatNumber(static_cast<float>(total), "#.0000");
 }
 
 }  // namespace tarmac

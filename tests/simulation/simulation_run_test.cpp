@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
+#include "common/number_format.h"
 #include "common/rounding.h"
 #include "simulation/simulation_failure.h"
 
@@ -244,6 +247,78 @@ TEST(SimulationRun, ReportAndLogLines) {
   EXPECT_EQ(m.reportLines[15].size(), 4u + 13 + 5 * 16);
   EXPECT_EQ(m.reportLines.back(), "");
   EXPECT_EQ(m.reportLines[m.reportLines.size() - 2].rfind("MainRear, Indexbegin = ", 0), 0u);
+}
+
+// A double written with the pattern "0.0000", worked out from its decimal digits: the value's
+// 15 significant digits rounded half away from zero to four decimals.
+std::string Double4(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+  long long digits = 0;
+  int count = 0;
+  const char* c = buf;
+  for (; *c != 'e'; ++c) {
+    if (*c == '.') continue;
+    digits = digits * 10 + (*c - '0');
+    ++count;
+  }
+  const int shift = std::atoi(c + 1) - count + 1 + 4;  // value x 10^4 = digits x 10^shift
+  long long n = digits;
+  if (shift >= 0) {
+    for (int i = 0; i < shift; ++i) n *= 10;
+  } else if (-shift > 18) {
+    n = 0;
+  } else {
+    long long q = 1;
+    for (int i = 0; i < -shift; ++i) q *= 10;
+    n = (digits + q / 2) / q;
+  }
+  char out[64];
+  std::snprintf(out, sizeof out, "%s%lld.%04lld", v < 0 && n != 0 ? "-" : "", n / 10000,
+                n % 10000);
+  return out;
+}
+// A single-precision value is written by the program's rule for single precision.
+std::string Single4(float v) { return FormatNumber(v, "0.0000"); }
+
+
+TEST(SimulationRun, ReportWritesEachValueWithTheDigitsOfItsPrecision) {
+  // The accelerations are double, the dynamic coefficients single precision. With these bump
+  // heights a single-precision coefficient lies just below a half at the fifth decimal while
+  // its seven digits read exactly ...5000 (0.20504996f reads 0.2050500): a coefficient handed
+  // to the writer as a double would be written by the double rule instead of its own.
+  for (int i : {366, 437, 646, 1157}) {
+    const double height = 1 + i * 0.002;
+    SCOPED_TRACE(height);
+    const auto p = MakeProfile(3000, kDecimatedSpacing, Bump(1000, 50, height));
+    NullProgress progress;
+    const SimulationResult r = RunSimulation(p, Input("B-727", 100), progress);
+    const auto& L = r.reportLines;
+    EXPECT_EQ(L[8], "Gcg min = " + Double4(r.GcgMin) + "  Gcg max = " + Double4(r.GcgMax) +
+                        "  Gcg TotalRMS = " + Double4(r.GcgTotalRMS));
+    EXPECT_EQ(L[10], "Nose Dynamic Coefficient Min = " + Single4(r.NoseDynMin) + "   Max = " +
+                         Single4(r.NoseDynMax) + "   TotalRMS = " + Single4(r.NoseDynTotalRMS));
+    EXPECT_EQ(L[11], "Main Dynamic Coefficient Min = " + Single4(r.MainDynMin) + "   Max = " +
+                         Single4(r.MainDynMax) + "   TotalRMS = " + Single4(r.MainDynTotalRMS));
+    ASSERT_EQ(r.SimPartCount, 3);
+    auto column = [](const std::string& line, int c) {  // 16-wide value column c = 0..3
+      std::string s = line.substr(static_cast<std::size_t>(4 + 13 + 16 * c), 16);
+      return s.substr(s.find_first_not_of(' '));
+    };
+    for (int k = 0; k < 3; ++k) {
+      const auto s = static_cast<std::size_t>(k);
+      const std::string& row = L[14 + s];
+      EXPECT_EQ(column(row, 0), Double4(r.GcgRMSpart[s]));
+      EXPECT_EQ(column(row, 2), Single4(r.NoseDynRMSpart[s]));
+      EXPECT_EQ(column(row, 3), Single4(r.MainDynRMSpart[s]));
+      // The chart rows hold the values as written.
+      EXPECT_EQ(r.chartRows[2].values[s], std::strtod(Single4(r.NoseDynRMSpart[s]).c_str(), nullptr));
+      EXPECT_EQ(r.chartRows[3].values[s], std::strtod(Single4(r.MainDynRMSpart[s]).c_str(), nullptr));
+    }
+    EXPECT_EQ(SimulationChartTitle("RWY", 8, r.NoseDynTotalRMS),
+              "RWY,  RMS(Total Length) = " + Single4(r.NoseDynTotalRMS).substr(
+                                                 r.NoseDynTotalRMS < 1 ? 1 : 0));
+  }
 }
 
 TEST(SimulationRun, RefusesWhatItCannotRun) {
