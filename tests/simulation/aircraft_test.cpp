@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "simulation/dynamics.h"
@@ -40,6 +41,55 @@ TEST(Aircraft, GeometryHangsTogether) {
   EXPECT_NEAR(b747->GearLength[4], 14.90415208, 1e-8);
   EXPECT_NEAR(b747->PitchInertia, 33333333.33, 0.01);
   EXPECT_NEAR(LoadAircraft("DC-9", 10, 0.025)->AirColumnLength[1], 1.48598251, 1e-8);
+}
+
+TEST(Aircraft, StoredGearValuesAsTheMakerConvertsThem) {
+  // The values as stored, printed to ten digits in the data sheets: nose gear, first main gear,
+  // rear main gear (B-747), and the pilot station.
+  struct Gear {
+    double x, length, tyreStiffness, preload, airColumn;
+  };
+  struct Sheet {
+    const char* name;
+    Gear nose, main, rear;
+    double pilotX;
+  };
+  const Sheet sheets[] = {
+      {"B-727", {60.0875, 8.666666667, 51564, 2242, 1.008333333},
+       {-3.1625, 9.333333333, 124440, 14307, 1.166666667}, {}, 69.7875},
+      {"B-747", {76.2888, 14.16666667, 170004, 8268, 2.096436059},
+       {-2.6692, 14.58333333, 170004, 42750, 2.399122807},
+       {-12.7532, 14.90415208, 170004, 30875, 2.359649123}, 83.3718},
+      {"DC-9", {54.3687795, 8.058333333, 61920, 996.084, 1.274758454},
+       {-2.0362205, 8.158333333, 150000, 8626.176, 1.48598251}, {}, 55.7077795},
+      {"DC-10", {66.5042094, 12.5, 131040, 3848, 1.430526681},
+       {-6.0827906, 12.5, 172800, 24718.68, 2.038569549}, {}, 84.5842094},
+  };
+  auto near = [](double value, double printed) {
+    return std::fabs(value - printed) <= 6e-10 * std::max(1.0, std::fabs(printed));
+  };
+  for (const Sheet& sheet : sheets) {
+    SCOPED_TRACE(sheet.name);
+    const auto a = LoadAircraft(sheet.name, 10, 0.025);
+    for (int g = 0; g < a->NumGears; ++g) {
+      const auto i = static_cast<std::size_t>(g);
+      const Gear& e = g == 0 ? sheet.nose : (g <= 2 ? sheet.main : sheet.rear);
+      EXPECT_TRUE(near(a->GearX[i], e.x)) << g << " " << a->GearX[i];
+      EXPECT_TRUE(near(a->GearLength[i], e.length)) << g << " " << a->GearLength[i];
+      EXPECT_TRUE(near(a->TyreStiffness[i], e.tyreStiffness)) << g;
+      EXPECT_TRUE(near(a->AirPreloadForce[i], e.preload)) << g << " " << a->AirPreloadForce[i];
+      EXPECT_TRUE(near(a->AirColumnLength[i], e.airColumn)) << g << " " << a->AirColumnLength[i];
+      EXPECT_EQ(a->TyreDamping[i], g == 0 ? 18000.0 : 36000.0);
+      EXPECT_EQ(a->SealFriction[i], g == 0 ? 1500.0 : 5000.0);
+      EXPECT_TRUE(near(a->StrutRakeSine[i], g == 0 ? 0.0 : 0.0871557800)) << g;
+      EXPECT_EQ(a->SlidingFrictionRatio[i], 0.5);
+      if (g > 0) {  // the main gears come in pairs, left and right
+        EXPECT_EQ(a->GearY[i], -a->GearY[static_cast<std::size_t>(g % 2 ? g + 1 : g - 1)]);
+      }
+    }
+    EXPECT_TRUE(near(a->StationX[static_cast<std::size_t>(PilotStation(*a))], sheet.pilotX));
+    EXPECT_EQ(a->FrictionCoefficient, 0.1);
+  }
 }
 
 TEST(Aircraft, ModalStiffnessAndDampingForChosenModes) {
