@@ -1,8 +1,6 @@
 // The spectra window (power spectrum and probability density of the profile or of an aircraft
 // response) and the parameter window's cumulative distributions of the straightedge deviations
 // and of the Boeing Bump Index.
-#include <algorithm>
-#include <array>
 #include <stdexcept>
 
 #include "indexes/prepare.h"
@@ -12,12 +10,6 @@
 
 namespace tarmac {
 namespace {
-
-// Kinds of the levels that hold a profile or an index series, never an aircraft response.
-constexpr std::array<std::string_view, 11> kNonResponseKinds = {
-    "ZProfile",        "ZHiPass",           "Speed",           "Straightedge",
-    "Straightedge Plot", "Boeing Bump Index", "Boeing Bump Plot", "IRI (1/4 Car)",
-    "CA Profilograph", "Bandpass Filter",   "Other"};
 
 // One series of the spectra window as the PSD and PDF runs read it.
 struct SpectrumInput {
@@ -66,26 +58,27 @@ SpectrumLoad LoadSpectrumSeries(const ProfileModel& m, Session::SpectrumSeries s
   }
   const int level = static_cast<int>(series);
   const std::string caption = Session::SpectrumSeriesCaption(series);
-  if (series == Session::SpectrumSeries::RearMainForce && m.settings.AircraftType != "B-747") {
+  const SimulationResult& sim = m.simulation;
+  if (series == Session::SpectrumSeries::RearMainForce && m.flags.SimulationDone &&
+      !sim.HasRearMain) {
     r.text = "The " + caption + " series exists for the B-747 only.";
     r.title = "No Such Series";
     return r;
   }
   const PlotLevel& l = m.levels[static_cast<std::size_t>(level)];
-  const bool isResponse =
-      m.flags.SimulationDone && !l.data.empty() && l.step_ft > 0.0 &&
-      std::find(kNonResponseKinds.begin(), kNonResponseKinds.end(), l.kind) ==
-          kNonResponseKinds.end();
+  // A response level carries the simulated aircraft as its kind; an index run after the
+  // simulation draws over that level and the response is gone.
+  const bool isResponse = m.flags.SimulationDone && !l.data.empty() && l.step_ft > 0.0 &&
+                          l.kind == sim.AircraftType;
   if (!isResponse) {
-    // An index run after the simulation draws over its levels: the response is gone.
     r.text = "The " + caption + " series is not available:\r\nrun a simulation first.";
     r.title = "No Simulation";
     return r;
   }
   // The responses are sampled once per prepared-profile step at the simulated ground speed.
-  const double speedFps = m.settings.AircraftSpeed * kKnotsToFps;
+  const double speedFps = sim.AircraftSpeedFps;
   if (!(speedFps > 0.0)) {
-    r.text = "The aircraft speed must be above zero for a spectrum of a response.";
+    r.text = "The simulated speed is not above zero: the response has no time scale.";
     r.title = "No Simulation";
     return r;
   }
