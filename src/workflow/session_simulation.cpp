@@ -27,26 +27,23 @@ constexpr double kRunwayKnots = 100.0;
 // Width of a plot picture in the measurement report, inches (the text width
 // is 6.5).
 constexpr double kPictureWidth = 6.0;
-constexpr const char *kListLogName = "ProDatFiles.log";
+constexpr const char* kListLogName = "ProDatFiles.log";
 
 // The response levels are drawn cg, pilot, rear main, nose, main: the rear main
 // gear of the B-747 sits next to the accelerations on screen.
 constexpr int kDrawOrder[] = {1, 2, 5, 3, 4};
 
-std::string Trim(const std::string &s) {
+std::string Trim(const std::string& s) {
   const auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos)
-    return {};
+  if (b == std::string::npos) return {};
   const auto e = s.find_last_not_of(" \t\r\n");
   return s.substr(b, e - b + 1);
 }
 
 // Writes lines to a file, replacing what it held.
-bool WriteLines(const std::string &path,
-                const std::vector<std::string> &lines) {
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  for (const auto &l : lines)
-    f << l << '\n';
+  for (const auto& l : lines) f << l << '\n';
   f.close();
   return static_cast<bool>(f);
 }
@@ -54,39 +51,33 @@ bool WriteLines(const std::string &path,
 // The measurement's binary profile: "<name>.Pro" as the list writes it, in any
 // case of the extension (lists made on another system keep their names, the
 // disk may not).
-std::string ExistingProfile(const std::string &base) {
-  for (const char *ext : {".Pro", ".pro", ".PRO"}) {
+std::string ExistingProfile(const std::string& base) {
+  for (const char* ext : {".Pro", ".pro", ".PRO"}) {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(base + ext, ec))
-      return base + ext;
+    if (std::filesystem::is_regular_file(base + ext, ec)) return base + ext;
   }
   return {};
 }
 
-} // namespace
+}  // namespace
 
-bool Session::RunSimulation(double speedFps) {
-  return Simulate(speedFps, nullptr);
-}
+bool Session::RunSimulation(double speedFps) { return Simulate(speedFps, nullptr); }
 
-bool Session::Simulate(double speedFps, std::string *failure) {
-  ProfileModel &m = model_;
-  auto refuse = [&](const std::string &text, const std::string &title) {
-    if (failure)
-      *failure = text;
+bool Session::Simulate(double speedFps, std::string* failure) {
+  ProfileModel& m = model_;
+  auto refuse = [&](const std::string& text, const std::string& title) {
+    if (failure) *failure = text;
     prompts_.Message(text, title);
     return false;
   };
   if (!RequireProfile()) {
-    if (failure)
-      *failure = "No profile has been read.";
+    if (failure) *failure = "No profile has been read.";
     return false;
   }
-  const std::string &type = m.settings.AircraftType;
+  const std::string& type = m.settings.AircraftType;
   prompts_.Status("Running " + type + " Simulation");
 
-  const double fps =
-      speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
+  const double fps = speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
   SimulationInput in;
   in.AircraftType = Trim(type);
   in.AircraftSpeedFps = fps;
@@ -102,18 +93,16 @@ bool Session::Simulate(double speedFps, std::string *failure) {
   PreparedProfile prepared;
   SimulationResult r;
   try {
-    prepared = PrepareIndexProfile(m.ProfileZ, m.settings.SampleSpacing,
-                                   kSimulationDecimation, m.settings.SmoothEnds,
-                                   m.settings.SmoothingDistance);
+    prepared = PrepareIndexProfile(m.ProfileZ, m.settings.SampleSpacing, kSimulationDecimation,
+                                   m.settings.SmoothEnds, m.settings.SmoothingDistance);
     r = tarmac::RunSimulation(prepared, in, progress());
-  } catch (const SimulationFailure &f) {
+  } catch (const SimulationFailure& f) {
     return refuse(f.text, f.title);
-  } catch (const Cancelled &) {
-    if (failure)
-      *failure = "Cancelled.";
+  } catch (const Cancelled&) {
+    if (failure) *failure = "Cancelled.";
     prompts_.Status("Cancelled");
     return false;
-  } catch (const std::exception &e) {
+  } catch (const std::exception& e) {
     return refuse(e.what(), kFatalErrorTitle);
   }
 
@@ -121,13 +110,16 @@ bool Session::Simulate(double speedFps, std::string *failure) {
   // before the cg reached the profile and after it left are not shown). The
   // values are g and ratios, the same in either unit system.
   for (int level = 1; level <= 5; ++level)
-    if (plots_)
-      plots_->PanelCleared(level);
+    if (plots_) plots_->PanelCleared(level);
   const auto n = static_cast<std::size_t>(r.SimNPoints);
-  for (ResponseLevel &rl : r.levels) {
-    PlotLevel &l = m.levels.at(static_cast<std::size_t>(rl.level));
-    l.data.assign(rl.values.begin() + 1,
-                  rl.values.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+  // The shared stretch values hold those of the series computed last, as the run computed them.
+  if (!r.levels.empty()) {
+    const auto sv = StretchRMS(r.levels.back().values, r.SimNPoints, r.SimSpacing);
+    PublishStretches(sv.first, sv.centre, sv.last);
+  }
+  for (ResponseLevel& rl : r.levels) {
+    PlotLevel& l = m.levels.at(static_cast<std::size_t>(rl.level));
+    l.data.assign(rl.values.begin() + 1, rl.values.begin() + 1 + static_cast<std::ptrdiff_t>(n));
     l.step_ft = r.SimSpacing;
     l.kind = rl.LevelKind;
     l.title = rl.LevelTitle;
@@ -135,34 +127,24 @@ bool Session::Simulate(double speedFps, std::string *failure) {
     rl.values.clear();
     rl.values.shrink_to_fit();
   }
-  for (int level = 1; level <= 5; ++level)
-    m.levels.at(static_cast<std::size_t>(level)).zoomed = 0;
+  for (int level = 1; level <= 5; ++level) m.levels.at(static_cast<std::size_t>(level)).zoomed = 0;
   for (int level : kDrawOrder) {
-    if (level == 5 && !r.HasRearMain)
-      continue;
-    const PlotLevel &l = m.levels.at(static_cast<std::size_t>(level));
+    if (level == 5 && !r.HasRearMain) continue;
+    const PlotLevel& l = m.levels.at(static_cast<std::size_t>(level));
     ShowResponsePlot(level, l.title, 1, r.SimNPoints, true);
   }
 
   // Chart rows 6..10. The part lengths stay with the run: `SectionLength`
   // belongs to the indexes' sections, which the batch report tabulates beside
   // the responses.
-  for (const SimulationChartRow &row : r.chartRows) {
+  for (const SimulationChartRow& row : r.chartRows) {
     std::vector<float> values;
     values.reserve(row.values.size());
-    for (double v : row.values)
-      values.push_back(static_cast<float>(v));
+    for (double v : row.values) values.push_back(static_cast<float>(v));
     PublishSectionRow(row.row, values, nullptr,
                       SimulationChartTitle(m.GraphTitle, row.row, row.total));
     m.chart_row_enabled[static_cast<std::size_t>(row.row - 1)] = true;
   }
-  // The stretch values of the series computed last stand in the shared stretch
-  // values.
-  if (!r.SimStretchValues.empty()) {
-    const StretchValues &last = r.SimStretchValues.back();
-    PublishStretches(last.first, last.centre, last.last);
-  }
-
   AppendResults(r.reportLines);
 
   m.simulation = std::move(r);
@@ -173,73 +155,60 @@ bool Session::Simulate(double speedFps, std::string *failure) {
   return true;
 }
 
-std::vector<std::string>
-Session::WriteLogData(const std::string &measurementName) const {
-  if (!model_.flags.SimulationDone)
-    return {};
-  return WriteLogDataLines(model_.simulation, measurementName,
-                           model_.settings.SampleSpacing);
+std::vector<std::string> Session::WriteLogData(const std::string& measurementName) const {
+  if (!model_.flags.SimulationDone) return {};
+  return WriteLogDataLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
 }
 
-bool Session::ProcessSimList(const std::string &listFile) {
+bool Session::ProcessSimList(const std::string& listFile) {
   std::vector<std::string> names;
   {
     std::ifstream f(listFile);
     if (!f) {
-      prompts_.Message("The list of measurements " + listFile +
-                           " cannot be read.",
-                       "File Error");
+      prompts_.Message("The list of measurements " + listFile + " cannot be read.", "File Error");
       return false;
     }
-    const std::filesystem::path listFolder =
-        std::filesystem::path(listFile).parent_path();
+    const std::filesystem::path listFolder = std::filesystem::path(listFile).parent_path();
     for (std::string line; std::getline(f, line);) {
       line = Trim(line);
-      if (line.empty())
-        continue;
+      if (line.empty()) continue;
       // Every line names a measurement with a four-character extension; the
       // name is without it.
-      std::string base =
-          line.size() > 4 ? line.substr(0, line.size() - 4) : line;
+      std::string base = line.size() > 4 ? line.substr(0, line.size() - 4) : line;
       std::filesystem::path p(base);
-      if (p.is_relative())
-        p = listFolder / p;
+      if (p.is_relative()) p = listFolder / p;
       names.push_back(p.string());
     }
   }
   const std::string listLog = FolderOf(listFile) + kListLogName;
   if (!WriteLines(listLog, {})) {
-    prompts_.Message("The batch log " + listLog + " cannot be written.",
-                     "File Error");
+    prompts_.Message("The batch log " + listLog + " cannot be written.", "File Error");
     return false;
   }
 
-  ProfileModel &m = model_;
+  ProfileModel& m = model_;
   const bool batchBefore = m.BatchMode;
   const std::string baseCaption = "Profile and Roughness Indexes";
   const auto count = names.size();
   bool cancelled = false;
   for (std::size_t i = 0; i < count && !cancelled; ++i) {
-    const std::string &name = names[i];
+    const std::string& name = names[i];
     const std::string caption = baseCaption + " " + name + "  " +
-                                FormatNumber(static_cast<double>(i + 1), "0") +
-                                " of " +
+                                FormatNumber(static_cast<double>(i + 1), "0") + " of " +
                                 FormatNumber(static_cast<double>(count), "0");
     const std::string pro = ExistingProfile(name);
     if (pro.empty()) {
-      AppendLine(listLog,
-                 name + " not processed because the .Pro file does not exist.");
+      AppendLine(listLog, name + " not processed because the .Pro file does not exist.");
       continue;
     }
     const std::string logFile = name + ".Log";
     if (!WriteLines(logFile, {})) {
-      AppendLine(listLog, name + " not processed because its log " + logFile +
-                              " cannot be written.");
+      AppendLine(listLog,
+                 name + " not processed because its log " + logFile + " cannot be written.");
       continue;
     }
     if (!ReadFile(pro)) {
-      AppendLine(listLog,
-                 name + " not processed because the .Pro file cannot be read.");
+      AppendLine(listLog, name + " not processed because the .Pro file cannot be read.");
       continue;
     }
     // The reports of the runs go to the measurement's log and document, not to
@@ -255,11 +224,9 @@ bool Session::ProcessSimList(const std::string &listFile) {
         // paragraphs.
         doc.insertPara();
         std::vector<unsigned char> png;
-        if (plots_ &&
-            !m.levels.at(static_cast<std::size_t>(level)).data.empty())
+        if (plots_ && !m.levels.at(static_cast<std::size_t>(level)).data.empty())
           png = plots_->LevelPicture(m, level);
-        if (!png.empty())
-          doc.insertPicture(png, kPictureWidth, true);
+        if (!png.empty()) doc.insertPicture(png, kPictureWidth, true);
         doc.insertPara();
         doc.insertPara();
       };
@@ -284,10 +251,9 @@ bool Session::ProcessSimList(const std::string &listFile) {
 
       struct Run {
         double knots;
-        const char *label;
+        const char* label;
       };
-      for (const Run run :
-           {Run{kTaxiKnots, "Taxi Speed"}, Run{kRunwayKnots, "Runway Speed"}}) {
+      for (const Run run : {Run{kTaxiKnots, "Taxi Speed"}, Run{kRunwayKnots, "Runway Speed"}}) {
         std::string why;
         if (Simulate(run.knots * kKnotsToFps, &why)) {
           doc.insertText(std::string("CG Acceleration, ") + run.label);
@@ -295,13 +261,11 @@ bool Session::ProcessSimList(const std::string &listFile) {
           doc.insertText(std::string("Cockpit Acceleration, ") + run.label);
           paste(2);
           if (!AppendLines(logFile, WriteLogData(measurement)))
-            AppendLine(listLog,
-                       name + ": the log " + logFile + " cannot be written.");
+            AppendLine(listLog, name + ": the log " + logFile + " cannot be written.");
         } else {
           // A failed run reports nothing of an earlier run as its own.
-          const std::string text =
-              std::string(run.label) + " simulation of the " +
-              m.settings.AircraftType + " not made: " + why;
+          const std::string text = std::string(run.label) + " simulation of the " +
+                                   m.settings.AircraftType + " not made: " + why;
           doc.insertText(text);
           doc.insertPara();
           AppendLine(listLog, name + ": " + text);
@@ -316,20 +280,19 @@ bool Session::ProcessSimList(const std::string &listFile) {
       doc.setFontSize(12);
       try {
         doc.save(name + ".docx");
-      } catch (const DocumentError &e) {
+      } catch (const DocumentError& e) {
         AppendLine(listLog, name + ": the report cannot be saved: " + e.what());
       }
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
       // A picture the writer refuses ends this measurement's report, not the
       // batch.
       AppendLine(listLog, name + ": the report cannot be made: " + e.what());
     }
   }
-  if (cancelled)
-    AppendLine(listLog, "Cancelled.");
+  if (cancelled) AppendLine(listLog, "Cancelled.");
   m.BatchMode = batchBefore;
   prompts_.Status(cancelled ? "Cancelled" : "All Processed");
   return !cancelled;
 }
 
-} // namespace tarmac
+}  // namespace tarmac
