@@ -281,14 +281,18 @@ std::vector<float> PrepareAnalysisProfile(std::span<const float> elevations, std
   }
   const std::span<const float> kept = elevations.subspan(static_cast<std::size_t>(cut),
                                                          static_cast<std::size_t>(n));
-  // The straight line through the first and last samples, its slope kept in single precision.
+  // The straight line through the first and last samples: its start and its slope are kept in
+  // single precision; the differences and the product are worked in double and only each
+  // elevation is stored back in single precision.
   const float z1 = kept.front();
-  const float slope = (kept.back() - z1) / static_cast<float>(n - 1);
+  const auto slope = static_cast<float>((static_cast<double>(kept.back()) - z1) /
+                                        static_cast<double>(n - 1));
   std::vector<float> profile(kept.size());
   for (std::size_t k = 0; k < kept.size(); ++k) {
     // Sample i = k + 1 lies (i - 1) = k spacings from the first.
-    const float along = static_cast<float>(k);
-    profile[k] = (kept[k] - z1) - slope * along;
+    const auto along = static_cast<double>(k);
+    profile[k] = static_cast<float>((static_cast<double>(kept[k]) - z1) -
+                                    static_cast<double>(slope) * along);
   }
   return profile;
 }

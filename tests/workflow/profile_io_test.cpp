@@ -249,6 +249,36 @@ TEST(AnalysisProfile, EndsAtZeroAndALineVanishesForLongProfiles) {
   }
 }
 
+TEST(AnalysisProfile, OnlyTheStartAndTheSlopeAreRoundedToSinglePrecision) {
+  // Elevations of a survey in inches far from the datum, where rounding each difference or each
+  // product to single precision would move the last digits. The reference works in extended
+  // precision: only z1, the slope and the stored elevation are single.
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  int differs_from_all_single = 0;
+  for (int trial = 0; trial < 10; ++trial) {
+    const std::size_t n = 1000 + static_cast<std::size_t>(gen() % 20000);
+    std::vector<float> z(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      z[i] = static_cast<float>(1234.567 + 0.013 * static_cast<double>(i) + 3.0 * u(gen));
+    }
+    const std::vector<float> p = PrepareAnalysisProfile(z, 0);
+    ASSERT_EQ(p.size(), n);
+    const long double z1 = z.front();
+    const auto s = static_cast<float>((static_cast<long double>(z.back()) - z1) /
+                                      static_cast<long double>(n - 1));
+    for (std::size_t i = 0; i < n; ++i) {
+      const long double exact = (static_cast<long double>(z[i]) - z1) -
+                                static_cast<long double>(s) * static_cast<long double>(i);
+      ASSERT_EQ(p[i], static_cast<float>(exact)) << n << " " << i;
+      const float all_single = (z[i] - z.front()) - s * static_cast<float>(i);
+      if (all_single != p[i]) ++differs_from_all_single;
+    }
+  }
+  // The data are such that single-precision intermediates would show.
+  EXPECT_GT(differs_from_all_single, 100);
+}
+
 TEST(AnalysisProfile, TooFewSamplesLeftAreRefused) {
   const std::vector<float> z(82, 1.0f);
   EXPECT_EQ(PrepareAnalysisProfile(z, 40).size(), 2u);
