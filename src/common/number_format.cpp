@@ -151,9 +151,10 @@ std::string FormatNumber(double v, std::string_view pattern) {
 }
 
 std::string FormatNumber(float v, std::string_view pattern) {
-  if (!std::isfinite(v)) return NonFinite(v);
   if (pattern.empty()) return GeneralNumber(v);
-  return FormatDecimal(ToDecimalText(static_cast<double>(v), kSingleDigits), pattern);
+  // A single-precision value is widened to double exactly and written as that double: its
+  // binary value decides, so 0.00125f (0.00124999997...) is 0.0012 with "0.0000".
+  return FormatNumber(static_cast<double>(v), pattern);
 }
 
 std::string GeneralNumber(double v) { return General(v, kDoubleDigits); }

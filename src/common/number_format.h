@@ -13,9 +13,10 @@ namespace tarmac {
 // Writes v with a format pattern such as "0.0000", "#,##0.0", "###.0000", ".0000", "0":
 // '0' is a digit always shown, '#' a digit shown only when significant, ',' groups thousands,
 // '.' is the decimal point.
-// - The value is first taken as its decimal text of 15 significant digits (7 for a float,
-//   which is all a single-precision value holds) and that text is rounded half away from zero
-//   to the digits the pattern shows after the point: 1.005 with "0.00" gives "1.01".
+// - The value is first taken as its decimal text of 15 significant digits and that text is
+//   rounded half away from zero to the digits the pattern shows after the point: 1.005 with
+//   "0.00" gives "1.01". A float is widened to double exactly first, so its binary value
+//   decides: 0.00125f (0.00124999997...) with "0.0000" gives "0.0012".
 // - Integer part: every digit of the value is written, even more than the pattern has; the
 //   '0's before the point set the least number of integer digits ("0,000,000" pads to seven).
 //   With no '0' before the point a value below 1 gets nothing before the point ("###.0000"

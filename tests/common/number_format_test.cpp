@@ -56,11 +56,13 @@ TEST(FormatNumber, RoundsTheWrittenDecimalNotTheBinaryValue) {
   EXPECT_EQ(FormatNumber(0.49999, "0"), "0");
   EXPECT_EQ(FormatNumber(9.99995, "0.0000"), "10.0000");
   EXPECT_EQ(FormatNumber(999.95, "#,##0.0"), "1,000.0");
-  // A float is taken with the seven digits it holds: 0.00125f is 0.00124999997... in binary.
-  EXPECT_EQ(FormatNumber(0.00125f, "0.0000"), "0.0013");
-  EXPECT_EQ(FormatNumber(static_cast<double>(0.00125f), "0.0000"), "0.0012");
-  EXPECT_EQ(FormatNumber(0.1f, "0.000000000"), "0.100000000");
-  EXPECT_EQ(FormatNumber(16777217.0f, "0"), "16777220");
+  // A float is written as the double it widens to: 0.00125f is 0.00124999997... in binary, so
+  // it rounds down; 1.00005f is 1.0000499487... and rounds down too; 0.1f is 0.100000001490...
+  EXPECT_EQ(FormatNumber(0.00125f, "0.0000"), "0.0012");
+  EXPECT_EQ(FormatNumber(1.00005f, "0.0000"), "1.0000");
+  EXPECT_EQ(FormatNumber(0.1f, "0.000000000"), "0.100000001");
+  EXPECT_EQ(FormatNumber(0.375f, "0.00"), "0.38");  // an exact binary half still goes away from 0
+  EXPECT_EQ(FormatNumber(16777217.0f, "0"), "16777216");
 }
 
 TEST(FormatNumber, ZeroAndNegativesThatRoundToZeroHaveNoMinus) {
