@@ -1,23 +1,11 @@
 #include "spectra/cumulative.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 
 #include "common/number_format.h"
 #include "spectra/sort.h"
 
 namespace tarmac {
-
-namespace {
-// A single-precision fraction is written as the program writes a single: from its seven
-// significant digits, so 0.000125 stays 0.000125 and rounds the way it reads.
-double SingleAsWritten(float v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v));
-  return std::strtod(buf, nullptr);
-}
-}  // namespace
 
 CumulativeDistribution ComputeCumulativeDistribution(std::span<const float> a, std::int32_t nb) {
   if (a.empty()) throw std::invalid_argument("There are no values to distribute.");
@@ -62,7 +50,7 @@ std::string BoeingBumpPdfLine(std::string_view data_file_name, const CumulativeD
     line += ' ';
     line += FormatNumber(i * d.xmax / nb, "0.0000");
     line += ' ';
-    line += FormatNumber(SingleAsWritten(d.cdf[static_cast<std::size_t>(i - 1)]), "0.00000");
+    line += FormatNumber(d.cdf[static_cast<std::size_t>(i - 1)], "0.00000");
   }
   return line;
 }

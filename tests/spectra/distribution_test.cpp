@@ -187,6 +187,24 @@ TEST(CumulativeDistribution, ConstantSeriesFillsOnlyTheLastBin) {
   EXPECT_THROW(ComputeCumulativeDistribution(std::vector<float>(5, 0.0f)), std::invalid_argument);
 }
 
+TEST(CumulativeDistribution, FileLineWritesTheSinglePrecisionFractionAsItIsHeld) {
+  // Five values in 8000 lie in the first bin: the fraction 5/8000 is held in single precision
+  // as 0.000624999986..., which rounds to 0.00062, not to 0.00063 as the decimal 0.000625 would.
+  std::vector<float> a(8000, 1.0f);
+  for (std::size_t i = 0; i < 5; ++i) a[3 * i + 1] = 0.001f;
+  const auto d = ComputeCumulativeDistribution(a);
+  ASSERT_EQ(d.cdf[0], static_cast<float>(5.0 / 8000.0));
+  ASSERT_LT(static_cast<double>(d.cdf[0]), 0.000625);
+  std::istringstream in(BoeingBumpPdfLine("R.PRO", d));
+  std::vector<std::string> tokens;
+  for (std::string t; in >> t;) tokens.push_back(t);
+  ASSERT_EQ(tokens.size(), 201u);
+  EXPECT_EQ(tokens[1], "0.0100");
+  EXPECT_EQ(tokens[2], "0.00062");
+  EXPECT_EQ(tokens[198], "0.00062");  // bin 99 still holds only the small values
+  EXPECT_EQ(tokens[200], "1.00000");
+}
+
 TEST(CumulativeDistribution, FractionsCountValuesAtOrBelowEachBinEdge) {
   std::mt19937 rng(17);
   std::gamma_distribution<float> g(2.0f, 0.3f);
