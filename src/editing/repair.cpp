@@ -52,8 +52,9 @@ void RepairAverage(std::span<float> z, double dx) {
     w(n + i) = 2 * w(n) - w(n - i);
   }
   for (std::int32_t i = 1; i <= n; ++i) {
-    const float sum = w(i - o.n1) + w(i - o.n2) + w(i - o.n3) + w(i - o.n4) + w(i + o.n4) +
-                      w(i + o.n3) + w(i + o.n2) + w(i + o.n1);
+    // The eight wheels are added in double; only the mean is stored in single precision.
+    const double sum = static_cast<double>(w(i - o.n1)) + w(i - o.n2) + w(i - o.n3) +
+                       w(i - o.n4) + w(i + o.n4) + w(i + o.n3) + w(i + o.n2) + w(i + o.n1);
     z[static_cast<std::size_t>(i - 1)] = static_cast<float>(sum / 8.0);
   }
 }

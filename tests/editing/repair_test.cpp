@@ -52,6 +52,46 @@ TEST(Repair, CarriageKeepsASlopedLineAndAttenuatesASineByItsTransferFunction) {
   for (std::size_t i = 100; i < 1900; i += 37) EXPECT_NEAR(out[i], gain * s[i], 1e-5) << i;
 }
 
+TEST(Repair, CarriageMeanMatchesAnExtendedPrecisionReferenceDigitForDigit) {
+  // Survey elevations far from the datum with noise: the eight wheels are added in double, the
+  // reflected samples and the mean are stored in single precision. The reference adds in
+  // extended precision, so it agrees with a double sum and not with a single-precision one.
+  const double dx = 0.25;
+  const RepairOffsets o = ComputeRepairOffsets(dx);
+  std::vector<float> z(3000);
+  std::uint32_t state = 12345;
+  for (std::size_t i = 0; i < z.size(); ++i) {
+    state = state * 1664525u + 1013904223u;
+    z[i] = static_cast<float>(1500.0 + 0.02 * static_cast<double>(i) +
+                              static_cast<double>(state >> 8) / 16777216.0 - 0.5);
+  }
+  const auto n = static_cast<std::int32_t>(z.size());
+  auto w = [&](std::int32_t i) -> float {  // sample i counted from 1, reflected beyond the ends
+    if (i < 1) return static_cast<float>(2.0L * z[0] - z[static_cast<std::size_t>(1 - i)]);
+    if (i > n) {
+      return static_cast<float>(2.0L * z[static_cast<std::size_t>(n - 1)] -
+                                z[static_cast<std::size_t>(2 * n - i - 1)]);
+    }
+    return z[static_cast<std::size_t>(i - 1)];
+  };
+  std::vector<float> out = z;
+  RepairAverage(out, dx);
+  int differs_from_single_sum = 0;
+  for (std::int32_t i = 1; i <= n; ++i) {
+    long double sum = 0.0L;
+    float single_sum = 0.0f;
+    for (std::int32_t d : {-o.n1, -o.n2, -o.n3, -o.n4, o.n4, o.n3, o.n2, o.n1}) {
+      sum += w(i + d);
+      single_sum += w(i + d);
+    }
+    ASSERT_EQ(out[static_cast<std::size_t>(i - 1)], static_cast<float>(sum / 8.0L)) << i;
+    if (static_cast<float>(single_sum / 8.0) != out[static_cast<std::size_t>(i - 1)]) {
+      ++differs_from_single_sum;
+    }
+  }
+  EXPECT_GT(differs_from_single_sum, 50);
+}
+
 TEST(Repair, RefusesProfilesShorterThanTheCarriageAndLeavesThemUntouched) {
   const double dx = 1.0;  // n1 = 23: 47 samples needed
   std::vector<float> z(46);
