@@ -26,10 +26,11 @@ void RemoveChord(std::span<float> z) {
   const auto nl = static_cast<std::int32_t>(z.size());
   if (nl < 2) return;
   const float z1 = z[0];
-  const double s = static_cast<double>(z[static_cast<std::size_t>(nl - 1)] - z1) / (nl - 1);
+  // The chord's slope and each difference are worked in double; the result is stored single.
+  const double s = (static_cast<double>(z[static_cast<std::size_t>(nl - 1)]) - z1) / (nl - 1);
   for (std::int32_t i = 1; i <= nl; ++i) {
     float& v = z[static_cast<std::size_t>(i - 1)];
-    v = static_cast<float>(static_cast<double>(v - z1) - s * (i - 1));
+    v = static_cast<float>((static_cast<double>(v) - z1) - s * (i - 1));
   }
 }
 
