@@ -85,7 +85,8 @@ VerticalCurveResult FitVerticalCurve(std::span<const float> profile, double dx, 
   // Slide the vertex, twice, so that the tangents meet the profile at the curve ends.
   for (int pass = 0; pass < 2; ++pass) {
     if (!p.inside(bvc) || !p.inside(evc)) Refuse(kCurveOutsideMessage);
-    const double dz = static_cast<float>(p(evc) - p(bvc)) / 12.0f;
+    // Rise between the curve ends in feet, worked in double from the stored elevations.
+    const double dz = (static_cast<double>(p(evc)) - p(bvc)) / 12;
     const double s = (dz - g2 * lc) / (g1 - g2) - lc / 2;
     const double steps = s / dx;
     if (!(std::fabs(steps) < 2.0e9)) Refuse(kCurveOutsideMessage);
@@ -98,7 +99,7 @@ VerticalCurveResult FitVerticalCurve(std::span<const float> profile, double dx, 
   if (!p.inside(bvc) || !p.inside(evc)) Refuse(kCurveOutsideMessage);
 
   // Approach grade corrected so that the mean of the two grades is the chord grade.
-  g1 = 2 * static_cast<float>(p(evc) - p(bvc)) / (12 * lc) - g2;
+  g1 = 2 * (static_cast<double>(p(evc)) - p(bvc)) / (12 * lc) - g2;
 
   const float z_bvc = p(bvc);
   for (std::int32_t i = bvc; i <= pvi; ++i) {

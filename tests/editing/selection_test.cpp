@@ -63,6 +63,14 @@ std::vector<float> RandomWalk(std::size_t n, unsigned seed) {
   return z;
 }
 
+// Whether a value stored in single precision is the exact result rounded once to single, allowing
+// for the double-precision rounding of intermediate terms of magnitude `scale`.
+bool SingleOfExact(float got, long double exact, long double scale) {
+  const float near = std::fabs(static_cast<float>(exact));
+  const long double ulp = std::nextafter(near, 1e30f) - near;
+  return std::fabs(static_cast<long double>(got) - exact) <= 0.5L * ulp + 1e-14L * scale;
+}
+
 TEST(NewLength, CutRemovesTheChordAndRespectsItsLimits) {
   EXPECT_EQ(NewLengthMinimumSteps(0.25), 400);
   EXPECT_FALSE(CheckNewLength({1, 401}, 0.25, 0).has_value());
@@ -81,6 +89,33 @@ TEST(NewLength, CutRemovesTheChordAndRespectsItsLimits) {
   }
   EXPECT_THROW(CutProfile(z, {0, 100}), std::invalid_argument);
   EXPECT_THROW(CutProfile(z, {10, 3001}), std::invalid_argument);
+}
+
+TEST(NewLength, ChordIsRemovedWithDoubleDifferencesDigitForDigit) {
+  // Elevations of both signs around the datum, where a single-precision difference would round.
+  std::vector<float> z(5000);
+  std::uint32_t state = 99;
+  for (std::size_t i = 0; i < z.size(); ++i) {
+    state = state * 1664525u + 1013904223u;
+    z[i] = static_cast<float>(static_cast<double>(state >> 8) / 1048576.0 - 8.0) * 0.37f;
+  }
+  const auto cut = CutProfile(z, {1001, 4000});
+  ASSERT_EQ(cut.size(), 3000u);
+  const long double z1 = z[1000];
+  const long double s = (static_cast<long double>(z[3999]) - z1) / 2999.0L;
+  int differs_from_single = 0;
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    const long double exact = (static_cast<long double>(z[1000 + i]) - z1) -
+                              s * static_cast<long double>(i);
+    const long double scale = std::fabs(static_cast<long double>(z[1000 + i])) + std::fabs(z1) +
+                              std::fabs(s * static_cast<long double>(i));
+    ASSERT_TRUE(SingleOfExact(cut[i], exact, scale)) << i << " " << cut[i];
+    const float single_diff = z[1000 + i] - z[1000];
+    const auto old_way = static_cast<float>(static_cast<double>(single_diff) -
+                                            static_cast<double>(s) * static_cast<double>(i));
+    if (!SingleOfExact(old_way, exact, scale)) ++differs_from_single;
+  }
+  EXPECT_GT(differs_from_single, 50);
 }
 
 TEST(NewLength, NestedCutsUndoBackToEachEarlierStretch) {
@@ -165,6 +200,35 @@ TEST(VerticalCurve, HalfPercentChangeSpans500FeetAndJoinsBothTangents) {
   // The half-length is truncated to whole samples (999 here, the grades carry float noise), so
   // the halves meet at the vertex with a jog far below a millimetre.
   EXPECT_NEAR(at(r.pvi) - at(r.pvi - 1), at(r.pvi + 1) - at(r.pvi), 0.005);
+}
+
+TEST(VerticalCurve, ChordGradeAndParabolaFollowTheFormulasInDouble) {
+  // A crest (-0.7 %) on a noisy profile, the curve ends on either side of the datum, so that a
+  // single-precision difference of their elevations would round.
+  const double dx = 0.25;
+  auto z = GradeChange(6401, 3201, dx, -0.001, -0.008);
+  std::uint32_t state = 7;
+  for (auto& v : z) {
+    state = state * 1664525u + 1013904223u;
+    v += static_cast<float>(static_cast<double>(state >> 8) / 16777216.0 * 0.3 - 0.15);
+  }
+  const VerticalCurveResult r = FitVerticalCurve(z, dx, 3201);
+  auto in = [&](std::int32_t i) { return static_cast<long double>(z[static_cast<std::size_t>(i - 1)]); };
+  // The curve ends keep their measured elevations; the approach grade is corrected so that the
+  // mean of the two grades is the chord grade between them.
+  const long double chord = 2.0L * (in(r.evc) - in(r.bvc)) / (12.0L * r.lc) - r.g2;
+  EXPECT_NEAR(static_cast<double>(chord), r.g1, 1e-16);
+  EXPECT_EQ(r.h, static_cast<std::int32_t>(std::floor(r.lc / dx / 2)));
+  for (std::int32_t i = r.bvc; i <= r.evc; ++i) {
+    const bool first_half = i < r.pvi;
+    const long double x = static_cast<long double>(i - (first_half ? r.bvc : r.evc)) * dx;
+    const long double g = first_half ? r.g1 : r.g2;
+    const long double expected = in(first_half ? r.bvc : r.evc) + 12.0L * g * x +
+                                 12.0L * static_cast<long double>(r.r) * x * x;
+    const long double scale = std::fabs(in(first_half ? r.bvc : r.evc)) + std::fabs(12.0L * g * x) +
+                              std::fabs(12.0L * static_cast<long double>(r.r) * x * x);
+    ASSERT_TRUE(SingleOfExact(r.profile[static_cast<std::size_t>(i - 1)], expected, scale)) << i;
+  }
 }
 
 TEST(VerticalCurve, RefusesEqualGradesAndCurvesBeyondTheProfile) {
