@@ -150,8 +150,8 @@ PlotFrame MapPlotFrame(double w, double h, double xmin, double xmax, double ymin
 
 std::optional<double> MarkerFrequency(float x, float x_origin, float frame_width, double nyquist) {
   if (!(x > x_origin)) return std::nullopt;
-  const float fraction = (x - x_origin) / frame_width;
-  return static_cast<double>(fraction) * nyquist;
+  // The stored pixel values are single; the read-out itself is worked in double.
+  return (static_cast<double>(x) - x_origin) / frame_width * nyquist;
 }
 
 std::string MarkerLabel(int count, double frequency) {
