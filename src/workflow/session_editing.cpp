@@ -214,11 +214,18 @@ bool Session::UndoNewLength() {
   history.reserve(m.undo.cuts.size());
   for (const auto& c : m.undo.cuts) history.push_back({c[0], c[1]});
   std::vector<float> back;
-  try {
-    back = UndoCut(m.undo.uncut_profile, history);
-  } catch (const std::invalid_argument& e) {
-    prompts_.Message(e.what(), "Not Implemented");
-    return false;
+  if (history.size() == 2) {
+    // Stepping back past the first cut gives back the profile exactly as it was before it.
+    // (Removing its end chord again would shift it by the rounding left from reading, or
+    // bend a profile whose ends an edit had moved off zero.)
+    back = m.undo.uncut_profile;
+  } else {
+    try {
+      back = UndoCut(m.undo.uncut_profile, history);
+    } catch (const std::invalid_argument& e) {
+      prompts_.Message(e.what(), "Not Implemented");
+      return false;
+    }
   }
   m.undo.cuts.pop_back();
   if (m.undo.cuts.size() <= 1) {
