@@ -1,0 +1,295 @@
+// tarmac batch: the unattended report of a list of profiles; tarmac chart: the chart document of
+// one profile.
+#include "cli/cmd_batch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "cli/cli_common.h"
+#include "common/number_format.h"
+#include "render/paint_support.h"
+
+namespace tarmac::cli {
+namespace {
+
+// The progress of one worker: it shows nothing of its own and stops when the person presses
+// Ctrl-C in the terminal.
+class WorkerProgress final : public Progress {
+ public:
+  explicit WorkerProgress(const Progress& main) : main_(main) {}
+  void step(long long, long long) override {}
+  bool cancelled() const override { return main_.cancelled(); }
+
+ private:
+  const Progress& main_;
+};
+
+int Configure(Session& s, const BatchRunOptions& o) {
+  CommonOptions common;
+  common.metric = o.metric;
+  common.sets = o.sets;
+  if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
+  if (o.runway) s.model().settings.Runway = *o.runway;
+  return kOk;
+}
+
+std::string ReportPath(const std::string& profile) {
+  const std::string name = NameOf(profile);
+  const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
+  return FolderOf(profile) + "WordFile/" + base + ".docx";
+}
+
+// The profiles side by side: each worker takes the next profile in input order; the steps that
+// append to the files the whole selection shares run in input order, one profile at a time.
+int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o, int jobs,
+                TerminalProgress& progress, std::vector<char>& done) {
+  std::mutex mu;
+  std::condition_variable cv;
+  int turn = 0;  // index of the profile whose turn it is
+  std::atomic<int> next{0};
+  std::atomic<bool> failed{false};
+  std::atomic<int> rc{kOk};
+  const int n = static_cast<int>(files.size());
+
+  auto worker = [&] {
+    TerminalPrompts prompts;
+    PngPlotSink plots;
+    WorkerProgress wp(progress);
+    Session s(prompts, &plots);
+    s.SetProgress(&wp);
+    if (int c = Configure(s, o); c != kOk) {
+      rc = c;
+      failed = true;
+      return;
+    }
+    s.ClearResults();
+    s.model().BatchMode = true;
+    for (;;) {
+      const int idx = next++;
+      if (idx >= n) break;
+      if (failed) {
+        // A profile before this one ended the run: nothing after it is processed, but the
+        // turn passes on so nobody waits for it.
+        std::lock_guard<std::mutex> lock(mu);
+        turn = std::max(turn, idx + 1);
+        cv.notify_all();
+        continue;
+      }
+      Session::BatchTurn t;
+      t.begin = [&, idx] {
+        std::unique_lock<std::mutex> lock(mu);
+        cv.wait(lock, [&] { return turn >= idx; });
+      };
+      t.end = [&, idx] {
+        std::lock_guard<std::mutex> lock(mu);
+        turn = std::max(turn, idx + 1);
+        cv.notify_all();
+      };
+      const bool ok = s.AutoProcessFile(files[static_cast<std::size_t>(idx)], idx + 1, n, &t);
+      if (ok) {
+        done[static_cast<std::size_t>(idx)] = 1;
+      } else {
+        failed = true;
+        rc = progress.cancelled() ? kComputationRefused : kInputRefused;
+      }
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int j = 0; j < jobs; ++j) threads.emplace_back(worker);
+  for (auto& t : threads) t.join();
+  return rc;
+}
+
+bool ParseRowItem(const std::string& item, std::vector<int>& rows) {
+  const auto dash = item.find('-');
+  int a = 0, b = 0;
+  try {
+    std::size_t used = 0;
+    if (dash == std::string::npos) {
+      a = b = std::stoi(item, &used);
+      if (used != item.size()) return false;
+    } else {
+      const std::string l = item.substr(0, dash), r = item.substr(dash + 1);
+      a = std::stoi(l, &used);
+      if (used != l.size()) return false;
+      b = std::stoi(r, &used);
+      if (used != r.size()) return false;
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (a < 1 || b > 10 || a > b) return false;
+  for (int i = a; i <= b; ++i) rows.push_back(i);
+  return true;
+}
+
+struct ChartOptions {
+  std::string profile;
+  std::string rows = "1-10";
+  CommonOptions common;
+};
+
+int RunChart(const ChartOptions& o) {
+  std::vector<int> rows;
+  if (!ParseChartRows(o.rows, rows)) {
+    std::cerr << "--rows takes chart rows 1 to 10 as a list of numbers and ranges, e.g. 1-5,8\n";
+    return kUsage;
+  }
+  paint::EnsureGuiApplication();
+  TerminalPrompts prompts;
+  PngPlotSink plots;
+  TerminalProgress progress;
+  Session s(prompts, &plots);
+  s.SetProgress(&progress);
+  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
+  if (!s.ReadFile(o.profile)) return kInputRefused;
+  s.model().BatchMode = o.common.batch;
+
+  // The index of each index row: straightedge, bump, IRI, band-pass, profilograph.
+  constexpr int kOptionOfRow[6] = {-1, 0, 1, 2, 4, 3};
+  for (int row : rows)
+    if (row <= 5) {
+      const bool ok = s.RunIndex(kOptionOfRow[row]);
+      progress.finish();
+      if (!ok) return kComputationRefused;
+    }
+  const bool b747 = s.model().settings.AircraftType == "B-747";
+  if (std::any_of(rows.begin(), rows.end(), [](int r) { return r >= 6; })) {
+    const bool ok = s.RunSimulation();
+    progress.finish();
+    if (!ok) return kComputationRefused;
+  }
+  int saved = 0;
+  for (int row : rows) {
+    if (row == 10 && !b747) {
+      std::cerr << "Row 10 (rear main gear) exists for the B-747 only; skipped.\n";
+      continue;
+    }
+    if (!s.ShowIndexChart(row) || !s.SaveToWordFile()) return kComputationRefused;
+    ++saved;
+  }
+  const std::string name = NameOf(o.profile);
+  const auto dot = name.find_last_of('.');
+  std::cout << "chart: " << FolderOf(o.profile) << "ChartFile/"
+            << (dot == std::string::npos ? name : name.substr(0, dot)) << "Chart.docx (" << saved
+            << " charts)\n";
+  return kOk;
+}
+
+}  // namespace
+
+bool ParseChartRows(const std::string& text, std::vector<int>& rows) {
+  rows.clear();
+  std::stringstream ss(text);
+  std::string item;
+  while (std::getline(ss, item, ','))
+    if (!ParseRowItem(item, rows)) return false;
+  std::vector<int> unique;
+  for (int r : rows)
+    if (std::find(unique.begin(), unique.end(), r) == unique.end()) unique.push_back(r);
+  rows = std::move(unique);
+  return !rows.empty();
+}
+
+int RunBatchFiles(const std::vector<std::string>& files, const BatchRunOptions& o,
+                  std::ostream& out) {
+  if (o.jobs < 1) {
+    std::cerr << "--jobs must be at least 1\n";
+    return kUsage;
+  }
+  // Fonts need the application object of the main thread before any worker draws.
+  paint::EnsureGuiApplication();
+  TerminalPrompts prompts;
+  TerminalProgress progress;
+  const auto start = std::chrono::steady_clock::now();
+  const int jobs = std::min<int>(o.jobs, static_cast<int>(files.size()));
+  std::vector<char> done(files.size(), 0);
+  int rc = kOk;
+  if (jobs <= 1 || static_cast<int>(files.size()) > Session::kMaxBatchFiles) {
+    PngPlotSink plots;
+    Session s(prompts, &plots);
+    s.SetProgress(&progress);
+    if (int c = Configure(s, o); c != kOk) return c;
+    const bool ok = s.AutoProcessAll(files);
+    progress.finish();
+    if (!ok) rc = progress.cancelled() ? kComputationRefused : kInputRefused;
+    // The reports written before a failure are there all the same.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      std::error_code ec;
+      done[i] = std::filesystem::exists(ReportPath(files[i]), ec) ? 1 : 0;
+    }
+    if (!ok && static_cast<int>(files.size()) > Session::kMaxBatchFiles) return kInputRefused;
+  } else {
+    rc = RunParallel(files, o, jobs, progress, done);
+    progress.finish();
+    if (rc == kOk) {
+      const auto seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      prompts.Status("All Processed");
+      prompts.Message("All Processed. ET = " + FormatNumber(seconds, "0") + " s",
+                      "Automatic Processing");
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (done[i]) out << "report: " << ReportPath(files[i]) << "\n";
+  return rc;
+}
+
+void RegisterBatch(CLI::App& app, int& rc) {
+  {
+    struct BatchCli {
+      std::vector<std::string> files;
+      bool runway = false, taxiway = false;
+      BatchRunOptions run;
+    };
+    auto o = std::make_shared<BatchCli>();
+    CLI::App* sub = app.add_subcommand(
+        "batch",
+        "Process many profiles unattended: for each .pro file read it with its .spd speeds, "
+        "compute the five roughness indexes, the cumulative distributions of the straightedge "
+        "deviation and the Boeing Bump Index, simulate the B-727 and the B-747 at 20 knots (and "
+        "at 100 knots on a runway), and write a report document WordFile/<name>.docx beside the "
+        "profiles and the charts of every row into ChartFile/<name>Chart.docx. At most 200 "
+        "profiles per run. Nothing is appended to Results.txt but the name of each profile read; "
+        "each Boeing Bump Index run appends its line to BoeingBumpPDFs.txt.");
+    sub->add_option("FILE", o->files, "Profiles (.pro) to process, in this order")->required();
+    auto* rw = sub->add_flag("--runway", o->runway,
+                             "The profiles are runways: simulate at 100 knots too (default)");
+    sub->add_flag("--taxiway", o->taxiway, "The profiles are taxiways: simulate at 20 knots only")
+        ->excludes(rw);
+    sub->add_flag("--metric", o->run.metric, "Report in metric units");
+    sub->add_option("--set", o->run.sets, "Analysis setting NAME=VALUE (display units); repeatable");
+    sub->add_option("--jobs", o->run.jobs,
+                    "Profiles processed side by side on this many threads (default 1); the "
+                    "documents and the order of the lines appended are those of a sequential run")
+        ->check(CLI::Range(1, 64));
+    sub->callback([o, &rc] {
+      if (o->runway) o->run.runway = true;
+      if (o->taxiway) o->run.runway = false;
+      rc = RunBatchFiles(o->files, o->run, std::cout);
+    });
+  }
+  {
+    auto o = std::make_shared<ChartOptions>();
+    CLI::App* sub = app.add_subcommand(
+        "chart",
+        "Chart a profile's results by section and append the charts to the chart document "
+        "ChartFile/<name>Chart.docx beside the profile (created when missing). Rows: 1 "
+        "straightedge, 2 Boeing Bump Index, 3 IRI, 4 band-pass, 5 California profilograph, 6 cg "
+        "acceleration, 7 cockpit acceleration, 8 nose gear, 9 (front) main gear, 10 rear main "
+        "gear (B-747 only). Rows 6 to 10 simulate AircraftType at AircraftSpeed (see --set).");
+    sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+    sub->add_option("--rows", o->rows, "Chart rows as numbers and ranges, e.g. 1-5,8 (default 1-10)");
+    AddCommonOptions(sub, o->common, true);
+    sub->callback([o, &rc] { rc = RunChart(*o); });
+  }
+}
+
+}  // namespace tarmac::cli

@@ -1,0 +1,27 @@
+#pragma once
+// The unattended report over a list of profiles, callable from other subcommands (the demo).
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tarmac::cli {
+
+struct BatchRunOptions {
+  bool metric = false;
+  std::optional<bool> runway;      // unset: the default of the settings (a runway)
+  std::vector<std::string> sets;   // NAME=VALUE settings
+  int jobs = 1;                    // profiles processed side by side
+};
+
+// Runs the batch report over `files` (in order, or on `jobs` threads with the same documents
+// and the shared files' lines in input order). Writes one "report: PATH" line per profile to
+// `out`. Returns an exit code (kOk, kUsage, kInputRefused, kComputationRefused).
+int RunBatchFiles(const std::vector<std::string>& files, const BatchRunOptions& options,
+                  std::ostream& out);
+
+// "1-10", "2,6-9": the chart rows named, each 1..10, in order without repeats; false when the
+// text names no valid row list.
+bool ParseChartRows(const std::string& text, std::vector<int>& rows);
+
+}  // namespace tarmac::cli
