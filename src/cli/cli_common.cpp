@@ -74,6 +74,10 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
   app->add_option("--json", o.json, "Write the results as JSON to FILE, or to stdout with -");
   app->add_flag("--series", o.series, "Include whole series in the JSON output");
   app->add_option("--plots", o.plots, "Write a PNG of every drawn plot into DIR");
+  app->add_option("--channel", o.channel,
+                  "Channel of an .erd profile to read, counted from 1 (default 1); a speed "
+                  "channel in the file is read as the survey speed")
+      ->check(CLI::Range(1, 256));
   if (analysis) {
     app->add_flag("--batch", o.batch,
                   "Batch mode: append nothing to Results.txt (BoeingBumpPDFs.txt is still written)");
@@ -85,6 +89,7 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
 
 int ApplyCommonOptions(Session& s, const CommonOptions& o) {
   s.SetMetric(o.metric);
+  s.SetErdChannel(o.channel);
   s.model().settings.SmoothEnds = o.smooth_ends;
   if (!o.surface.empty()) {
     std::string v = o.surface;

@@ -51,6 +51,7 @@ struct CommonOptions {
   bool batch = false;
   bool smooth_ends = false;
   std::string surface;            // unspecified|asphalt|concrete
+  int channel = 1;                // the channel read from an ERD file
 };
 
 // Adds --metric, --set, --json, --series, --plots (and with `analysis` also --batch,
@@ -70,6 +71,7 @@ double FloatForJson(float x);
 // Registration of the subcommands; each returns its exit code through `rc`.
 void RegisterRead(CLI::App& app, int& rc);
 void RegisterAnalyze(CLI::App& app, int& rc);
+void RegisterExport(CLI::App& app, int& rc);
 void RegisterSynth(CLI::App& app, int& rc);
 void RegisterDemo(CLI::App& app, int& rc);
 
