@@ -7,7 +7,18 @@
 
 #include "workflow/session.h"
 
+#include "cli/cli_common.h"
+
 namespace tarmac::cli {
+
+// tarmac analyze: read a profile, run indexes and simulations, report.
+struct AnalyzeOptions {
+  std::string profile;
+  std::string indexes = "all";
+  std::string simulate;
+  CommonOptions common;
+};
+int RunAnalyze(const AnalyzeOptions& o);
 
 // "all", "none" or a comma list of straightedge,bump,iri,profilograph,bandpass -> option
 // indexes in the order given. False (with a message) for an unknown name.

@@ -123,6 +123,12 @@ nlohmann::json SeriesJson(const std::vector<float>& v) {
   return a;
 }
 
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const auto abs = std::filesystem::absolute(path, ec);
+  return ec ? path : abs.lexically_normal().string();
+}
+
 nlohmann::json ProfileJson(const Session& s, bool series) {
   const ProfileModel& m = s.model();
   nlohmann::json j;

@@ -60,6 +60,10 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis);
 // Applies units, surface and --set values; returns kOk or kUsage.
 int ApplyCommonOptions(Session& s, const CommonOptions& o);
 
+// The path as the person gave it, made absolute, so that the results file names the profile
+// wherever it is read from.
+std::string AbsolutePath(const std::string& path);
+
 // The "profile", "units" and "results_file" parts of the JSON output.
 nlohmann::json ProfileJson(const Session& s, bool series);
 // Writes JSON to a file or to stdout ("-"); returns false with a message when it cannot.
@@ -71,8 +75,12 @@ double FloatForJson(float x);
 // Registration of the subcommands; each returns its exit code through `rc`.
 void RegisterRead(CLI::App& app, int& rc);
 void RegisterAnalyze(CLI::App& app, int& rc);
+void RegisterProcessSim(CLI::App& app, int& rc);
 void RegisterExport(CLI::App& app, int& rc);
 void RegisterSynth(CLI::App& app, int& rc);
 void RegisterDemo(CLI::App& app, int& rc);
+void RegisterBatch(CLI::App& app, int& rc);  // batch and chart
+void RegisterSpectra(CLI::App& app, int& rc);  // psd, pdf and cdf
+void RegisterEdit(CLI::App& app, int& rc);
 
 }  // namespace tarmac::cli

@@ -7,14 +7,6 @@
 #include "common/number_format.h"
 
 namespace tarmac::cli {
-namespace {
-
-struct AnalyzeOptions {
-  std::string profile;
-  std::string indexes = "all";
-  std::string simulate;
-  CommonOptions common;
-};
 
 int RunAnalyze(const AnalyzeOptions& o) {
   std::vector<int> options;
@@ -28,7 +20,7 @@ int RunAnalyze(const AnalyzeOptions& o) {
   Session s(prompts, &plots);
   s.SetProgress(&progress);
   if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
-  if (!s.ReadFile(o.profile)) return kInputRefused;
+  if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
   s.model().BatchMode = o.common.batch;
 
   nlohmann::json j = ProfileJson(s, o.common.series);
@@ -57,8 +49,6 @@ int RunAnalyze(const AnalyzeOptions& o) {
   if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
   return rc;
 }
-
-}  // namespace
 
 void RegisterAnalyze(CLI::App& app, int& rc) {
   auto o = std::make_shared<AnalyzeOptions>();

@@ -18,7 +18,7 @@ int RunRead(const ReadOptions& o) {
   PngPlotSink plots;
   Session s(prompts, &plots);
   if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
-  if (!s.ReadFile(o.profile)) return kInputRefused;
+  if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
   const ProfileModel& m = s.model();
   std::cout << m.DataFileName << ": " << m.ProfileNPoints() << " samples at "
             << FormatNumber(m.settings.DisplaySpacing, "0.00000") << " " << m.units.LengthLabel

@@ -16,10 +16,13 @@ int main(int argc, char** argv) {
   int rc = kOk;
   RegisterRead(app, rc);
   RegisterAnalyze(app, rc);
+  RegisterProcessSim(app, rc);
   RegisterExport(app, rc);
   RegisterSynth(app, rc);
-  // RegisterDemo(app, rc);
+  RegisterDemo(app, rc);
   RegisterBatch(app, rc);
+  RegisterSpectra(app, rc);
+  RegisterEdit(app, rc);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -2,17 +2,82 @@
 #include <iostream>
 
 #include "cli/analysis_json.h"
+#include "cli/cli_common.h"
+#include "common/units.h"
 
 namespace tarmac::cli {
+namespace {
+
+// A single-precision value by its shortest text, a double as it is.
+double Num(float x) { return FloatForJson(x); }
+double Num(double x) { return x; }
+
+// The response of one plot level: extremes, whole-profile and part RMS, 2000-ft stretches.
+template <typename Value, typename Parts, typename Stretch>
+nlohmann::json ResponseJson(Value min, Value max, Value total, const Parts& parts,
+                            const Stretch& stretch, const PlotLevel& level, bool series) {
+  nlohmann::json j;
+  j["min"] = Num(min);
+  j["max"] = Num(max);
+  j["total_rms"] = Num(total);
+  nlohmann::json p = nlohmann::json::array();
+  for (const auto& v : parts) p.push_back(Num(v));
+  j["parts"] = p;
+  j["first2000"] = Num(stretch.first);
+  j["center2000"] = Num(stretch.centre);
+  j["last2000"] = Num(stretch.last);
+  if (series) j["series"] = SeriesJson(level.data);
+  return j;
+}
+
+template <typename T>
+nlohmann::json Floats(const std::vector<T>& v) {
+  nlohmann::json a = nlohmann::json::array();
+  for (T x : v) a.push_back(Num(x));
+  return a;
+}
+
+}  // namespace
 
 bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
                           nlohmann::json& j) {
-  (void)s;
-  (void)req;
-  (void)series;
-  (void)j;
-  std::cerr << "Simulation is not available yet\n";
-  return false;
+  if (!s.SetSetting("AircraftType", req.aircraft)) return false;
+  if (!s.RunSimulation(req.knots * kKnotsToFps)) return false;
+  const ProfileModel& m = s.model();
+  const SimulationResult& r = m.simulation;
+
+  nlohmann::json sim;
+  sim["aircraft"] = r.AircraftType;
+  sim["speed_knots"] = req.knots;
+  sim["speed_fps"] = r.AircraftSpeedFps;
+  sim["time_step_s"] = r.SimTimeStep;
+  sim["ground_n_inner"] = r.GroundNInner;
+  sim["static_gear_loads_lb"] = Floats(r.StaticGearLoad);
+  sim["weight"] = r.Weight;  // display mass units
+  sim["part_lengths_ft"] = Floats(r.SimPartLength);
+  sim["step_ft"] = r.SimSpacing;
+  if (series) {
+    const PreparedProfile& in = m.simulation_input;
+    sim["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
+  }
+
+  // Stretch values in series order: cg, pilot, nose, main, rear main.
+  auto stretch = [&](std::size_t k) { return r.SimStretchValues.at(k); };
+  nlohmann::json resp;
+  resp["gcg"] = ResponseJson(r.GcgMin, r.GcgMax, r.GcgTotalRMS, r.GcgRMSpart, stretch(0),
+                             m.levels[1], series);
+  resp["gcp"] = ResponseJson(r.GcpMin, r.GcpMax, r.GcpTotalRMS, r.GcpRMSpart, stretch(1),
+                             m.levels[2], series);
+  resp["nose"] = ResponseJson(r.NoseDynMin, r.NoseDynMax, r.NoseDynTotalRMS, r.NoseDynRMSpart,
+                              stretch(2), m.levels[3], series);
+  resp["main"] = ResponseJson(r.MainDynMin, r.MainDynMax, r.MainDynTotalRMS, r.MainDynRMSpart,
+                              stretch(3), m.levels[4], series);
+  if (r.HasRearMain)
+    resp["rear_main"] = ResponseJson(r.RearDynMin, r.RearDynMax, r.RearDynTotalRMS,
+                                     r.RearDynRMSpart, stretch(4), m.levels[5], series);
+  sim["responses"] = resp;
+  j["simulations"].push_back(sim);
+  return true;
 }
 
 }  // namespace tarmac::cli

@@ -1,0 +1,69 @@
+// tarmac demo: the main job on the bundled sample runway.
+#include <filesystem>
+#include <iostream>
+
+#include "cli/analysis_json.h"
+#include "cli/cli_common.h"
+
+#ifndef TARMAC_DATA_DIR
+#define TARMAC_DATA_DIR "data"
+#endif
+
+namespace tarmac::cli {
+namespace {
+
+struct DemoOptions {
+  std::string out = "tarmac-demo";
+  std::string data = TARMAC_DATA_DIR;
+  bool metric = false;
+};
+
+int RunDemo(const DemoOptions& o) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::create_directories(o.out, ec);
+  for (const char* name : {"runway.pro", "runway.spd"}) {
+    fs::copy_file(fs::path(o.data) / name, fs::path(o.out) / name,
+                  fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      std::cerr << "Cannot copy the sample " << (fs::path(o.data) / name).string() << " to "
+                << o.out << ": " << ec.message() << "\n";
+      return kInputRefused;
+    }
+  }
+  // A fresh run: the result files of an earlier demo would only grow.
+  for (const char* name : {"Results.txt", "BoeingBumpPDFs.txt", "Indexes.txt"})
+    fs::remove(fs::path(o.out) / name, ec);
+
+  AnalyzeOptions a;
+  a.profile = (fs::path(o.out) / "runway.pro").string();
+  a.indexes = "all";
+  a.simulate = "B-727@20,B-727@100,B-747@20,B-747@100";
+  a.common.metric = o.metric;
+  a.common.plots = (fs::path(o.out) / "plots").string();
+  a.common.json = (fs::path(o.out) / "results.json").string();
+  std::cout << "Tarmac demo: the bundled 10 000-ft sample runway, five indexes and four "
+               "simulations\n\n";
+  const int rc = RunAnalyze(a);
+  if (rc != kOk) return rc;
+  std::cout << "\nresults: " << fs::absolute(a.common.json).string() << "\n"
+            << "plots:   " << fs::absolute(a.common.plots).string() << "\n";
+  return kOk;
+}
+
+}  // namespace
+
+void RegisterDemo(CLI::App& app, int& rc) {
+  auto o = std::make_shared<DemoOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "demo",
+      "Run the main job on the bundled sample runway profile: copy it into a folder, compute "
+      "the five indexes, simulate the B-727 and B-747 at 20 and 100 knots, and write the "
+      "results file, the JSON results and the plots there.");
+  sub->add_option("--out", o->out, "Folder for the demo's files (default ./tarmac-demo)");
+  sub->add_option("--data", o->data, "Folder of the bundled samples");
+  sub->add_flag("--metric", o->metric, "Report in metric units");
+  sub->callback([o, &rc] { rc = RunDemo(*o); });
+}
+
+}  // namespace tarmac::cli
