@@ -394,8 +394,11 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     if (is_pro) {
       prompts_.Status("Reading " + base);
       std::error_code ec;
-      if (!std::filesystem::is_regular_file(path, ec))
+      if (!std::filesystem::is_regular_file(path, ec)) {
+        // The line names the file about to be processed, read or not.
+        AppendLines(folder + "Results.txt", {"Data File Name = " + path + " File Name = " + name});
         throw BatchError{kErrFileNotFound, "File not found: " + path};
+      }
       // The read appends the "Data File Name = " line itself, as an interactive read does.
       if (!ReadFile(path)) throw BatchError{kErrFileAccess, "The profile " + path + " could not be read."};
       m.BatchMode = true;
