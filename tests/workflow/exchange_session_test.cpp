@@ -133,6 +133,29 @@ TEST(ExchangeSession, RefusedErdLeavesTheProfileInHand) {
   EXPECT_EQ(prompts.messages.back().title, "Wrong Extension");
 }
 
+TEST(ExchangeSession, BinaryErdTakesProfileAndSpeedFromOneBinFile) {
+  TempDir dir;
+  WriteText(dir.file("bin.erd"),
+            "ERDFILEV2.00\n2,4,-1,1,4,0.5,-1\nSHORTNAM,v,z\nUNITSNAM,ft/s,ft\nXUNITS,ft\nEND\n");
+  // Rows interleaved (speed, elevation); the elevations in feet climb 0, 1, 2 then drop to 0.
+  const float rows[] = {40.0f, 0.0f, 41.0f, 1.0f, 42.0f, 2.0f, 43.0f, 0.0f};
+  std::string bin(reinterpret_cast<const char*>(rows), sizeof rows);  // little-endian host
+  WriteText(dir.file("bin.bin"), bin);
+  RecordingPrompts prompts;
+  Session s(prompts);
+  ASSERT_TRUE(s.SetSetting("CuttingLength", "0"));
+  ASSERT_TRUE(s.ReadErdFile(dir.file("bin.erd"), 2));
+  EXPECT_EQ(s.model().ProfileZ, (std::vector<float>{0.0f, 12.0f, 24.0f, 0.0f}));
+  EXPECT_EQ(s.model().levels[1].data, (std::vector<float>{40.0f, 41.0f, 42.0f, 43.0f}));
+  EXPECT_EQ(s.model().settings.SampleSpacing, 0.5);
+
+  // A .bin one row short is refused and the profile stays.
+  WriteText(dir.file("bin.bin"), bin.substr(0, bin.size() - 8));
+  EXPECT_FALSE(s.ReadErdFile(dir.file("bin.erd"), 2));
+  EXPECT_NE(prompts.messages.back().text.find("24 bytes"), std::string::npos);
+  EXPECT_EQ(s.model().ProfileZ, (std::vector<float>{0.0f, 12.0f, 24.0f, 0.0f}));
+}
+
 std::vector<float> Swell(int n) {
   std::vector<float> z(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i)
