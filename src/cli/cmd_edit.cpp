@@ -65,7 +65,7 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
     std::cerr << "No edit given: use --highpass, --repair, --new-length or --vertical-curve\n";
     return kUsage;
   }
-  if (!s.ReadFile(o.profile)) return kInputRefused;
+  if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
   s.model().BatchMode = true;
   const std::string unit = s.model().units.LengthLabel;
   std::size_t nextCut = 0, nextCurve = 0;

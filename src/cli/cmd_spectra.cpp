@@ -70,7 +70,7 @@ int OpenSession(Session& s, const std::string& profile, bool metric, bool smooth
     std::cerr << "--simulate takes one AIRCRAFT@KNOTS\n";
     return kUsage;
   }
-  if (!s.ReadFile(profile)) return kInputRefused;
+  if (!s.ReadFile(AbsolutePath(profile))) return kInputRefused;
   s.model().BatchMode = true;  // the spectra append nothing to Results.txt
   for (const auto& req : sims) {
     if (!s.SetSetting("AircraftType", req.aircraft)) return kUsage;
@@ -102,7 +102,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
          {"frequencies_hz", Doubles(r->frequency)},
          {"values", Doubles(shown)}};
     std::cout << caption << ": record of " << r->np << " samples from sample " << r->nstart
-              << ", dt = " << GeneralNumber(r->dt) << " s, Nyquist "
+              << ", dt = " << FormatNumber(r->dt, "0.0000000") << " s, Nyquist "
               << FormatNumber(0.5 / r->dt, "0.000") << " Hz\n";
     if (!o.png.empty()) {
       SpectrumPlot plot;
