@@ -56,7 +56,7 @@ void RegisterAnalyze(CLI::App& app, int& rc) {
       "analyze",
       "Read a profile and compute roughness indexes (and aircraft simulations) on it. Reports are "
       "appended to Results.txt beside the profile unless --batch is given.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  sub->add_option("PROFILE", o->profile, "Profile file (.pro with its .spd, .dat, or .erd)")->required();
   sub->add_option("--index", o->indexes,
                   "Comma list of straightedge,bump,iri,profilograph,bandpass, or all, or none "
                   "(default all)");

@@ -43,7 +43,7 @@ void RegisterRead(CLI::App& app, int& rc) {
       "read",
       "Read a profile (.pro with its .spd, or .dat): cut the ends, remove the end-to-end slope, "
       "append the \"Data File Name = \" line to Results.txt in the profile's folder, and report.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  sub->add_option("PROFILE", o->profile, "Profile file (.pro with its .spd, .dat, or .erd)")->required();
   AddCommonOptions(sub, o->common, false);
   sub->callback([o, &rc] { rc = RunRead(*o); });
 }
