@@ -275,6 +275,8 @@ bool Session::ProcessSimList(const std::string& listFile) {
           }
         }
       }
+      // A report cut short by the person does not replace the last complete one.
+      if (cancelled) break;
       doc.selectAll();
       doc.setFont("Times New Roman");
       doc.setFontSize(12);

@@ -122,15 +122,27 @@ TEST(SimulationSession, FlatRunwayGivesNoResponseAndTheReportIsAppended) {
   EXPECT_EQ(lines.size(), 1 + r.reportLines.size());
 }
 
+// Records the order in which the plot panels are cleared and drawn.
+class RecordingPlots final : public PlotSink {
+ public:
+  void LevelDrawn(const ProfileModel&, int level) override { events.push_back(level); }
+  void PanelCleared(int level) override { events.push_back(-level); }
+  std::vector<int> events;
+};
+
 TEST(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   TempDir dir;
   WritePro(dir.file("bump.pro"), Runway(2.0, 30));
   RecordingPrompts prompts;
-  Session s(prompts);
+  RecordingPlots plots;
+  Session s(prompts, &plots);
   s.SetMetric(true);
   ASSERT_TRUE(s.ReadFile(dir.file("bump.pro")));
   s.model().settings.AircraftType = "B-747";
+  plots.events.clear();
   ASSERT_TRUE(s.RunSimulation(60 * kKnotsToFps));
+  // Panels 1..5 cleared, then the rear main gear drawn beside the accelerations.
+  EXPECT_EQ(plots.events, (std::vector<int>{-1, -2, -3, -4, -5, 1, 2, 5, 3, 4}));
   const ProfileModel& m = s.model();
   const SimulationResult& r = m.simulation;
 
@@ -301,6 +313,23 @@ TEST(SimulationSession, BatchListLogsTheMissingAndReportsTheRest) {
     EXPECT_EQ(line.find("Aircraft type"), std::string::npos) << line;
   EXPECT_FALSE(s.model().BatchMode);
   EXPECT_TRUE(prompts.messages.empty());
+
+  const std::string firstReport = ReadAll(dir.file("m1.docx"));
+  // Stopped by the person during the first run: the batch ends there and says so.
+  class CancelAtOnce final : public Progress {
+   public:
+    void step(long long, long long) override {}
+    bool cancelled() const override { return true; }
+  } cancel;
+  s.SetProgress(&cancel);
+  EXPECT_FALSE(s.ProcessSimList(list));
+  s.SetProgress(nullptr);
+  const auto stopped = ReadLines(dir.file("ProDatFiles.log"));
+  ASSERT_EQ(stopped.size(), 2u);
+  EXPECT_NE(stopped[0].find("Taxi Speed simulation of the B-727 not made"), std::string::npos);
+  EXPECT_EQ(stopped[1], "Cancelled.");
+  EXPECT_TRUE(ReadLines(dir.file("m1.Log")).empty());
+  EXPECT_EQ(ReadAll(dir.file("m1.docx")), firstReport);
 
   // A list that cannot be read is refused.
   EXPECT_FALSE(s.ProcessSimList(dir.file("none.txt")));
