@@ -66,8 +66,9 @@ LevelPlot MakeResponsePlot(int level, const std::string& title, std::vector<floa
 int LevelPlotResult::SampleAt(double plot_x, int n) const {
   if (n < 1) return 0;
   if (!(s > 0.0) || !std::isfinite(plot_x)) return 1;
-  const double k = std::clamp(plot_x / s, 0.0, static_cast<double>(n - 1));
-  return CLng(k) + 1;
+  // The same rule as the two-click selection: the nearest sample to x / s, halves to even.
+  const double k = std::clamp(plot_x / s, 1.0, static_cast<double>(n));
+  return CLng(k);
 }
 
 namespace {
@@ -168,7 +169,8 @@ void DrawSeries(QPainter& painter, const LevelPlot& plot, const LevelPlotResult&
       flush_line();  // a gap in the series is left as a gap
       continue;
     }
-    const double x = r.ToPixelX(r.s * (i - 1));
+    // Sample i sits at s x i, where a click turns back into sample i (see SampleAt).
+    const double x = r.ToPixelX(r.s * i);
     const int c = Int(x);
     const Pt p{i, x, v};
     if (open && c == column) {

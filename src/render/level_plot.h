@@ -80,7 +80,7 @@ struct LevelPlotResult {
   double ToPixelY(double y) const { return px_top + (top - y) / (top - bottom) * px_height; }
   double ToPlotX(double px) const { return left + (px - px_left) / px_width * (right - left); }
   double ToPlotY(double py) const { return top - (py - px_top) / px_height * (top - bottom); }
-  // The sample drawn nearest to a distance in plot units (sample i lies at s x (i - 1)),
+  // The sample drawn nearest to a distance in plot units (sample i lies at s x i, as the two-click selection reads it),
   // limited to 1..n.
   int SampleAt(double plot_x, int n) const;
 };

@@ -91,7 +91,9 @@ TEST(LevelPlot, RangesInDisplayUnitsWithoutTouchingTheSeries) {
   // Pixels and plot units convert both ways, and a distance finds its sample.
   EXPECT_NEAR(r.ToPlotX(r.ToPixelX(0.07)), 0.07, 1e-12);
   EXPECT_NEAR(r.ToPlotY(r.ToPixelY(-0.3)), -0.3, 1e-12);
-  EXPECT_EQ(r.SampleAt(r.s * 2.4, 5), 3);
+  EXPECT_EQ(r.SampleAt(r.s * 2.4, 5), 2);
+  EXPECT_EQ(r.SampleAt(r.s * 2.5, 5), 2);  // halves to even, as the selection rounds
+  EXPECT_EQ(r.SampleAt(r.s * 3.5, 5), 4);
   EXPECT_EQ(r.SampleAt(-1.0, 5), 1);
   EXPECT_EQ(r.SampleAt(99.0, 5), 5);
 }
