@@ -11,13 +11,18 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
 #include "cli/cli_common.h"
 #include "common/number_format.h"
 #include "render/paint_support.h"
+#include "spectra/cumulative.h"
+#include "workflow/results_file.h"
 
 namespace tarmac::cli {
 namespace {
+
+namespace fs = std::filesystem;
 
 // The progress of one worker: it shows nothing of its own and stops when the person presses
 // Ctrl-C in the terminal.
@@ -52,7 +57,8 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
                 TerminalProgress& progress, std::vector<char>& done) {
   std::mutex mu;
   std::condition_variable cv;
-  int turn = 0;  // index of the profile whose turn it is
+  int turn = 0;     // index of the profile whose turn it is to read
+  int deliver = 0;  // index of the profile whose turn it is to append its gathered lines
   std::atomic<int> next{0};
   std::atomic<bool> failed{false};
   std::atomic<int> rc{kOk};
@@ -71,6 +77,12 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
     }
     s.ClearResults();
     s.model().BatchMode = true;
+    // The lines of the Boeing Bump distribution file gather here and are appended in order.
+    std::error_code ec;
+    const fs::path own = fs::temp_directory_path() /
+                         ("tarmac-batch-" + std::to_string(::getpid()) + "-" +
+                          std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())));
+    fs::create_directories(own, ec);
     for (;;) {
       const int idx = next++;
       if (idx >= n) break;
@@ -79,6 +91,7 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
         // turn passes on so nobody waits for it.
         std::lock_guard<std::mutex> lock(mu);
         turn = std::max(turn, idx + 1);
+        deliver = std::max(deliver, idx + 1);
         cv.notify_all();
         continue;
       }
@@ -92,6 +105,14 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
         turn = std::max(turn, idx + 1);
         cv.notify_all();
       };
+      t.private_folder = own.string() + "/";
+      t.deliver = [&, idx](const std::string& folder, const std::vector<std::string>& lines) {
+        std::unique_lock<std::mutex> lock(mu);
+        cv.wait(lock, [&] { return deliver >= idx; });
+        if (!lines.empty()) AppendLines(folder + std::string(kBoeingBumpPdfFileName), lines);
+        deliver = std::max(deliver, idx + 1);
+        cv.notify_all();
+      };
       const bool ok = s.AutoProcessFile(files[static_cast<std::size_t>(idx)], idx + 1, n, &t);
       if (ok) {
         done[static_cast<std::size_t>(idx)] = 1;
@@ -100,6 +121,7 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
         rc = progress.cancelled() ? kComputationRefused : kInputRefused;
       }
     }
+    fs::remove_all(own, ec);
   };
   std::vector<std::thread> threads;
   for (int j = 0; j < jobs; ++j) threads.emplace_back(worker);

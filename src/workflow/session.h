@@ -113,6 +113,11 @@ class Session {
   struct BatchTurn {
     std::function<void()> begin;  // waits for this profile's turn
     std::function<void()> end;    // hands the turn on
+    // When set, the lines meant for the selection's other shared files after the read (the
+    // Boeing Bump distribution) are gathered in this private folder and handed to `deliver`
+    // once the profile is done, so that the turn covers the read alone.
+    std::string private_folder;
+    std::function<void(const std::string& folder, const std::vector<std::string>& lines)> deliver;
   };
   // One profile of a batch run, number `i` of `n`, with its report document (and chart
   // document). Shows nothing when it succeeds; false after the "Error No = " message.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "common/number_format.h"
@@ -369,6 +370,21 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     if (in_turn && turn && turn->end) turn->end();
     in_turn = false;
   };
+  const bool gathering = turn && !turn->private_folder.empty() && turn->deliver;
+  // Hands the gathered lines on and points the results file back at the profile's folder.
+  auto deliver = [&] {
+    if (!gathering) return;
+    const std::string gathered = turn->private_folder + std::string(kBoeingBumpPdfFileName);
+    std::vector<std::string> lines;
+    {
+      std::ifstream f(gathered);
+      for (std::string l; std::getline(f, l);) lines.push_back(l);
+    }
+    std::error_code ec;
+    std::filesystem::remove(gathered, ec);
+    m.ResultsFile = FolderOf(path) + "Results.txt";
+    turn->deliver(FolderOf(path), lines);
+  };
   try {
     const std::string folder = FolderOf(path);
     const std::string name = Trim(NameOf(path));
@@ -402,6 +418,10 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       // The read appends the "Data File Name = " line itself, as an interactive read does.
       if (!ReadFile(path)) throw BatchError{kErrFileAccess, "The profile " + path + " could not be read."};
       m.BatchMode = true;
+      if (gathering) {
+        m.ResultsFile = turn->private_folder + "Results.txt";
+        end_turn();
+      }
       m.flags = ResultFlags{};
       m.Caption = "Profile and Roughness Indexes - " + m.DataFileName + "  " + Numbered(i) +
                   " of" + Numbered(n);
@@ -511,17 +531,21 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
 
     doc.addPageNumbers();
     doc.save(std::filesystem::path(report_folder) / (base + ".docx"));
+    deliver();
     return true;
   } catch (const BatchError& e) {
     end_turn();
+    deliver();
     prompts_.Message("Error No = " + std::to_string(e.number) + " " + e.description,
                      "Automatic Processing");
   } catch (const DocumentError& e) {
     end_turn();
+    deliver();
     prompts_.Message("Error No = " + std::to_string(kErrFileAccess) + " " + e.what(),
                      "Automatic Processing");
   } catch (const std::exception& e) {
     end_turn();
+    deliver();
     prompts_.Message("Error No = " + std::to_string(kErrFileAccess) + " " + e.what(),
                      "Automatic Processing");
   }
