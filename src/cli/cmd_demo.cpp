@@ -4,6 +4,7 @@
 
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
+#include "cli/cmd_batch.h"
 
 #ifndef TARMAC_DATA_DIR
 #define TARMAC_DATA_DIR "data"
@@ -34,6 +35,7 @@ int RunDemo(const DemoOptions& o) {
   // A fresh run: the result files of an earlier demo would only grow.
   for (const char* name : {"Results.txt", "BoeingBumpPDFs.txt", "Indexes.txt"})
     fs::remove(fs::path(o.out) / name, ec);
+  fs::remove_all(fs::path(o.out) / "ChartFile", ec);
 
   AnalyzeOptions a;
   a.profile = (fs::path(o.out) / "runway.pro").string();
@@ -44,10 +46,21 @@ int RunDemo(const DemoOptions& o) {
   a.common.json = (fs::path(o.out) / "results.json").string();
   std::cout << "Tarmac demo: the bundled 10 000-ft sample runway, five indexes and four "
                "simulations\n\n";
-  const int rc = RunAnalyze(a);
+  int rc = RunAnalyze(a);
   if (rc != kOk) return rc;
-  std::cout << "\nresults: " << fs::absolute(a.common.json).string() << "\n"
-            << "plots:   " << fs::absolute(a.common.plots).string() << "\n";
+  // Then the unattended report of the same profile, as a batch run makes it.
+  std::cout << "\nReport document (five indexes, distributions, B-727 and B-747 at 20 and 100 "
+               "knots):\n";
+  BatchRunOptions b;
+  b.metric = o.metric;
+  b.runway = true;
+  rc = RunBatchFiles({fs::absolute(a.profile).string()}, b, std::cout);
+  if (rc != kOk) return rc;
+  std::cout << "\nresults: " << fs::absolute(fs::path(o.out) / "Results.txt").string() << "\n"
+            << "json:    " << fs::absolute(a.common.json).string() << "\n"
+            << "plots:   " << fs::absolute(a.common.plots).string() << "\n"
+            << "report:  " << fs::absolute(fs::path(o.out) / "WordFile" / "runway.docx").string()
+            << "\n";
   return kOk;
 }
 

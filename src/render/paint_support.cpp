@@ -1,5 +1,11 @@
 #include "render/paint_support.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFontMetricsF>
@@ -19,6 +25,12 @@ void EnsureGuiApplication() {
   static char arg2[] = "offscreen";
   static char* argv[] = {arg0, arg1, arg2, nullptr};
   if (std::getenv("QT_QPA_PLATFORM") != nullptr) argc = 1;  // the person's choice wins
+  // Qt wants a private runtime folder and complains on every run when none is set, as on a
+  // server or in a batch job; give it the one it would pick, quietly.
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+    const std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+  }
   static QGuiApplication* app = new QGuiApplication(argc, argv);
   (void)app;
 }
