@@ -166,6 +166,11 @@ class Session {
   // The display factor of a level's values.
   double LevelValueFactor(int level) const;
 
+  // Puts a profile that was read and checked into the model: file names, the results-file line,
+  // level 0 (and level 1 for a speed series in ft/s), the section table, cleared results.
+  void PublishReadProfile(const std::string& path, const std::string& profileName, double spacing,
+                          std::int32_t countBeforeCut, std::vector<float> profile,
+                          std::vector<float> speed);
   // `ClearResults`: the section table and the result arrays of the current profile.
   void ClearResults();
   // The undo copies of repair and new length are worthless once the profile is saved.

@@ -91,41 +91,8 @@ bool Session::ReadErdFile(const std::string& path, int channel) {
   const double spacing = elevation.spacing_ft;
   const auto countBeforeCut = static_cast<std::int32_t>(elevation.values.size());
 
-  // The read command's own steps, as for any profile file.
-  const std::string name = NameOf(path);
-  m.DataFileName = path;
-  m.ResultsFile = FolderOf(path) + "Results.txt";
-  AppendLines(m.ResultsFile, {"Data File Name = " + m.DataFileName + " File Name = " + name});
-  for (auto& t : m.TextI) t.clear();
-  ClearResults();
-
-  m.settings.SampleSpacing = spacing;
-  m.settings.DisplaySpacing = spacing * m.units.LengthFactor;
-  m.ProfileName = ProfileNameOf(name);
-  PlotLevel& l0 = m.levels[0];
-  l0.kind = "ZProfile";
-  l0.title = "ZProfile," + m.ProfileName + m.units.ElevationSuffix;
-  l0.step_ft = spacing;
-  l0.zoomed = 0;
-  m.GraphTitle = "ZProfile  " + m.ProfileName;
-  m.sections.Size(countBeforeCut, m.settings);
-  m.ProfileZ = profile;
-  l0.data = std::move(profile);
-
-  m.flags = ResultFlags{};
-  m.Caption = "Profile and Roughness Indexes - " + m.DataFileName;
-  m.ChartCount = 0;
-  ShowLevelPlot(0, l0.title, 1, l0.npoints(), true);
-
-  if (!speed.empty()) {
-    PlotLevel& l1 = m.levels[1];
-    l1.data = std::move(speed);
-    l1.step_ft = spacing;
-    l1.kind = "Speed";
-    l1.title = "Speed  " + m.ProfileName + m.units.SpeedSuffix;
-    l1.zoomed = 0;
-    ShowLevelPlot(1, l1.title, 1, l1.npoints(), true);
-  }
+  PublishReadProfile(path, ProfileNameOf(NameOf(path)), spacing, countBeforeCut,
+                     std::move(profile), std::move(speed));
   if (channelCount > 1) {
     prompts_.Status("Read channel " + std::to_string(channel) + " of " +
                     std::to_string(channelCount) + " (" + ChannelList(elevation.channel_names) +

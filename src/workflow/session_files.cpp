@@ -94,23 +94,34 @@ bool Session::ReadFile(const std::string& path) {
     return false;
   }
 
+  PublishReadProfile(path, Upper(WithoutLastFour(name)), spacing, countBeforeCut,
+                     std::move(profile), std::move(speed));
+  if (!speedNote.empty()) prompts_.Message(speedNote, "Speed File");
+  return true;
+}
+
+void Session::PublishReadProfile(const std::string& path, const std::string& profileName,
+                                 double spacing, std::int32_t countBeforeCut,
+                                 std::vector<float> profile, std::vector<float> speed) {
+  ProfileModel& m = model_;
   // The read command's own steps.
   m.DataFileName = path;
   m.ResultsFile = FolderOf(path) + "Results.txt";
-  AppendLines(m.ResultsFile, {"Data File Name = " + m.DataFileName + " File Name = " + name});
+  AppendLines(m.ResultsFile, {"Data File Name = " + m.DataFileName + " File Name = " + NameOf(path)});
   for (auto& t : m.TextI) t.clear();
   ClearResults();
 
   // The profile itself.
   m.settings.SampleSpacing = spacing;
   m.settings.DisplaySpacing = spacing * m.units.LengthFactor;
-  m.ProfileName = Upper(WithoutLastFour(name));
+  m.ProfileName = profileName;
   PlotLevel& l0 = m.levels[0];
   l0.kind = "ZProfile";
   l0.title = "ZProfile," + m.ProfileName + m.units.ElevationSuffix;
   l0.step_ft = spacing;
   l0.zoomed = 0;
   m.GraphTitle = "ZProfile  " + m.ProfileName;
+  // The section table is sized on the samples read, before the end cut.
   m.sections.Size(countBeforeCut, m.settings);
   m.ProfileZ = profile;
   l0.data = std::move(profile);
@@ -128,9 +139,7 @@ bool Session::ReadFile(const std::string& path) {
     l1.title = "Speed  " + m.ProfileName + m.units.SpeedSuffix;
     l1.zoomed = 0;
     ShowLevelPlot(1, l1.title, 1, l1.npoints(), true);
-    if (!speedNote.empty()) prompts_.Message(speedNote, "Speed File");
   }
-  return true;
 }
 
 void Session::ClearResults() {
