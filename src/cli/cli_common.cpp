@@ -129,6 +129,13 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : abs.lexically_normal().string();
 }
 
+int TerminalSession::Open(const CommonOptions& common, const std::string& profile) {
+  if (int rc = ApplyCommonOptions(session, common); rc != kOk) return rc;
+  if (!session.ReadFile(AbsolutePath(profile))) return kInputRefused;
+  session.model().BatchMode = common.batch;
+  return kOk;
+}
+
 nlohmann::json ProfileJson(const Session& s, bool series) {
   const ProfileModel& m = s.model();
   nlohmann::json j;

@@ -42,6 +42,21 @@ class TerminalProgress final : public Progress {
 // The plots of a command: pictures for reports and PNG files of the levels drawn.
 using PngPlotSink = RenderPlotSink;
 
+struct CommonOptions;
+
+// A Session talking to the terminal: messages on stderr, a progress bar with Ctrl-C, plots
+// drawn into PNG pictures.
+struct TerminalSession {
+  TerminalPrompts prompts;
+  PngPlotSink plots;
+  TerminalProgress progress;
+  Session session{prompts, &plots};
+  TerminalSession() { session.SetProgress(&progress); }
+  // Applies the common options and reads the profile (its path made absolute), then sets the
+  // batch mode of --batch. Returns kOk, kUsage or kInputRefused.
+  int Open(const CommonOptions& common, const std::string& profile);
+};
+
 struct CommonOptions {
   bool metric = false;
   std::vector<std::string> sets;  // NAME=VALUE

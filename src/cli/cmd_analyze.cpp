@@ -14,14 +14,11 @@ int RunAnalyze(const AnalyzeOptions& o) {
   std::vector<SimulationRequest> sims;
   if (!ParseSimulationList(o.simulate, sims)) return kUsage;
 
-  TerminalPrompts prompts;
-  PngPlotSink plots;
-  TerminalProgress progress;
-  Session s(prompts, &plots);
-  s.SetProgress(&progress);
-  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
-  if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
-  s.model().BatchMode = o.common.batch;
+  TerminalSession t;
+  if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
+  Session& s = t.session;
+  TerminalProgress& progress = t.progress;
+  PngPlotSink& plots = t.plots;
 
   nlohmann::json j = ProfileJson(s, o.common.series);
   int rc = kOk;

@@ -165,14 +165,10 @@ int RunChart(const ChartOptions& o) {
     return kUsage;
   }
   paint::EnsureGuiApplication();
-  TerminalPrompts prompts;
-  PngPlotSink plots;
-  TerminalProgress progress;
-  Session s(prompts, &plots);
-  s.SetProgress(&progress);
-  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
-  if (!s.ReadFile(o.profile)) return kInputRefused;
-  s.model().BatchMode = o.common.batch;
+  TerminalSession t;
+  if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
+  Session& s = t.session;
+  TerminalProgress& progress = t.progress;
 
   // The index of each index row: straightedge, bump, IRI, band-pass, profilograph.
   constexpr int kOptionOfRow[6] = {-1, 0, 1, 2, 4, 3};

@@ -28,14 +28,11 @@ int RunExport(const ExportOptions& o) {
     std::cerr << "Nothing to write: give --erd FILE, --csv FILE or both.\n";
     return kUsage;
   }
-  TerminalPrompts prompts;
-  PngPlotSink plots;
-  TerminalProgress progress;
-  Session s(prompts, &plots);
-  s.SetProgress(&progress);
-  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
-  if (!s.ReadFile(o.profile)) return kInputRefused;
-  s.model().BatchMode = o.common.batch;
+  TerminalSession t;
+  if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
+  Session& s = t.session;
+  TerminalProgress& progress = t.progress;
+  PngPlotSink& plots = t.plots;
 
   if (!o.erd.empty()) {
     if (!s.ExportErd(o.erd)) return kComputationRefused;
