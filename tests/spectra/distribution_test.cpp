@@ -61,7 +61,7 @@ TEST(Sort1, IndexSortOrdersTiesLikeTheValueSort) {
   }
 }
 
-TEST(Pdff, NormalSampleHasNoExcessKurtosisAndUnitAreas) {
+TEST(Pdff, NormalSampleHasUnitAreasAndMatchesTheNormalCurve) {
   std::mt19937 rng(2024);
   std::normal_distribution<float> g(1.5f, 0.25f);
   const int n = 40000;
@@ -71,10 +71,7 @@ TEST(Pdff, NormalSampleHasNoExcessKurtosisAndUnitAreas) {
   const PdfResult r = PDFF(v, 12.0, 10.0, progress);  // NRP = 100
   ASSERT_EQ(r.nrp, 100);
   ASSERT_EQ(r.h.size(), static_cast<std::size_t>(n - 100));
-  EXPECT_NEAR(r.amean, 1.5, 0.01);
-  EXPECT_NEAR(r.asdev, 0.25, 0.01);
-  EXPECT_NEAR(r.cskew, 0.0, 0.05);
-  EXPECT_NEAR(r.ckurt, 0.0, 0.1);
+  EXPECT_NEAR(r.amean, 1.5, 0.01);  // the moments themselves are pinned on a skewed sample below
   EXPECT_NEAR(r.area, 1.0, 0.03);
   EXPECT_NEAR(r.arean, 1.0, 0.03);
   // The estimate and the normal curve agree in the middle of the distribution.
@@ -164,6 +161,13 @@ TEST(Pdff, CancellationStopsTheRun) {
   EXPECT_THROW(PDFF(v, 1.0, 10.0, cancel), Cancelled);
 }
 
+std::vector<std::string> Tokens(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> tokens;
+  for (std::string t; in >> t;) tokens.push_back(t);
+  return tokens;
+}
+
 TEST(CumulativeDistribution, ConstantSeriesFillsOnlyTheLastBin) {
   const auto d = ComputeCumulativeDistribution(std::vector<float>(37, 2.5f));
   EXPECT_EQ(d.xmax, 2.5);
@@ -172,9 +176,7 @@ TEST(CumulativeDistribution, ConstantSeriesFillsOnlyTheLastBin) {
   EXPECT_EQ(d.cdf[99], 1.0f);
 
   const std::string line = BoeingBumpPdfLine("RWY09.PRO", d);
-  std::istringstream in(line);
-  std::vector<std::string> tokens;
-  for (std::string t; in >> t;) tokens.push_back(t);
+  const auto tokens = Tokens(line);
   ASSERT_EQ(tokens.size(), 201u);
   EXPECT_EQ(tokens[0], "RWY09.PRO");
   EXPECT_EQ(tokens[1], "0.0250");
@@ -195,9 +197,7 @@ TEST(CumulativeDistribution, FileLineWritesTheSinglePrecisionFractionAsItIsHeld)
   const auto d = ComputeCumulativeDistribution(a);
   ASSERT_EQ(d.cdf[0], static_cast<float>(5.0 / 8000.0));
   ASSERT_LT(static_cast<double>(d.cdf[0]), 0.000625);
-  std::istringstream in(BoeingBumpPdfLine("R.PRO", d));
-  std::vector<std::string> tokens;
-  for (std::string t; in >> t;) tokens.push_back(t);
+  const auto tokens = Tokens(BoeingBumpPdfLine("R.PRO", d));
   ASSERT_EQ(tokens.size(), 201u);
   EXPECT_EQ(tokens[1], "0.0100");
   EXPECT_EQ(tokens[2], "0.00062");
