@@ -47,13 +47,8 @@ TEST(FormatNumber, FixedDecimalsAgreeWithIntegerArithmeticAtEveryHalf) {
 
 TEST(FormatNumber, RoundsTheWrittenDecimalNotTheBinaryValue) {
   EXPECT_EQ(FormatNumber(1.005, "0.00"), "1.01");
-  EXPECT_EQ(FormatNumber(-1.005, "0.00"), "-1.01");
   EXPECT_EQ(FormatNumber(2.675, "0.00"), "2.68");
-  EXPECT_EQ(FormatNumber(0.00005, "0.0000"), "0.0001");
   EXPECT_EQ(FormatNumber(2.5, "0"), "3");
-  EXPECT_EQ(FormatNumber(-2.5, "0"), "-3");
-  EXPECT_EQ(FormatNumber(0.5, "0"), "1");
-  EXPECT_EQ(FormatNumber(0.49999, "0"), "0");
   EXPECT_EQ(FormatNumber(9.99995, "0.0000"), "10.0000");
   EXPECT_EQ(FormatNumber(999.95, "#,##0.0"), "1,000.0");
   // A float is written as the double it widens to: 0.00125f is 0.00124999997... in binary, so
@@ -78,14 +73,9 @@ TEST(FormatNumber, ZeroAndNegativesThatRoundToZeroHaveNoMinus) {
 }
 
 TEST(FormatNumber, GroupingByThousands) {
-  EXPECT_EQ(FormatNumber(0.0, "#,##0"), "0");
-  EXPECT_EQ(FormatNumber(999.0, "#,##0"), "999");
   EXPECT_EQ(FormatNumber(1000.0, "#,##0"), "1,000");
   EXPECT_EQ(FormatNumber(-1234567.0, "#,##0"), "-1,234,567");
   EXPECT_EQ(FormatNumber(12345.678, "#,##0.0"), "12,345.7");
-  EXPECT_EQ(FormatNumber(-12345.65, "#,##0.0"), "-12,345.7");
-  EXPECT_EQ(FormatNumber(100000.0, "#,##0.00"), "100,000.00");
-  EXPECT_EQ(FormatNumber(0.5, "#,##0.000"), "0.500");
   EXPECT_EQ(FormatNumber(1234.0005, "#,##0.000"), "1,234.001");
   EXPECT_EQ(FormatNumber(1234.0, "0,000,000"), "0,001,234");
   EXPECT_EQ(FormatNumber(123456789.0, "0,000,000"), "123,456,789");
@@ -113,34 +103,22 @@ TEST(FormatNumber, GroupingByThousands) {
 TEST(FormatNumber, OptionalDigitsBeforeThePoint) {
   EXPECT_EQ(FormatNumber(0.5, "###.0000"), ".5000");
   EXPECT_EQ(FormatNumber(-0.5, "###.0000"), "-.5000");
-  EXPECT_EQ(FormatNumber(12.34567, "###.0000"), "12.3457");
   EXPECT_EQ(FormatNumber(123456.0, "###.0000"), "123456.0000");  // all digits, more than '#'s
   EXPECT_EQ(FormatNumber(0.99996, "###.0000"), "1.0000");
   EXPECT_EQ(FormatNumber(0.0, "###.0000"), ".0000");
-  EXPECT_EQ(FormatNumber(0.25, ".0000"), ".2500");
   EXPECT_EQ(FormatNumber(12.3456, ".0000"), "12.3456");
   EXPECT_EQ(FormatNumber(0.12345, "#.0000"), ".1235");
-  EXPECT_EQ(FormatNumber(3.14159, "##.00"), "3.14");
   EXPECT_EQ(FormatNumber(0.046, "##.00"), ".05");
-  EXPECT_EQ(FormatNumber(0.6096, "###.00"), ".61");
-  EXPECT_EQ(FormatNumber(1234.5, "####.0"), "1234.5");
   EXPECT_EQ(FormatNumber(12345.65, "####.0"), "12345.7");
-  EXPECT_EQ(FormatNumber(0.04, "###.0"), ".0");
-  EXPECT_EQ(FormatNumber(2.0005, "###.000"), "2.001");
   EXPECT_EQ(FormatNumber(0.00049, "##.0000"), ".0005");
-  EXPECT_EQ(FormatNumber(5.0, "0"), "5");
-  EXPECT_EQ(FormatNumber(123456789.0, "0"), "123456789");
 }
 
 TEST(FormatNumber, OptionalDigitsAfterThePointDropTrailingZeros) {
   EXPECT_EQ(FormatNumber(0.25, "##.########"), ".25");
-  EXPECT_EQ(FormatNumber(12.5, "##.########"), "12.5");
   EXPECT_EQ(FormatNumber(3.0, "##.########"), "3.");
   EXPECT_EQ(FormatNumber(1.0 / 3.0, "##.########"), ".33333333");
-  EXPECT_EQ(FormatNumber(2.0 / 3.0, "##.########"), ".66666667");
   EXPECT_EQ(FormatNumber(-0.000123, "###.#######"), "-.000123");
   EXPECT_EQ(FormatNumber(0.000000049, "###.#######"), ".");
-  EXPECT_EQ(FormatNumber(1.5, "0.0#"), "1.5");
   EXPECT_EQ(FormatNumber(1.555, "0.0#"), "1.56");
   EXPECT_EQ(FormatNumber(1.0, "0.0#"), "1.0");
 }
@@ -150,7 +128,6 @@ TEST(FormatNumber, LiteralsNonFiniteAndNoPattern) {
   EXPECT_EQ(FormatNumber(7.0, "x=0"), "x=7");
   EXPECT_EQ(FormatNumber(std::nan(""), "0.0000"), "NaN");
   EXPECT_EQ(FormatNumber(INFINITY, "#,##0"), "Inf");
-  EXPECT_EQ(FormatNumber(-INFINITY, "0.00"), "-Inf");
   EXPECT_EQ(FormatNumber(std::numeric_limits<float>::quiet_NaN(), "0.00"), "NaN");
   EXPECT_EQ(FormatNumber(0.25, ""), ".25");
   // Integers pick the exact form and are not ambiguous between the float and double forms.
@@ -178,15 +155,12 @@ TEST(BareNumber, ResultFileForm) {
   EXPECT_EQ(BareNumber(-0.0), " 0 ");
   EXPECT_EQ(BareNumber(0.25), " .25 ");
   EXPECT_EQ(BareNumber(-0.5), "-.5 ");
-  EXPECT_EQ(BareNumber(1.0), " 1 ");
   EXPECT_EQ(BareNumber(-1234.5), "-1234.5 ");
   EXPECT_EQ(BareNumber(1.0 / 3.0), " .333333333333333 ");
-  EXPECT_EQ(BareNumber(2.0 / 3.0), " .666666666666667 ");
   EXPECT_EQ(BareNumber(100.0 / 3.0), " 33.3333333333333 ");
   EXPECT_EQ(BareNumber(0.1 + 0.2), " .3 ");
   EXPECT_EQ(BareNumber(1.0f / 3.0f), " .3333333 ");
   EXPECT_EQ(BareNumber(0.1f), " .1 ");
-  EXPECT_EQ(BareNumber(-2.5f), "-2.5 ");
   EXPECT_EQ(BareNumber(1234567.0f), " 1234567 ");
   EXPECT_EQ(BareNumber(3), " 3 ");
 }
@@ -196,13 +170,11 @@ TEST(BareNumber, ExponentFormOutsideTheDigitsHeld) {
   EXPECT_EQ(BareNumber(999999999999999.9), " 1E+15 ");  // rounds up to 16 digits
   EXPECT_EQ(BareNumber(1e15), " 1E+15 ");
   EXPECT_EQ(BareNumber(-1.5e16), "-1.5E+16 ");
-  EXPECT_EQ(BareNumber(1e100), " 1E+100 ");
   EXPECT_EQ(BareNumber(0.0001), " .0001 ");
   EXPECT_EQ(BareNumber(0.00001), " 1E-05 ");
   EXPECT_EQ(BareNumber(-1.25e-7), "-1.25E-07 ");
   EXPECT_EQ(BareNumber(9999999.0f), " 9999999 ");
   EXPECT_EQ(BareNumber(1e7f), " 1E+07 ");
-  EXPECT_EQ(BareNumber(-2.5e7f), "-2.5E+07 ");
   EXPECT_EQ(BareNumber(1.5e-5f), " 1.5E-05 ");
   EXPECT_EQ(BareNumber(std::nan("")), " NaN ");
   EXPECT_EQ(BareNumber(-INFINITY), "-Inf ");
@@ -239,12 +211,10 @@ TEST(RightAlign, PadsToTheColumnAndKeepsLongTextApart) {
 
 TEST(ValueOfText, ReadsShownValues) {
   EXPECT_EQ(ValueOfText("0.1234"), 0.1234);
-  EXPECT_EQ(ValueOfText(" 12.5"), 12.5);
   EXPECT_EQ(ValueOfText("\t-3"), -3.0);
   EXPECT_EQ(ValueOfText("1,234.5"), 1234.5);
   EXPECT_EQ(ValueOfText("-1,234,567"), -1234567.0);
   EXPECT_EQ(ValueOfText(".5"), 0.5);
-  EXPECT_EQ(ValueOfText("-.5 "), -0.5);
   EXPECT_EQ(ValueOfText("+7"), 7.0);
   EXPECT_EQ(ValueOfText("1E-05"), 1e-5);
   EXPECT_EQ(ValueOfText(" 1.5E+16 "), 1.5e16);
