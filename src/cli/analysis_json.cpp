@@ -112,6 +112,8 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       break;
     }
     case 3: {
+      // The profilograph keeps its own section lengths; `SectionLength` is the other indexes'.
+      j["section_lengths"] = SeriesJson(m.CAPISectionLengths);
       j["step_ft"] = m.levels[4].step_ft;
       if (series) {
         const auto& in = m.prepared;

@@ -149,6 +149,10 @@ nlohmann::json ProfileJson(const Session& s, bool series) {
   return j;
 }
 
+std::ostream& SummaryStream(const std::string& json) {
+  return json == "-" ? std::cerr : std::cout;
+}
+
 bool WriteJson(const nlohmann::json& j, const std::string& dest) {
   const std::string text = j.dump(1) + "\n";
   if (dest == "-") {

@@ -81,6 +81,9 @@ std::string AbsolutePath(const std::string& path);
 
 // The "profile", "units" and "results_file" parts of the JSON output.
 nlohmann::json ProfileJson(const Session& s, bool series);
+// Where the human summary goes: stdout, or stderr when the JSON itself goes to stdout ("-"),
+// so that `--json -` can be piped into another program.
+std::ostream& SummaryStream(const std::string& json);
 // Writes JSON to a file or to stdout ("-"); returns false with a message when it cannot.
 bool WriteJson(const nlohmann::json& j, const std::string& dest);
 // A series as a JSON array (floats printed as floats).

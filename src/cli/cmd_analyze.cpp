@@ -40,9 +40,9 @@ int RunAnalyze(const AnalyzeOptions& o) {
       progress.finish();
     }
   }
-  PrintSummary(s, j, std::cout);
+  PrintSummary(s, j, SummaryStream(o.common.json));
   if (!o.common.plots.empty())
-    for (const auto& p : plots.WritePngs(o.common.plots, s.model())) std::cout << "plot: " << p << "\n";
+    for (const auto& p : plots.WritePngs(o.common.plots, s.model())) SummaryStream(o.common.json) << "plot: " << p << "\n";
   if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
   return rc;
 }

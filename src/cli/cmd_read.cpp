@@ -20,16 +20,16 @@ int RunRead(const ReadOptions& o) {
   if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
   if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
   const ProfileModel& m = s.model();
-  std::cout << m.DataFileName << ": " << m.ProfileNPoints() << " samples at "
+  SummaryStream(o.common.json) << m.DataFileName << ": " << m.ProfileNPoints() << " samples at "
             << FormatNumber(m.settings.DisplaySpacing, "0.00000") << " " << m.units.LengthLabel
             << ", length " << FormatNumber(m.ProfileNPoints() * m.settings.DisplaySpacing, "#,##0.0")
             << " " << m.units.LengthLabel << "\n";
   if (m.levels[1].kind == "Speed" && !m.levels[1].data.empty())
-    std::cout << "speed file: " << m.levels[1].npoints() << " values\n";
-  std::cout << "results file: " << m.ResultsFile << "\n";
+    SummaryStream(o.common.json) << "speed file: " << m.levels[1].npoints() << " values\n";
+  SummaryStream(o.common.json) << "results file: " << m.ResultsFile << "\n";
   nlohmann::json j = ProfileJson(s, o.common.series);
   if (!o.common.plots.empty()) {
-    for (const auto& p : plots.WritePngs(o.common.plots, m)) std::cout << "plot: " << p << "\n";
+    for (const auto& p : plots.WritePngs(o.common.plots, m)) SummaryStream(o.common.json) << "plot: " << p << "\n";
   }
   if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
   return kOk;

@@ -46,7 +46,7 @@ bool WritePng(const std::vector<unsigned char>& png, const std::string& path) {
     std::cerr << "Could not write " << path << "\n";
     return false;
   }
-  std::cout << "plot: " << path << "\n";
+  std::cerr << "plot: " << path << "\n";
   return true;
 }
 
@@ -101,7 +101,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
          {"exponent", r->exponent},
          {"frequencies_hz", Doubles(r->frequency)},
          {"values", Doubles(shown)}};
-    std::cout << caption << ": record of " << r->np << " samples from sample " << r->nstart
+    SummaryStream(o.json) << caption << ": record of " << r->np << " samples from sample " << r->nstart
               << ", dt = " << FormatNumber(r->dt, "0.0000000") << " s, Nyquist "
               << FormatNumber(0.5 / r->dt, "0.000") << " Hz\n";
     if (!o.png.empty()) {
@@ -124,8 +124,8 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
     j = {{"series", o.series}, {"nrp", r->nrp},   {"amean", r->amean}, {"asdev", r->asdev},
          {"cskew", r->cskew},  {"ckurt", r->ckurt}, {"area", r->area},   {"arean", r->arean},
          {"sigma", Doubles(r->h)}, {"density", Doubles(r->pdf)}, {"normal", Doubles(r->normal)}};
-    std::cout << caption << ": " << r->n << " values, " << r->h.size() << " density points\n";
-    for (const auto& line : PdfStatisticsLines(*r)) std::cout << "  " << line << "\n";
+    SummaryStream(o.json) << caption << ": " << r->n << " values, " << r->h.size() << " density points\n";
+    for (const auto& line : PdfStatisticsLines(*r)) SummaryStream(o.json) << "  " << line << "\n";
     if (!o.png.empty()) {
       SpectrumPlot plot;
       plot.mode = SpectrumMode::Pdf;
@@ -171,11 +171,11 @@ int RunCdf(const CdfOptions& o) {
   nlohmann::json cdf = nlohmann::json::array();
   for (float c : d->cdf) cdf.push_back(FloatForJson(c));
   const nlohmann::json j = {{"series", o.series}, {"xmax", d->x_max}, {"cdf", cdf}};
-  std::cout << d->title << ": largest value " << FormatNumber(d->x_max, "0.0000") << " "
+  SummaryStream(o.json) << d->title << ": largest value " << FormatNumber(d->x_max, "0.0000") << " "
             << d->unit_label << "; median bin ";
   std::size_t median = 0;
   while (median + 1 < d->cdf.size() && d->cdf[median] < 0.5f) ++median;
-  std::cout << FormatNumber((median + 1) * d->x_max / static_cast<double>(d->cdf.size()), "0.0000")
+  SummaryStream(o.json) << FormatNumber((median + 1) * d->x_max / static_cast<double>(d->cdf.size()), "0.0000")
             << "\n";
   if (!o.png.empty()) {
     const ProbDistPlot plot{d->cdf, d->x_max, d->title, d->unit_label};
