@@ -1,74 +1,39 @@
 // End-to-end runs of tarmac psd, pdf, cdf and edit on generated profiles.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <string>
-#include <sys/wait.h>
 
 #include "editing/new_length.h"
 #include "workflow/session.h"
 #include "workflow/synth.h"
+#include "workflow/test_support.h"
 
 namespace tarmac {
 namespace {
 
 namespace fs = std::filesystem;
 
-class NullPrompts final : public Prompts {
- public:
-  void Message(const std::string&, const std::string&) override {}
-  std::optional<std::string> Input(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  void Status(const std::string&) override {}
-};
-
 class SpectraCli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("tarmac-cli-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir_);
-    profile_ = (dir_ / "strip.pro").string();
-    WriteSynthPro(profile_, SynthesizeProfile(3000.0, 0.25, 11), 0.25);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  // Exit code of tarmac with the arguments; stdout and stderr go to files in the folder.
-  int Tarmac(const std::string& args) {
-    const std::string cmd = std::string("QT_QPA_PLATFORM=offscreen ") + TARMAC_BINARY_DIR +
-                            "/src/cli/tarmac " + args + " >" + (dir_ / "out.txt").string() +
-                            " 2>" + (dir_ / "err.txt").string();
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  nlohmann::json Json(const std::string& name) {
-    std::ifstream f(dir_ / name);
-    return nlohmann::json::parse(f);
-  }
-  std::string file(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
-  std::string profile_;
+  void SetUp() override { WriteSynthPro(profile_, SynthesizeProfile(3000.0, 0.25, 11), 0.25); }
+  int Tarmac(const std::string& args) { return testing::RunTarmac(args, "2>&1").rc; }
+  nlohmann::json Json(const std::string& name) { return nlohmann::json::parse(testing::ReadAll(file(name))); }
+  std::string file(const std::string& name) const { return dir_.file(name); }
+  testing::TempDir dir_;
+  std::string profile_ = dir_.file("strip.pro");
 };
 
 TEST_F(SpectraCli, EditNewLengthSavesTheCutSamples) {
-  NullPrompts prompts;
+  testing::RecordingPrompts prompts;
   Session s(prompts);
   ASSERT_TRUE(s.ReadFile(profile_));
   // 100 ft to 600 ft from the start at 0.25 ft: samples 401 to 2401.
   const std::vector<float> expected = CutProfile(s.model().ProfileZ, Selection{401, 2401});
   ASSERT_EQ(Tarmac("edit " + profile_ + " --new-length 100:600 --out " + file("cut.pro")), 0)
       << "edit failed";
-  std::ifstream f(file("cut.pro"), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(f)), {});
+  const std::string bytes = testing::ReadAll(file("cut.pro"));
   ASSERT_EQ(bytes.size(), expected.size() * 4);
   std::vector<float> saved(expected.size());
   std::memcpy(saved.data(), bytes.data(), bytes.size());
@@ -78,8 +43,7 @@ TEST_F(SpectraCli, EditNewLengthSavesTheCutSamples) {
   ASSERT_EQ(Tarmac("edit " + profile_ + " --metric --new-length 30.48:182.88 --out " +
                    file("cut_m.pro")),
             0);
-  std::ifstream g(file("cut_m.pro"), std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(g)), {}), bytes);
+  EXPECT_EQ(testing::ReadAll(file("cut_m.pro")), bytes);
 
   // Edits run in the order given and a refused one saves nothing.
   EXPECT_EQ(Tarmac("edit " + profile_ + " --new-length 100:150 --out " + file("short.pro")), 4);
@@ -106,9 +70,7 @@ TEST_F(SpectraCli, PsdAndPdfJsonOfTheProfile) {
   ASSERT_EQ(Tarmac("pdf " + profile_ + " --json " + file("pdf.json")), 0);
   const auto pdf = Json("pdf.json");
   EXPECT_EQ(pdf["nrp"], 400);
-  EXPECT_EQ(pdf["sigma"].size(), 801u);
-  EXPECT_EQ(pdf["density"].size(), 801u);
-  EXPECT_EQ(pdf["normal"].size(), 801u);
+  for (const char* key : {"sigma", "density", "normal"}) EXPECT_EQ(pdf[key].size(), 801u) << key;
   EXPECT_GT(pdf["asdev"].get<double>(), 0.0);
 
   // A response without a simulation is refused as a computation.
@@ -127,10 +89,7 @@ TEST_F(SpectraCli, CdfInDisplayUnits) {
 
   ASSERT_EQ(Tarmac("cdf " + profile_ + " bump --json " + file("bump.json")), 0);
   // The index run and the distribution run each add a line.
-  std::ifstream f(file("BoeingBumpPDFs.txt"));
-  int lines = 0;
-  for (std::string l; std::getline(f, l);) ++lines;
-  EXPECT_EQ(lines, 2);
+  EXPECT_EQ(testing::ReadLines(file("BoeingBumpPDFs.txt")).size(), 2u);
 }
 
 TEST_F(SpectraCli, ResponseSpectrumAfterASimulation) {

@@ -1,6 +1,9 @@
 #pragma once
 // Shared by the workflow tests: a Prompts that records what the person would have seen, and a
 // temporary folder that removes itself.
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -58,6 +61,29 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream f(path);
   for (std::string l; std::getline(f, l);) lines.push_back(l);
   return lines;
+}
+
+// A shell command's exit code and standard output.
+struct RunResult {
+  int rc = -1;
+  std::string out;
+};
+
+inline RunResult RunShell(const std::string& cmd) {
+  RunResult r;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+  const int status = pclose(p);
+  r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+// The built tarmac program run with `args`; `errors` says where its standard error goes.
+inline RunResult RunTarmac(const std::string& args, const std::string& errors = "2>/dev/null") {
+  return RunShell("QT_QPA_PLATFORM=offscreen " TARMAC_BINARY_DIR "/src/cli/tarmac " + args + " " +
+                  errors);
 }
 
 }  // namespace tarmac::testing
