@@ -22,24 +22,26 @@ using testing::TempDir;
 
 constexpr double kDx = 0.25;
 
-std::string WritePro(const TempDir& dir, const std::string& name, const std::vector<float>& z) {
-  const std::string path = dir.file(name);
-  std::ofstream f(path, std::ios::binary);
-  f << EncodeProFile(z, kDx);
-  return path;
-}
+// A session with a temporary folder; Pro writes a profile there at kDx.
+class EditingSession : public ::testing::Test {
+ protected:
+  std::string Pro(const std::string& name, const std::vector<float>& z) {
+    std::ofstream(dir.file(name), std::ios::binary) << EncodeProFile(z, kDx);
+    return dir.file(name);
+  }
+  TempDir dir;
+  RecordingPrompts prompts;
+  Session s{prompts};
+};
 
 void ExpectLevel0IsProfile(const Session& s) {
   EXPECT_EQ(s.model().levels[0].data, s.model().ProfileZ);
   EXPECT_EQ(s.model().levels[0].npoints(), s.model().ProfileNPoints());
 }
 
-TEST(EditingSession, HighPassReplacesTheProfile) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
+TEST_F(EditingSession, HighPassReplacesTheProfile) {
   EXPECT_FALSE(s.HighPass());
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "a.pro", SynthesizeProfile(1500.0, kDx, 2))));
+  ASSERT_TRUE(s.ReadFile(Pro("a.pro", SynthesizeProfile(1500.0, kDx, 2))));
   const std::vector<float> before = s.model().ProfileZ;
   ASSERT_TRUE(s.HighPass());
   EXPECT_EQ(s.model().ProfileZ, HighPassProfile(before, kDx));
@@ -48,17 +50,14 @@ TEST(EditingSession, HighPassReplacesTheProfile) {
   ExpectLevel0IsProfile(s);
 }
 
-TEST(EditingSession, RepairThenUndoGivesBackTheProfileExactly) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
+TEST_F(EditingSession, RepairThenUndoGivesBackTheProfileExactly) {
   // A 4-ft wave: its wheels at 7, 13, 17 and 23 ft sit a quarter or three quarters of a wave
   // away, so the carriage cancels it inside the profile.
   std::vector<float> wave(6001);
   for (std::size_t i = 0; i < wave.size(); ++i)
     wave[i] = static_cast<float>(0.5 * std::sin(2.0 * 3.141592653589793 * static_cast<double>(i) * kDx / 4.0));
   wave.back() = 0.0f;
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "a.pro", wave)));
+  ASSERT_TRUE(s.ReadFile(Pro("a.pro", wave)));
   const std::vector<float> original = s.model().ProfileZ;
   const std::string kind = s.model().levels[0].kind, title = s.model().levels[0].title;
   EXPECT_FALSE(s.UndoRepair());  // nothing repaired yet: nothing changes
@@ -87,14 +86,11 @@ TEST(EditingSession, RepairThenUndoGivesBackTheProfileExactly) {
   EXPECT_FALSE(s.UndoRepair());
 }
 
-TEST(EditingSession, RepairRefusesAProfileShorterThanTheCarriage) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
+TEST_F(EditingSession, RepairRefusesAProfileShorterThanTheCarriage) {
   // 2 x 92 + 1 samples are needed at 0.25 ft; 184 are too few, 185 enough.
   std::vector<float> z(184);
   for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(std::sin(0.3 * static_cast<double>(i)));
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "short.pro", z)));
+  ASSERT_TRUE(s.ReadFile(Pro("short.pro", z)));
   const std::vector<float> before = s.model().ProfileZ;
   EXPECT_FALSE(s.Repair());
   ASSERT_EQ(prompts.messages.size(), 1u);
@@ -102,15 +98,12 @@ TEST(EditingSession, RepairRefusesAProfileShorterThanTheCarriage) {
   EXPECT_EQ(s.model().ProfileZ, before);
   EXPECT_FALSE(s.UndoRepair());
   z.push_back(0.0f);
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "enough.pro", z)));
+  ASSERT_TRUE(s.ReadFile(Pro("enough.pro", z)));
   EXPECT_TRUE(s.Repair());
 }
 
-TEST(EditingSession, TwoCutsAndTwoUndosStepBackOneCutAtATime) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "a.pro", SynthesizeProfile(3000.0, kDx, 9))));
+TEST_F(EditingSession, TwoCutsAndTwoUndosStepBackOneCutAtATime) {
+  ASSERT_TRUE(s.ReadFile(Pro("a.pro", SynthesizeProfile(3000.0, kDx, 9))));
   const std::vector<float> whole = s.model().ProfileZ;
   ASSERT_EQ(whole.size(), 12001u);
 
@@ -151,23 +144,17 @@ TEST(EditingSession, TwoCutsAndTwoUndosStepBackOneCutAtATime) {
   EXPECT_EQ(prompts.messages[0].title, "Not Implemented");
 }
 
-TEST(EditingSession, MetricClicksAreHundredsOfMetres) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
+TEST_F(EditingSession, MetricClicksAreHundredsOfMetres) {
   s.SetMetric(true);
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "a.pro", SynthesizeProfile(3000.0, kDx, 9))));
+  ASSERT_TRUE(s.ReadFile(Pro("a.pro", SynthesizeProfile(3000.0, kDx, 9))));
   const std::vector<float> whole = s.model().ProfileZ;
   // 152.4 m and 762 m are 500 ft and 2500 ft.
   ASSERT_TRUE(s.NewLength(0, 1.524f, 7.62f));
   EXPECT_EQ(s.model().ProfileZ, CutProfile(whole, Selection{2000, 10000}));
 }
 
-TEST(EditingSession, ElevenCutsAreRefusedAtTheEleventh) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "a.pro", SynthesizeProfile(3000.0, kDx, 1))));
+TEST_F(EditingSession, ElevenCutsAreRefusedAtTheEleventh) {
+  ASSERT_TRUE(s.ReadFile(Pro("a.pro", SynthesizeProfile(3000.0, kDx, 1))));
   for (int k = 1; k <= 10; ++k) ASSERT_TRUE(s.NewLength(0, 0.5f, 28.0f - 2.0f * k)) << k;
   const std::vector<float> tenth = s.model().ProfileZ;
   EXPECT_FALSE(s.NewLength(0, 0.5f, 5.0f));
@@ -178,11 +165,8 @@ TEST(EditingSession, ElevenCutsAreRefusedAtTheEleventh) {
   EXPECT_EQ(s.model().ProfileNPoints(), 12001);
 }
 
-TEST(EditingSession, ZoomNestsTwentyDeepAndUndoesStepByStep) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "runway7.pro", SynthesizeProfile(1000.0, kDx, 3))));
+TEST_F(EditingSession, ZoomNestsTwentyDeepAndUndoesStepByStep) {
+  ASSERT_TRUE(s.ReadFile(Pro("runway7.pro", SynthesizeProfile(1000.0, kDx, 3))));
   const PlotLevel& l0 = s.model().levels[0];
   EXPECT_FALSE(s.UndoZoom(0));
   ASSERT_EQ(prompts.messages.size(), 1u);
@@ -241,12 +225,9 @@ std::vector<float> GradeChange(std::size_t n, std::size_t vertex, double g1, dou
   return z;
 }
 
-TEST(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
-  TempDir dir;
-  RecordingPrompts prompts;
-  Session s(prompts);
+TEST_F(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
   // The vertex at sample 6000 (1500 ft from the start by the plot's count), 3000 ft in all.
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "vc.pro", GradeChange(12001, 6000, -0.002, 0.003))));
+  ASSERT_TRUE(s.ReadFile(Pro("vc.pro", GradeChange(12001, 6000, -0.002, 0.003))));
   const std::vector<float> before = s.model().ProfileZ;
   // The second click only has to lie far enough beyond the first; order does not matter.
   ASSERT_TRUE(s.VerticalCurve(0, 17.3f, 15.0f));
@@ -279,7 +260,7 @@ TEST(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
   }
 
   // A straight profile has no change of grade: refused, nothing changed.
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "flat.pro", std::vector<float>(12001, 0.0f))));
+  ASSERT_TRUE(s.ReadFile(Pro("flat.pro", std::vector<float>(12001, 0.0f))));
   const std::vector<float> flat = s.model().ProfileZ;
   prompts.messages.clear();
   EXPECT_FALSE(s.VerticalCurve(0, 15.0f, 16.0f));
@@ -287,7 +268,7 @@ TEST(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
   EXPECT_EQ(prompts.messages[0].text, std::string(kEqualGradesMessage));
   EXPECT_EQ(s.model().ProfileZ, flat);
   // A vertex within 600 ft of the start reads before the profile: refused.
-  ASSERT_TRUE(s.ReadFile(WritePro(dir, "vc.pro", GradeChange(12001, 2000, -0.002, 0.003))));
+  ASSERT_TRUE(s.ReadFile(Pro("vc.pro", GradeChange(12001, 2000, -0.002, 0.003))));
   prompts.messages.clear();
   EXPECT_FALSE(s.VerticalCurve(0, 5.0f, 6.0f));
   ASSERT_EQ(prompts.messages.size(), 1u);

@@ -13,19 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace tarmac {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorOf;
+using testing::FloatBytes;
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ProfileFileError& e) {
-    return e.what();
-  }
-  return "";
-}
 
 // Two channels, elevations in mm and in m, distance in metres, rows separated by blanks in one
 // place and by commas in the others, CRLF line ends.
@@ -205,14 +201,6 @@ TEST(Erd, ChannelCountMustMatchTheUnitsBeforeAnythingIsSized) {
   }
 }
 
-std::vector<std::byte> FloatBytes(const std::vector<float>& values) {
-  std::vector<std::byte> b;
-  for (const float v : values) {
-    const auto u = std::bit_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::byte>((u >> (8 * k)) & 0xFFu));
-  }
-  return b;
-}
 
 TEST(Erd, BinaryDataComeFromTheFileBesideTheHeader) {
   const std::string head =

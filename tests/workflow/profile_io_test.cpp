@@ -6,17 +6,19 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 namespace tarmac {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorOf;
+using testing::FloatBytes;
 
 std::vector<std::byte> Bytes(std::string_view s) {
   std::vector<std::byte> b(s.size());
@@ -24,52 +26,14 @@ std::vector<std::byte> Bytes(std::string_view s) {
   return b;
 }
 
-// Little-endian floats written byte by byte, independently of the encoder under test.
-std::vector<std::byte> FloatBytes(const std::vector<float>& values) {
-  std::vector<std::byte> b;
-  for (const float v : values) {
-    const auto u = std::bit_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::byte>((u >> (8 * k)) & 0xFFu));
-  }
-  return b;
-}
 
-class TempDir {
- public:
-  TempDir() {
-    std::random_device rd;
-    path_ = fs::temp_directory_path() / ("tarmac_io_" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
+using testing::TempDir;
 
- private:
-  fs::path path_;
-};
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ProfileFileError& e) {
-    return e.what();
-  }
-  return "";
-}
-
-TEST(ProFile, MarkerIsTheSinglePrecisionValueNearestMinus1E20WithTheDocumentedBytes) {
-  EXPECT_EQ(ProEndMarker(), static_cast<float>(-1.0e20));
-  const std::vector<std::byte> b = FloatBytes({ProEndMarker()});
-  EXPECT_EQ(b[0], std::byte{0xEC});
-  EXPECT_EQ(b[1], std::byte{0x78});
-  EXPECT_EQ(b[2], std::byte{0xAD});
-  EXPECT_EQ(b[3], std::byte{0xE0});
-}
 
 TEST(ProFile, WithoutMarkerEveryValueIsAnElevationAtTheSpacingInForce) {
+  // The marker is the single-precision value nearest -1E20, bytes EC 78 AD E0.
+  EXPECT_EQ(ProEndMarker(), static_cast<float>(-1.0e20));
+  EXPECT_EQ(FloatBytes({ProEndMarker()}), Bytes("\xEC\x78\xAD\xE0"));
   const std::vector<float> z = {1.5f, -2.25f, 3.0f, 0.125f};
   const ProFileContents c = ParseProFile(FloatBytes(z), 0.25);
   EXPECT_EQ(c.elevations, z);
@@ -79,9 +43,7 @@ TEST(ProFile, WithoutMarkerEveryValueIsAnElevationAtTheSpacingInForce) {
 
   // A length that is not a multiple of 4: whole values only, the rest reported.
   std::vector<std::byte> b = FloatBytes(z);
-  b.push_back(std::byte{1});
-  b.push_back(std::byte{2});
-  b.push_back(std::byte{3});
+  b.insert(b.end(), 3, std::byte{1});
   const ProFileContents odd = ParseProFile(b, 0.25);
   EXPECT_EQ(odd.elevations, z);
   EXPECT_EQ(odd.ignored_bytes, 3u);
@@ -187,15 +149,8 @@ TEST(DatFile, MalformedFilesAreRefusedNamingTheLine) {
 
 TEST(SpdFile, HundredthsOfFootPerSecondWholeValuesOnly) {
   // 1000 -> 10 ft/s; -5 -> -0.05; 32767 and -32768 at the ends of the range.
-  const std::vector<std::byte> b = {std::byte{0xE8}, std::byte{0x03}, std::byte{0xFB}, std::byte{0xFF},
-                                    std::byte{0xFF}, std::byte{0x7F}, std::byte{0x00}, std::byte{0x80},
-                                    std::byte{0x07}};
-  const std::vector<float> v = ParseSpdFile(b);
-  ASSERT_EQ(v.size(), 4u);
-  EXPECT_EQ(v[0], 10.0f);
-  EXPECT_EQ(v[1], static_cast<float>(-0.05));
-  EXPECT_EQ(v[2], static_cast<float>(327.67));
-  EXPECT_EQ(v[3], -327.68f);
+  EXPECT_EQ(ParseSpdFile(Bytes(std::string_view("\xE8\x03\xFB\xFF\xFF\x7F\x00\x80\x07", 9))),
+            (std::vector<float>{10.0f, static_cast<float>(-0.05), static_cast<float>(327.67), -327.68f}));
   EXPECT_TRUE(ParseSpdFile({}).empty());
 }
 
@@ -342,13 +297,9 @@ TEST(ReadingFiles, MissingFilesAndFoldersGetClearMessages) {
   EXPECT_NE(missing.find("nothing.pro"), std::string::npos);
   EXPECT_NE(missing.find("does not exist"), std::string::npos);
   EXPECT_NE(ErrorOf([&] { ReadFileBytes(dir.path()); }).find("folder"), std::string::npos);
-  {
-    std::ofstream(dir.path() / "t.dat", std::ios::binary) << "a\r\nb";
-  }
+  std::ofstream(dir.path() / "t.dat", std::ios::binary) << "a\r\nb";
   EXPECT_EQ(ReadFileText(dir.path() / "t.dat"), "a\r\nb");
-  {
-    std::ofstream(dir.path() / "empty.pro", std::ios::binary);
-  }
+  std::ofstream(dir.path() / "empty.pro", std::ios::binary).close();
   EXPECT_TRUE(ReadFileBytes(dir.path() / "empty.pro").empty());
 }
 

@@ -4,12 +4,17 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "workflow/profile_io.h"
 #include "workflow/prompts.h"
 
 namespace tarmac::testing {
@@ -61,6 +66,26 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream f(path);
   for (std::string l; std::getline(f, l);) lines.push_back(l);
   return lines;
+}
+
+// The message of the ProfileFileError that `f` throws; empty when it throws none.
+inline std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const ProfileFileError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Little-endian floats written byte by byte, independently of the encoders under test.
+inline std::vector<std::byte> FloatBytes(const std::vector<float>& values) {
+  std::vector<std::byte> b;
+  for (const float v : values) {
+    const auto u = std::bit_cast<std::uint32_t>(v);
+    for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::byte>((u >> (8 * k)) & 0xFFu));
+  }
+  return b;
 }
 
 // A shell command's exit code and standard output.
