@@ -17,10 +17,7 @@ using testing::ReadLines;
 using testing::RecordingPrompts;
 using testing::TempDir;
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream f(path, std::ios::binary);
-  f << text;
-}
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // Three channels: left wheel path in mm, right in m, survey speed in km/h; distance in metres.
 // Left in inches is 0, 1, 3, 2, 4, so with no end cut the line from 0 to 4 comes off.
