@@ -103,7 +103,9 @@ TEST(LowPassFilter, ShortSeriesStayWithinBounds) {
     LowPassFilter(n < 100 ? 0.125 : 2.0, kDx, z, true);
     for (std::size_t i = 0; i < n; ++i) {
       ASSERT_TRUE(std::isfinite(z[i])) << n;
-      if (n >= 100) EXPECT_NEAR(z[i], 0.3 * i, 1e-3) << n << " " << i;
+      if (n >= 100) {
+        EXPECT_NEAR(z[i], 0.3 * i, 1e-3) << n << " " << i;
+      }
     }
   }
 }
