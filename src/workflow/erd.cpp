@@ -273,7 +273,13 @@ ErdChannel ReadErd(std::string_view text, int channel,
         throw ProfileFileError("The ERD binary data hold a value that is not a number at sample " +
                                std::to_string(i + 1) + ".");
       }
-      out.values[i] = static_cast<float>(static_cast<double>(v) * factor);
+      // A value that fits a float in metres may not fit one in inches.
+      const auto scaled = static_cast<float>(static_cast<double>(v) * factor);
+      if (!std::isfinite(scaled)) {
+        throw ProfileFileError("The ERD binary data hold a value too large for a profile at sample " +
+                               std::to_string(i + 1) + ".");
+      }
+      out.values[i] = scaled;
     }
   } else {
     throw ProfileFileError("The ERD data format " + std::to_string(h.format_key) +

@@ -215,6 +215,12 @@ TEST(Erd, BinaryDataComeFromTheFileBesideTheHeader) {
   EXPECT_EQ(ReadErd(head, 2, fetch).values, (std::vector<float>{30.0f, 31.0f, 32.0f}));
 
   EXPECT_NE(ErrorOf([&] { ReadErd(head, 1); }).find("binary"), std::string::npos);
+  // A float that fits in metres but not in inches is refused, not read as infinity (fuzzing).
+  const std::string in_m =
+      "ERDFILEV2.00\n1,1,-1,1,4,0.1,-1\nSHORTNAM,z\nUNITSNAM,m\nXUNITS,m\nEND\n";
+  const std::vector<std::byte> huge = FloatBytes({3.0e38f});
+  EXPECT_NE(ErrorOf([&] { ReadErd(in_m, 1, [&] { return huge; }); }).find("too large"),
+            std::string::npos);
   const std::vector<std::byte> short_bin(bin.begin(), bin.end() - 4);
   EXPECT_NE(ErrorOf([&] { ReadErd(head, 1, [&] { return short_bin; }); }).find("20 bytes"),
             std::string::npos);
