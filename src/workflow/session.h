@@ -189,10 +189,11 @@ class Session {
   // Appends to the results file unless in batch mode.
   void AppendResults(const std::vector<std::string>& lines);
 
- private:
-  // Fills a plot level with a new series and draws it.
+  // Fills a plot level with a new series (not zoomed) and draws it.
   void FillLevel(int level, std::vector<float> data, double step_ft, const std::string& kind,
                  const std::string& title, const std::string& drawnTitle);
+
+ private:
   void RunStraightedge(PreparedProfile prepared);
   void RunBoeingBump(PreparedProfile prepared);
   void RunIri(PreparedProfile prepared);

@@ -17,6 +17,26 @@ void Show(Prompts& p, const EditMessage& m) { p.Message(std::string(m.text), std
 
 }  // namespace
 
+// Refuses clicks on a panel that shows nothing (the selection needs a series under it).
+static bool PanelHasSeries(Prompts& prompts, const ProfileModel& m, int level) {
+  if (level >= 0 && level < kPanelCount && m.levels[static_cast<std::size_t>(level)].npoints() > 0)
+    return true;
+  prompts.Message("Plot panel " + std::to_string(level) + " shows nothing to select on.",
+                  "Invalid Selection");
+  return false;
+}
+
+// An edit's new analysis profile: level 0 shows it whole, and the repair copy, of the profile
+// before this edit, can no longer be undone.
+static void ReplaceProfile(Session& session, std::vector<float> z, const std::string& kind,
+                           const std::string& drawnTitle) {
+  ProfileModel& m = session.model();
+  m.ProfileZ = z;
+  m.undo.repair_saved = false;
+  const PlotLevel& l0 = m.levels[0];
+  session.FillLevel(0, std::move(z), l0.step_ft, kind, l0.title, drawnTitle);
+}
+
 bool Session::HighPass() {
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
@@ -28,11 +48,7 @@ bool Session::HighPass() {
     prompts_.Message(e.what(), "High Pass");
     return false;
   }
-  m.ProfileZ = z;
-  // The repair copy is of the profile before the conversion: undoing it now would lose this.
-  m.undo.repair_saved = false;
-  PlotLevel& l0 = m.levels[0];
-  FillLevel(0, std::move(z), l0.step_ft, "ZHiPass", l0.title, "");
+  ReplaceProfile(*this, std::move(z), "ZHiPass", "");
   prompts_.Status("Finished Highpass");
   return true;
 }
@@ -163,20 +179,10 @@ Selection ProfileSelection(const ProfileModel& m, float x1, float x2) {
 
 }  // namespace
 
-// Refuses clicks on a panel that shows nothing (the selection needs a series under it).
-static bool PanelHasSeries(const ProfileModel& m, int level) {
-  return level >= 0 && level < kPanelCount &&
-         m.levels[static_cast<std::size_t>(level)].npoints() > 0;
-}
-
 bool Session::NewLength(int level, float x1, float x2) {
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
-  if (!PanelHasSeries(m, level)) {
-    prompts_.Message("Plot panel " + std::to_string(level) + " shows nothing to select on.",
-                     "Invalid Selection");
-    return false;
-  }
+  if (!PanelHasSeries(prompts_, m, level)) return false;
   prompts_.Status(std::string(kNewLengthStatus));
   const Selection s = ProfileSelection(m, x1, x2);
   if (const auto refused = CheckNewLength(s, m.settings.SampleSpacing, m.undo.CutsInForce())) {
@@ -195,10 +201,7 @@ bool Session::NewLength(int level, float x1, float x2) {
     m.undo.cuts.push_back({1, m.ProfileNPoints()});
   }
   m.undo.cuts.push_back({s.start, s.end});
-  m.undo.repair_saved = false;
-  m.ProfileZ = cut;
-  PlotLevel& l0 = m.levels[0];
-  FillLevel(0, std::move(cut), l0.step_ft, l0.kind, l0.title, l0.title);
+  ReplaceProfile(*this, std::move(cut), m.levels[0].kind, m.levels[0].title);
   return true;
 }
 
@@ -232,21 +235,14 @@ bool Session::UndoNewLength() {
     m.undo.cuts.clear();
     m.undo.uncut_profile.clear();
   }
-  m.undo.repair_saved = false;
-  m.ProfileZ = back;
-  PlotLevel& l0 = m.levels[0];
-  FillLevel(0, std::move(back), l0.step_ft, l0.kind, l0.title, l0.title);
+  ReplaceProfile(*this, std::move(back), m.levels[0].kind, m.levels[0].title);
   return true;
 }
 
 bool Session::VerticalCurve(int level, float x1, float x2) {
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
-  if (!PanelHasSeries(m, level)) {
-    prompts_.Message("Plot panel " + std::to_string(level) + " shows nothing to select on.",
-                     "Invalid Selection");
-    return false;
-  }
+  if (!PanelHasSeries(prompts_, m, level)) return false;
   prompts_.Status(std::string(kVerticalCurveStatus));
   const double dx = m.settings.SampleSpacing;
   const Selection s = ProfileSelection(m, x1, x2);
