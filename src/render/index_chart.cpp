@@ -162,15 +162,9 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
 }
 
 std::vector<unsigned char> IndexChartPng(const IndexChart& chart, int width, int height, IndexChartResult* result) {
-  paint::EnsureGuiApplication();
-  QImage image = paint::BlankImage(width, height);
-  IndexChartResult r;
-  {
-    QPainter painter(&image);
-    r = RenderIndexChart(painter, image.rect(), chart);
-  }
-  if (result != nullptr) *result = r;
-  return paint::PngBytes(image);
+  return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderIndexChart(painter, rect, chart);
+  });
 }
 
 }  // namespace tarmac

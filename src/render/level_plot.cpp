@@ -309,15 +309,9 @@ LevelPlotResult RenderLevelPlot(QPainter& painter, const QRect& area, const Leve
 
 std::vector<unsigned char> LevelPlotPng(const LevelPlot& plot, int width, int height,
                                         LevelPlotResult* result) {
-  paint::EnsureGuiApplication();
-  QImage image = paint::BlankImage(width, height);
-  LevelPlotResult r;
-  {
-    QPainter painter(&image);
-    r = RenderLevelPlot(painter, image.rect(), plot);
-  }
-  if (result != nullptr) *result = r;
-  return paint::PngBytes(image);
+  return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderLevelPlot(painter, rect, plot);
+  });
 }
 
 }  // namespace tarmac

@@ -34,6 +34,21 @@ std::vector<unsigned char> PngBytes(const QImage& image);
 
 QString ToQString(const std::string& text);
 
+// Draws with render(painter, rect) onto a white width x height image and returns its PNG bytes;
+// what the drawing returns (its geometry) goes to *result when asked for. The one way every
+// plot becomes a picture for a file or a report.
+template <typename Result, typename Render>
+std::vector<unsigned char> RenderPng(int width, int height, Result* result, Render render) {
+  EnsureGuiApplication();
+  QImage image = BlankImage(width, height);
+  {
+    QPainter painter(&image);
+    Result r = render(painter, image.rect());
+    if (result != nullptr) *result = r;
+  }
+  return PngBytes(image);
+}
+
 // Draws text with its box anchored at (x, y): h_align -1 left edge, 0 centre, 1 right edge;
 // v_align -1 top edge, 0 middle, 1 bottom edge. The box is pushed back inside `keep_inside`
 // so labels at the ends of an axis are never clipped by the picture's edge.

@@ -120,15 +120,9 @@ ProbDistPlotResult RenderProbDistPlot(QPainter& painter, const QRect& area, cons
 
 std::vector<unsigned char> ProbDistPlotPng(const ProbDistPlot& plot, int width, int height,
                                            ProbDistPlotResult* result) {
-  paint::EnsureGuiApplication();
-  QImage image = paint::BlankImage(width, height);
-  ProbDistPlotResult r;
-  {
-    QPainter painter(&image);
-    r = RenderProbDistPlot(painter, image.rect(), plot);
-  }
-  if (result != nullptr) *result = r;
-  return paint::PngBytes(image);
+  return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderProbDistPlot(painter, rect, plot);
+  });
 }
 
 ProbDistReadout ReadProbDist(const ProbDistPlotResult& plot, double mouse_x, double mouse_y,

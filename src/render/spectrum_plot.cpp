@@ -156,15 +156,9 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
 
 std::vector<unsigned char> SpectrumPlotPng(const SpectrumPlot& plot, int width, int height,
                                            SpectrumPlotResult* result) {
-  paint::EnsureGuiApplication();
-  QImage image = paint::BlankImage(width, height);
-  SpectrumPlotResult r;
-  {
-    QPainter painter(&image);
-    r = RenderSpectrumPlot(painter, image.rect(), plot);
-  }
-  if (result != nullptr) *result = r;
-  return paint::PngBytes(image);
+  return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderSpectrumPlot(painter, rect, plot);
+  });
 }
 
 std::optional<double> MarkerFrequency(const SpectrumPlotResult& plot, double click_x) {
