@@ -1,6 +1,7 @@
 #include "workflow/profile_model.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "common/rounding.h"
 
@@ -36,6 +37,12 @@ void ProfileModel::ClearResultArrays() {
 std::string FolderOf(const std::string& path) {
   const auto p = path.find_last_of('/');
   return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string ProfileNameOf(const std::string& fileName) {
+  std::string name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : std::string();
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
 }
 
 std::string NameOf(const std::string& path) {

@@ -149,5 +149,8 @@ struct ProfileModel {
 std::string FolderOf(const std::string& path);
 // The file name without its folder.
 std::string NameOf(const std::string& path);
+// The profile name used in titles: the file name without its last four characters (its
+// extension as the program compares it), in upper case.
+std::string ProfileNameOf(const std::string& fileName);
 
 }  // namespace tarmac

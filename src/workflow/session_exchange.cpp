@@ -15,16 +15,6 @@
 namespace tarmac {
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// The profile name of a file: its name without the last four characters (".erd"), upper case.
-std::string ProfileNameOf(const std::string& name) {
-  return Upper(name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string());
-}
-
 // Reads the ".bin" beside an ERD at most once, however many channels are taken from it.
 std::function<std::vector<std::byte>()> CachedBinFetcher(const std::string& path) {
   auto fetch = ErdBinFetcher(path);

@@ -94,7 +94,7 @@ bool Session::ReadFile(const std::string& path) {
     return false;
   }
 
-  PublishReadProfile(path, Upper(WithoutLastFour(name)), spacing, countBeforeCut,
+  PublishReadProfile(path, ProfileNameOf(name), spacing, countBeforeCut,
                      std::move(profile), std::move(speed));
   if (!speedNote.empty()) prompts_.Message(speedNote, "Speed File");
   return true;
@@ -156,7 +156,7 @@ bool Session::SaveProfile(const std::string& path) {
     return false;
   }
   PlotLevel& l0 = model_.levels[0];
-  l0.kind = Upper(WithoutLastFour(NameOf(path)));
+  l0.kind = ProfileNameOf(NameOf(path));
   const bool zoomed = l0.zoomed != 0;
   ShowLevelPlot(0, "ZProfile", zoomed ? l0.shown_first : 1, zoomed ? l0.shown_last : l0.npoints(),
                 true);
