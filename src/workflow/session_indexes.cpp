@@ -158,14 +158,7 @@ void Session::RunBoeingBump(PreparedProfile prepared) {
   ProfileModel& m = model_;
   BoeingBumpResult r =
       ComputeBoeingBumpIndex(prepared, m.settings.AveragingDistance, m.units, progress());
-  model_.settings.AveragingStep = r.sections.averaging_step;
-  m.TextI[1] = r.sections.shown_text;
-  m.IndexValue[1] = r.sections.shown_value;
-  PublishSectionRow(2, r.sections.section_indexes, &r.sections.section_lengths,
-                    m.GraphTitle + r.sections.chart_title_suffix);
-  PublishStretches(r.sections.first2000_display, r.sections.center2000_display,
-                   r.sections.last2000_display);
-  AppendResults(r.report_lines);
+  PublishIndexSections(r.sections);
   FillLevel(2, r.series.BoeingIndex, prepared.spacing, "Boeing Bump Index", "Boeing Bump Index",
             "Boeing Bump Index");
   m.flags.BoeingDone = true;
