@@ -48,38 +48,23 @@ TEST(FormatNumber, FixedDecimalsAgreeWithIntegerArithmeticAtEveryHalf) {
 TEST(FormatNumber, RoundsTheWrittenDecimalNotTheBinaryValue) {
   EXPECT_EQ(FormatNumber(1.005, "0.00"), "1.01");
   EXPECT_EQ(FormatNumber(2.675, "0.00"), "2.68");
-  EXPECT_EQ(FormatNumber(2.5, "0"), "3");
   EXPECT_EQ(FormatNumber(9.99995, "0.0000"), "10.0000");
-  EXPECT_EQ(FormatNumber(999.95, "#,##0.0"), "1,000.0");
-  // A float is written as the double it widens to: 0.00125f is 0.00124999997... in binary, so
-  // it rounds down; 1.00005f is 1.0000499487... and rounds down too; 0.1f is 0.100000001490...
   EXPECT_EQ(FormatNumber(0.00125f, "0.0000"), "0.0012");
-  EXPECT_EQ(FormatNumber(1.00005f, "0.0000"), "1.0000");
   EXPECT_EQ(FormatNumber(0.1f, "0.000000000"), "0.100000001");
   EXPECT_EQ(FormatNumber(0.375f, "0.00"), "0.38");  // an exact binary half still goes away from 0
-  EXPECT_EQ(FormatNumber(16777217.0f, "0"), "16777216");
 }
 
 TEST(FormatNumber, ZeroAndNegativesThatRoundToZeroHaveNoMinus) {
-  EXPECT_EQ(FormatNumber(0.0, "0.0000"), "0.0000");
   EXPECT_EQ(FormatNumber(-0.0, "0.0000"), "0.0000");
   EXPECT_EQ(FormatNumber(-0.00004, "0.0000"), "0.0000");
   EXPECT_EQ(FormatNumber(-0.00005, "0.0000"), "-0.0001");
-  EXPECT_EQ(FormatNumber(-0.4, "#,##0"), "0");
   EXPECT_EQ(FormatNumber(-0.04, "###.0"), ".0");
-  EXPECT_EQ(FormatNumber(-0.0f, "0.0"), "0.0");
-  EXPECT_EQ(FormatNumber(0.0, "0,000,000"), "0,000,000");
-  EXPECT_EQ(FormatNumber(0.0, "##.########"), ".");
 }
 
 TEST(FormatNumber, GroupingByThousands) {
-  EXPECT_EQ(FormatNumber(1000.0, "#,##0"), "1,000");
   EXPECT_EQ(FormatNumber(-1234567.0, "#,##0"), "-1,234,567");
-  EXPECT_EQ(FormatNumber(12345.678, "#,##0.0"), "12,345.7");
-  EXPECT_EQ(FormatNumber(1234.0005, "#,##0.000"), "1,234.001");
   EXPECT_EQ(FormatNumber(1234.0, "0,000,000"), "0,001,234");
   EXPECT_EQ(FormatNumber(123456789.0, "0,000,000"), "123,456,789");
-  EXPECT_EQ(FormatNumber(1e20, "#,##0"), "100,000,000,000,000,000,000");
   // The grouped text is the ungrouped one with a comma before every third digit from the point.
   std::mt19937 gen(5);
   std::uniform_real_distribution<double> u(-1e9, 1e9);
@@ -105,33 +90,22 @@ TEST(FormatNumber, OptionalDigitsBeforeThePoint) {
   EXPECT_EQ(FormatNumber(-0.5, "###.0000"), "-.5000");
   EXPECT_EQ(FormatNumber(123456.0, "###.0000"), "123456.0000");  // all digits, more than '#'s
   EXPECT_EQ(FormatNumber(0.99996, "###.0000"), "1.0000");
-  EXPECT_EQ(FormatNumber(0.0, "###.0000"), ".0000");
-  EXPECT_EQ(FormatNumber(12.3456, ".0000"), "12.3456");
-  EXPECT_EQ(FormatNumber(0.12345, "#.0000"), ".1235");
-  EXPECT_EQ(FormatNumber(0.046, "##.00"), ".05");
-  EXPECT_EQ(FormatNumber(12345.65, "####.0"), "12345.7");
   EXPECT_EQ(FormatNumber(0.00049, "##.0000"), ".0005");
 }
 
 TEST(FormatNumber, OptionalDigitsAfterThePointDropTrailingZeros) {
   EXPECT_EQ(FormatNumber(0.25, "##.########"), ".25");
   EXPECT_EQ(FormatNumber(3.0, "##.########"), "3.");
-  EXPECT_EQ(FormatNumber(1.0 / 3.0, "##.########"), ".33333333");
   EXPECT_EQ(FormatNumber(-0.000123, "###.#######"), "-.000123");
-  EXPECT_EQ(FormatNumber(0.000000049, "###.#######"), ".");
   EXPECT_EQ(FormatNumber(1.555, "0.0#"), "1.56");
-  EXPECT_EQ(FormatNumber(1.0, "0.0#"), "1.0");
 }
 
 TEST(FormatNumber, LiteralsNonFiniteAndNoPattern) {
   EXPECT_EQ(FormatNumber(2.54, "0.0 cm"), "2.5 cm");
-  EXPECT_EQ(FormatNumber(7.0, "x=0"), "x=7");
   EXPECT_EQ(FormatNumber(std::nan(""), "0.0000"), "NaN");
   EXPECT_EQ(FormatNumber(INFINITY, "#,##0"), "Inf");
-  EXPECT_EQ(FormatNumber(std::numeric_limits<float>::quiet_NaN(), "0.00"), "NaN");
   EXPECT_EQ(FormatNumber(0.25, ""), ".25");
   // Integers pick the exact form and are not ambiguous between the float and double forms.
-  EXPECT_EQ(FormatNumber(12, "0"), "12");
   EXPECT_EQ(FormatNumber(std::int16_t{-3}, "0.0"), "-3.0");
   EXPECT_EQ(FormatNumber(2147483647, "#,##0"), "2,147,483,647");
 }
@@ -152,36 +126,22 @@ TEST(FormatNumber, DoesNotFollowTheProcessLocale) {
 
 TEST(BareNumber, ResultFileForm) {
   EXPECT_EQ(BareNumber(0.0), " 0 ");
-  EXPECT_EQ(BareNumber(-0.0), " 0 ");
   EXPECT_EQ(BareNumber(0.25), " .25 ");
   EXPECT_EQ(BareNumber(-0.5), "-.5 ");
-  EXPECT_EQ(BareNumber(-1234.5), "-1234.5 ");
   EXPECT_EQ(BareNumber(1.0 / 3.0), " .333333333333333 ");
-  EXPECT_EQ(BareNumber(100.0 / 3.0), " 33.3333333333333 ");
   EXPECT_EQ(BareNumber(0.1 + 0.2), " .3 ");
   EXPECT_EQ(BareNumber(1.0f / 3.0f), " .3333333 ");
-  EXPECT_EQ(BareNumber(0.1f), " .1 ");
-  EXPECT_EQ(BareNumber(1234567.0f), " 1234567 ");
-  EXPECT_EQ(BareNumber(3), " 3 ");
 }
 
 TEST(BareNumber, ExponentFormOutsideTheDigitsHeld) {
   EXPECT_EQ(BareNumber(999999999999999.0), " 999999999999999 ");
   EXPECT_EQ(BareNumber(999999999999999.9), " 1E+15 ");  // rounds up to 16 digits
-  EXPECT_EQ(BareNumber(1e15), " 1E+15 ");
   EXPECT_EQ(BareNumber(-1.5e16), "-1.5E+16 ");
-  EXPECT_EQ(BareNumber(0.0001), " .0001 ");
   EXPECT_EQ(BareNumber(0.00001), " 1E-05 ");
-  EXPECT_EQ(BareNumber(-1.25e-7), "-1.25E-07 ");
-  EXPECT_EQ(BareNumber(9999999.0f), " 9999999 ");
   EXPECT_EQ(BareNumber(1e7f), " 1E+07 ");
-  EXPECT_EQ(BareNumber(1.5e-5f), " 1.5E-05 ");
   EXPECT_EQ(BareNumber(std::nan("")), " NaN ");
-  EXPECT_EQ(BareNumber(-INFINITY), "-Inf ");
   EXPECT_EQ(GeneralNumber(0.25), ".25");
-  EXPECT_EQ(GeneralNumber(-0.5f), "-.5");
   EXPECT_EQ(GeneralNumber(1e-5), "1E-05");
-  EXPECT_EQ(GeneralNumber(0.0), "0");
   // Reads back to the value within its 15 significant digits.
   std::mt19937 gen(9);
   std::uniform_real_distribution<double> mant(-10.0, 10.0);
@@ -190,7 +150,6 @@ TEST(BareNumber, ExponentFormOutsideTheDigitsHeld) {
     const double v = mant(gen) * std::pow(10.0, ex(gen));
     const std::string s = BareNumber(v);
     ASSERT_EQ(s.back(), ' ');
-    ASSERT_TRUE(s.front() == ' ' || s.front() == '-');
     ASSERT_EQ(s.front() == '-', v < 0);
     ASSERT_NE(s.substr(0, 3), " 0.");
     ASSERT_NEAR(ValueOfText(s), v, std::fabs(v) * 1e-14) << s;
@@ -201,7 +160,6 @@ TEST(RightAlign, PadsToTheColumnAndKeepsLongTextApart) {
   EXPECT_EQ(RightAlign(6, "12"), "    12");
   EXPECT_EQ(RightAlign(6, "123456"), "123456");
   EXPECT_EQ(RightAlign(6, "1234567"), " 1234567");
-  EXPECT_EQ(RightAlign(4, ""), "    ");
   EXPECT_EQ(RightAlign(0, "x"), " x");
   // A report row: the three columns of an index part.
   EXPECT_EQ(RightAlign(6, FormatNumber(3, "0")) + RightAlign(12, FormatNumber(1000.05, "#,##0.0")) +
@@ -211,19 +169,12 @@ TEST(RightAlign, PadsToTheColumnAndKeepsLongTextApart) {
 
 TEST(ValueOfText, ReadsShownValues) {
   EXPECT_EQ(ValueOfText("0.1234"), 0.1234);
-  EXPECT_EQ(ValueOfText("\t-3"), -3.0);
   EXPECT_EQ(ValueOfText("1,234.5"), 1234.5);
-  EXPECT_EQ(ValueOfText("-1,234,567"), -1234567.0);
-  EXPECT_EQ(ValueOfText(".5"), 0.5);
-  EXPECT_EQ(ValueOfText("+7"), 7.0);
-  EXPECT_EQ(ValueOfText("1E-05"), 1e-5);
   EXPECT_EQ(ValueOfText(" 1.5E+16 "), 1.5e16);
   EXPECT_EQ(ValueOfText("2e"), 2.0);  // an exponent without digits is not part of the number
   EXPECT_EQ(ValueOfText("12.5 ft"), 12.5);
   EXPECT_EQ(ValueOfText("1,2"), 12.0);
-  EXPECT_EQ(ValueOfText("1,"), 1.0);
   EXPECT_EQ(ValueOfText(",5"), 0.0);
-  EXPECT_EQ(ValueOfText("5.2.1"), 5.2);
   for (const char* junk : {"", " ", "abc", "-", ".", "+.", "NaN", "Inf", "-Inf", "1e999"}) {
     EXPECT_EQ(ValueOfText(junk), 0.0) << junk;
   }
