@@ -136,6 +136,14 @@ int TerminalSession::Open(const CommonOptions& common, const std::string& profil
   return kOk;
 }
 
+int TerminalSession::Finish(const CommonOptions& common, const nlohmann::json& j, int rc) {
+  if (!common.plots.empty())
+    for (const auto& p : plots.WritePngs(common.plots, session.model()))
+      SummaryStream(common.json) << "plot: " << p << "\n";
+  if (!common.json.empty() && !WriteJson(j, common.json)) return kInputRefused;
+  return rc;
+}
+
 nlohmann::json ProfileJson(const Session& s, bool series) {
   const ProfileModel& m = s.model();
   nlohmann::json j;

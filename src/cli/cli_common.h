@@ -55,6 +55,9 @@ struct TerminalSession {
   // Applies the common options and reads the profile (its path made absolute), then sets the
   // batch mode of --batch. Returns kOk, kUsage or kInputRefused.
   int Open(const CommonOptions& common, const std::string& profile);
+  // The outputs every command shares: the PNGs of --plots (listed on the summary stream) and
+  // the JSON of --json. Returns `rc`, or kInputRefused when the JSON cannot be written.
+  int Finish(const CommonOptions& common, const nlohmann::json& j, int rc);
 };
 
 struct CommonOptions {

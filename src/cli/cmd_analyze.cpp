@@ -18,7 +18,6 @@ int RunAnalyze(const AnalyzeOptions& o) {
   if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
   Session& s = t.session;
   TerminalProgress& progress = t.progress;
-  PngPlotSink& plots = t.plots;
 
   nlohmann::json j = ProfileJson(s, o.common.series);
   int rc = kOk;
@@ -41,10 +40,7 @@ int RunAnalyze(const AnalyzeOptions& o) {
     }
   }
   PrintSummary(s, j, SummaryStream(o.common.json));
-  if (!o.common.plots.empty())
-    for (const auto& p : plots.WritePngs(o.common.plots, s.model())) SummaryStream(o.common.json) << "plot: " << p << "\n";
-  if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
-  return rc;
+  return t.Finish(o.common, j, rc);
 }
 
 void RegisterAnalyze(CLI::App& app, int& rc) {

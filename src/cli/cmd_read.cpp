@@ -14,12 +14,9 @@ struct ReadOptions {
 };
 
 int RunRead(const ReadOptions& o) {
-  TerminalPrompts prompts;
-  PngPlotSink plots;
-  Session s(prompts, &plots);
-  if (int rc = ApplyCommonOptions(s, o.common); rc != kOk) return rc;
-  if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
-  const ProfileModel& m = s.model();
+  TerminalSession t;
+  if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
+  const ProfileModel& m = t.session.model();
   SummaryStream(o.common.json) << m.DataFileName << ": " << m.ProfileNPoints() << " samples at "
             << FormatNumber(m.settings.DisplaySpacing, "0.00000") << " " << m.units.LengthLabel
             << ", length " << FormatNumber(m.ProfileNPoints() * m.settings.DisplaySpacing, "#,##0.0")
@@ -27,12 +24,7 @@ int RunRead(const ReadOptions& o) {
   if (m.levels[1].kind == "Speed" && !m.levels[1].data.empty())
     SummaryStream(o.common.json) << "speed file: " << m.levels[1].npoints() << " values\n";
   SummaryStream(o.common.json) << "results file: " << m.ResultsFile << "\n";
-  nlohmann::json j = ProfileJson(s, o.common.series);
-  if (!o.common.plots.empty()) {
-    for (const auto& p : plots.WritePngs(o.common.plots, m)) SummaryStream(o.common.json) << "plot: " << p << "\n";
-  }
-  if (!o.common.json.empty() && !WriteJson(j, o.common.json)) return kInputRefused;
-  return kOk;
+  return t.Finish(o.common, ProfileJson(t.session, o.common.series), kOk);
 }
 
 }  // namespace
