@@ -4,51 +4,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "simulation/dynamics.h"
+#include "simulation/equilibrium.h"
+#include "simulation/simulation_failure.h"
 
 namespace tarmac {
 namespace {
 
-const char* const kAll[] = {"B-727", "B-747", "DC-9", "DC-10"};
-
-TEST(Aircraft, GeometryHangsTogether) {
-  for (const char* name : kAll) {
-    SCOPED_TRACE(name);
-    const auto a = LoadAircraft(name, 10, 0.025);
-    ASSERT_TRUE(a.has_value());
-    EXPECT_EQ(a->NumStations, a->NumGears + 2);
-    // Nose gear and the mean main-gear position are one wheelbase apart.
-    double mainX = 0;
-    for (int g = 1; g < a->NumGears; ++g) mainX += a->GearX[static_cast<std::size_t>(g)];
-    mainX /= a->NumGears - 1;
-    EXPECT_NEAR(a->GearX[0] - mainX, a->Wheelbase, 1e-9);
-    // Gear stations sit at the gears, the cg station at 0, the pilot ahead of the nose gear.
-    for (int g = 0; g < a->NumGears; ++g)
-      EXPECT_EQ(a->StationX[static_cast<std::size_t>(g)], a->GearX[static_cast<std::size_t>(g)]);
-    EXPECT_EQ(a->StationX[static_cast<std::size_t>(CgStation(*a))], 0.0);
-    EXPECT_GT(a->StationX[static_cast<std::size_t>(PilotStation(*a))], a->GearX[0]);
-    // Every strut carries more than its preload when it shares the weight.
-    for (int g = 1; g < a->NumGears; ++g)
-      EXPECT_LT(a->AirPreloadForce[static_cast<std::size_t>(g)], a->Weight / (a->NumGears - 1));
-    EXPECT_GT(a->TyreDampingDeflection[0], 0.0f);
-  }
-  EXPECT_FALSE(LoadAircraft("A-380", 10, 0.025).has_value());
-  EXPECT_TRUE(LoadAircraft("  DC-9 ", 10, 0.025).has_value());
-  EXPECT_NEAR(LoadAircraft("B-747", 10, 0.025)->PitchInertia, 33333333.33, 0.01);
-}
-
-TEST(Aircraft, StoredGearValuesAsTheMakerConvertsThem) {
+TEST(Aircraft, StoredGearValuesAndGeometry) {
   // The values as stored, printed to ten digits in the data sheets: nose gear, first main gear,
   // rear main gear (B-747), and the pilot station.
-  struct Gear {
-    double x, length, tyreStiffness, preload, airColumn;
-  };
-  struct Sheet {
-    const char* name;
-    Gear nose, main, rear;
-    double pilotX;
-  };
+  struct Gear { double x, length, tyreStiffness, preload, airColumn; };
+  struct Sheet { const char* name; Gear nose, main, rear; double pilotX; };
   const Sheet sheets[] = {
       {"B-727", {60.0875, 8.666666667, 51564, 2242, 1.008333333},
        {-3.1625, 9.333333333, 124440, 14307, 1.166666667}, {}, 69.7875},
@@ -66,6 +35,8 @@ TEST(Aircraft, StoredGearValuesAsTheMakerConvertsThem) {
   for (const Sheet& sheet : sheets) {
     SCOPED_TRACE(sheet.name);
     const auto a = LoadAircraft(sheet.name, 10, 0.025);
+    ASSERT_TRUE(a.has_value());
+    double mainX = 0;
     for (int g = 0; g < a->NumGears; ++g) {
       const auto i = static_cast<std::size_t>(g);
       const Gear& e = g == 0 ? sheet.nose : (g <= 2 ? sheet.main : sheet.rear);
@@ -74,78 +45,119 @@ TEST(Aircraft, StoredGearValuesAsTheMakerConvertsThem) {
       EXPECT_TRUE(near(a->TyreStiffness[i], e.tyreStiffness)) << g;
       EXPECT_TRUE(near(a->AirPreloadForce[i], e.preload)) << g << " " << a->AirPreloadForce[i];
       EXPECT_TRUE(near(a->AirColumnLength[i], e.airColumn)) << g << " " << a->AirColumnLength[i];
-      EXPECT_EQ(a->TyreDamping[i], g == 0 ? 18000.0 : 36000.0);
-      EXPECT_EQ(a->SealFriction[i], g == 0 ? 1500.0 : 5000.0);
       EXPECT_TRUE(near(a->StrutRakeSine[i], g == 0 ? 0.0 : 0.0871557800)) << g;
-      EXPECT_EQ(a->SlidingFrictionRatio[i], 0.5);
-      if (g > 0) {  // the main gears come in pairs, left and right
-        EXPECT_EQ(a->GearY[i], -a->GearY[static_cast<std::size_t>(g % 2 ? g + 1 : g - 1)]);
-      }
+      EXPECT_EQ(a->StationX[i], a->GearX[i]);  // gear stations sit at the gears
+      if (g > 0) mainX += a->GearX[i] / (a->NumGears - 1);
     }
+    // Nose gear and the mean main-gear position are one wheelbase apart; cg station at 0.
+    EXPECT_NEAR(a->GearX[0] - mainX, a->Wheelbase, 1e-9);
+    EXPECT_EQ(a->StationX[static_cast<std::size_t>(CgStation(*a))], 0.0);
     EXPECT_TRUE(near(a->StationX[static_cast<std::size_t>(PilotStation(*a))], sheet.pilotX));
-    EXPECT_EQ(a->FrictionCoefficient, 0.1);
   }
+  EXPECT_TRUE(LoadAircraft("  DC-9 ", 10, 0.025).has_value());
 }
 
-TEST(Aircraft, ModalStiffnessAndDampingForChosenModes) {
-  const auto a = LoadAircraft("DC-10", 3, 0.04);
-  for (int j = 0; j < kMaxModes; ++j) {
-    const auto m = static_cast<std::size_t>(j);
-    EXPECT_GT(a->ModalMass[m], 0.0);
-    if (j < 3) {
-      const double w = a->ModalFrequency[m];
-      EXPECT_NEAR(a->ModalStiffness[m], w * w, 1e-9);
-      // Damping ratio c / (2 w): 0.04 for mode 1, growing with the frequency.
-      EXPECT_NEAR(a->ModalDamping[m] / (2 * w), 0.04 * w / a->ModalFrequency[0], 1e-12);
-    } else {
-      EXPECT_EQ(a->ModalStiffness[m], 0.0);
-      EXPECT_EQ(a->ModalDamping[m], 0.0);
-    }
-  }
-  const auto undamped = LoadAircraft("B-727", 10, 0.0);
-  for (double d : undamped->ModalDamping) EXPECT_EQ(d, 0.0);
-}
-
-TEST(Aircraft, OrificeTables) {
+TEST(Aircraft, OrificeTablesAndInterpolation) {
+  // Independent evaluation of rho / (2 Cd^2) x Ah^3 / An^2 for the B-727 nose gear's first pin.
   const auto b727 = LoadAircraft("B-727", 10, 0.025);
-  // Independent evaluation of rho / (2 Cd^2) x Ah^3 / An^2 for the nose gear's first pin.
   const double An = 0.95 - std::acos(-1.0) / 4 * 0.976 * 0.976;
-  const double expected = 1.454 / (2 * 0.81) * std::pow(14.19, 3) / (An * An) / 144;
-  EXPECT_NEAR(b727->OrificeCoefficient[0][0], expected, 1e-6);
-  EXPECT_EQ(b727->OrificeCoefficient[0][0], b727->OrificeCoefficient[0][1]);
-  EXPECT_EQ(b727->OrificeCoefficientMin[0], b727->OrificeCoefficient[0][0]);
-  EXPECT_EQ(b727->OrificePoints[0], 6);
+  EXPECT_NEAR(b727->OrificeCoefficient[0][0], 1.454 / (2 * 0.81) * std::pow(14.19, 3) / (An * An) / 144, 1e-6);
   EXPECT_DOUBLE_EQ(b727->OrificeStroke[0][5], 12.02 / 12);
-
-  const auto b747 = LoadAircraft("B-747", 10, 0.025);
-  for (int g : {1, 2}) {
-    const auto& c = b747->OrificeCoefficient[static_cast<std::size_t>(g)];
-    EXPECT_LT(c[1], c[0]);  // the thinner pin at point 2 leaves more flow area
-    EXPECT_EQ(b747->OrificeCoefficientMin[static_cast<std::size_t>(g)], c[1]);
-  }
-  for (const char* name : kAll) {
-    const auto a = LoadAircraft(name, 10, 0.025);
-    for (int g = 0; g < a->NumGears; ++g) {
-      const auto gi = static_cast<std::size_t>(g);
-      for (int p = 0; p < a->OrificePoints[gi]; ++p)
-        EXPECT_GE(a->OrificeCoefficient[gi][static_cast<std::size_t>(p)], a->OrificeCoefficientMin[gi]);
-    }
-  }
-}
-
-TEST(Aircraft, InterpolateOrificeClampsAndInterpolates) {
   const auto a = LoadAircraft("B-747", 10, 0.025);
   const auto& X = a->OrificeStroke[3];
   const auto& Y = a->OrificeCoefficient[3];
   EXPECT_EQ(InterpolateOrifice(*a, 3, -0.1), Y[0]);
   EXPECT_EQ(InterpolateOrifice(*a, 3, 5.0), Y[7]);
   EXPECT_EQ(InterpolateOrifice(*a, 3, X[7]), Y[7]);  // at the last point: not below it
-  for (int p = 0; p + 1 < 8; ++p) {
-    const auto i = static_cast<std::size_t>(p);
-    const double mid = (X[i] + X[i + 1]) / 2;
-    EXPECT_NEAR(InterpolateOrifice(*a, 3, mid), (Y[i] + Y[i + 1]) / 2, 1e-9 * Y[i]);
+  for (std::size_t i = 0; i + 1 < 8; ++i) {
+    EXPECT_NEAR(InterpolateOrifice(*a, 3, (X[i] + X[i + 1]) / 2), (Y[i] + Y[i + 1]) / 2, 1e-9 * Y[i]);
     EXPECT_NEAR(InterpolateOrifice(*a, 3, X[i + 1] - 1e-12), Y[i + 1], 1e-6 * Y[i + 1]);
   }
+}
+
+// Ground in feet: samples 1..n at 1 ft, elevation f(x), zero margins of `margin` samples.
+template <typename F>
+GroundProfile Ground(int n, int margin, F f) {
+  GroundProfile g;
+  g.n = n, g.spacing = 1.0, g.margin = margin;
+  g.z.assign(static_cast<std::size_t>(n + 2 * margin + 3), 0.0f);
+  for (int i = g.first(); i <= g.last(); ++i) g.z[static_cast<std::size_t>(i + margin + 1)] = static_cast<float>(f(i - 1.0));
+  return g;
+}
+const auto kLevel = [](double) { return 0.0; };
+
+AircraftSimulator Standing(const AircraftModel& a, GroundProfile ground, double x, double V) {
+  AircraftSimulator sim(a, std::move(ground));
+  sim.body.PositionX = x;
+  sim.body.BodyU = sim.control.AircraftSpeedFps = V;
+  sim.control.SimTimeStep = 0.01, sim.control.GroundNInner = 4;
+  return sim;
+}
+
+TEST(Equilibrium, FollowsTheGradeAndBalancesTheWeight) {
+  const auto a = LoadAircraft("B-747", 10, 0.025);
+  NullProgress progress;
+  int iterations = 0;
+  auto flat = Standing(*a, Ground(400, 100, kLevel), 150, 100);
+  FindStaticEquilibrium(flat, progress, iterations);
+  EXPECT_EQ(flat.control.SimTimeStep, 0.01);  // the run's step is given back
+  // On a 1 % upgrade the aircraft pitches up by the grade and stands as high above the ground.
+  auto slope = Standing(*a, Ground(400, 100, [](double x) { return 0.01 * x; }), 150, 100);
+  FindStaticEquilibrium(slope, progress, iterations);
+  EXPECT_NEAR(slope.body.Pitch - flat.body.Pitch, std::atan(0.01), 2e-5);
+  EXPECT_NEAR(slope.body.Altitude - 0.01 * 150, flat.body.Altitude, 0.01);
+  // The gears carry the weight (cosine of the grade) without pitching moment.
+  double lift = 0, moment = 0;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(a->NumGears); ++i) {
+    lift += slope.gear.GearBodyForce[i];
+    moment += -a->GearX[i] * slope.gear.GearBodyForce[i];
+  }
+  EXPECT_NEAR(-lift, a->Weight * std::cos(slope.body.Pitch), 0.05);  // 1e-6 ft/s^2 residual
+  EXPECT_NEAR(moment / (a->Weight * 84), 0.0, 1e-9);
+}
+
+TEST(Equilibrium, FatalFailuresAreReportedNotPassedOver) {
+  int iterations = 0;
+  auto failure = [&](AircraftSimulator sim) {
+    NullProgress progress;
+    try {
+      FindStaticEquilibrium(sim, progress, iterations);
+    } catch (const SimulationFailure& f) {
+      EXPECT_EQ(f.title, "Fatal Error");
+      return f.text;
+    }
+    return std::string("no failure");
+  };
+  // A 4-ft plateau under the B-747's wing gears lifts its body gears clear of the runway.
+  const auto b747 = LoadAircraft("B-747", 10, 0.025);
+  EXPECT_EQ(failure(Standing(*b747, Ground(400, 100, [](double x) { return (x > 140 && x < 152) ? 4.0 : 0.0; }), 150, 100)),
+            "One or more tires are off the ground in Sub STARTSTRAIGHT. Cannot continue.");
+  // Accelerations that are not numbers never converge; that must not pass for convergence.
+  auto b727 = *LoadAircraft("B-727", 10, 0.025);
+  b727.PitchInertia = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(failure(Standing(b727, Ground(400, 100, kLevel), 150, 100)),
+            "No Convergence to steady state after 250iterations in Sub STARTSTRAIGHT.Cannot continue.");
+  EXPECT_EQ(iterations, 251);
+  // Leaving the profile: the DC-9 nose gear 164 ft out, where the margins end at 120 ft.
+  auto off = Standing(*LoadAircraft("DC-9", 10, 0.025), Ground(100, 20, kLevel), 110, 100);
+  EXPECT_THROW(off.SimulateStep(), SimulationFailure);
+}
+
+TEST(Dynamics, FreeFallAndPitchWrap) {
+  const auto a = LoadAircraft("B-727", 10, 0.025);
+  auto sim = Standing(*a, Ground(400, 100, kLevel), 150, 100);
+  sim.body.Altitude = 500;  // every gear hangs clear of the runway
+  sim.body.Pitch = 0.1, sim.body.SinPitch = std::sin(0.1), sim.body.CosPitch = std::cos(0.1);
+  sim.body.PitchRate = 0.2;
+  sim.control.GroundNInner = 1;
+  sim.SimulateStep();
+  EXPECT_DOUBLE_EQ(sim.body.VerticalAccel, 32.2 * std::cos(0.1) + 0.2 * 100);
+  EXPECT_NEAR(sim.body.Pitch, 0.1 + 0.2 * 0.01, 1e-15);
+  // Nose over past half a turn: the angle comes back from the other side.
+  sim.body.Pitch = 3.14, sim.body.PitchRate = 0.5;
+  sim.SimulateStep();
+  EXPECT_NEAR(sim.body.Pitch, 3.14 + 0.005 - 6.28318530718, 1e-12);
+  EXPECT_NEAR(sim.body.SinPitch, std::sin(sim.body.Pitch), 1e-12);
 }
 
 }  // namespace
