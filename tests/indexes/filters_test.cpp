@@ -8,15 +8,18 @@
 #include <stdexcept>
 #include <vector>
 
+#include "indexes/bandpass.h"
+#include "indexes/prepare.h"
+
 namespace tarmac {
 namespace {
 
 constexpr double kDx = 0.08202099737532809;  // 25 mm in feet
+constexpr double kPi = std::numbers::pi;
 
-std::vector<float> Sine(std::size_t n, double dx, double wavelength, double amplitude) {
+std::vector<float> Sine(std::size_t n, double dx, double wavelength) {
   std::vector<float> z(n);
-  for (std::size_t i = 0; i < n; ++i)
-    z[i] = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * i * dx / wavelength));
+  for (std::size_t i = 0; i < n; ++i) z[i] = static_cast<float>(std::sin(2 * kPi * i * dx / wavelength));
   return z;
 }
 
@@ -33,7 +36,7 @@ TEST(ButterworthDesign, UnitDcGainAndHalfPowerAtCutoff) {
     const double dc = d.gain * 4.0 / (1.0 + d.d1[0] + d.d2[0]) * d.gain * 4.0 / (1.0 + d.d1[1] + d.d2[1]);
     EXPECT_NEAR(dc, 1.0, 1e-12) << fc;
     // |H|^2 at the cut-off, from the transfer function evaluated on the unit circle.
-    const double om = 2.0 * std::numbers::pi * fc * kDx;
+    const double om = 2.0 * kPi * fc * kDx;
     double h2 = 1.0;
     for (int k = 0; k < 2; ++k) {
       const double nr = 1 + 2 * std::cos(om) + std::cos(2 * om), ni = -2 * std::sin(om) - std::sin(2 * om);
@@ -45,59 +48,30 @@ TEST(ButterworthDesign, UnitDcGainAndHalfPowerAtCutoff) {
   }
 }
 
-TEST(LowPassFilter, ConstantPassesAndSineAtCutoffIsHalved) {
+TEST(LowPassFilter, BothWaysSquaresTheResponseWithZeroPhase) {
   std::vector<float> flat(3000, 2.75f);
   LowPassFilter(0.125, kDx, flat, true);
   for (float v : flat) ASSERT_NEAR(v, 2.75f, 1e-5);
-
-  // Both ways the response is the square of the magnitude: half the amplitude at the cut-off,
-  // 1/(1 + 2^8) at twice the cut-off, untouched well below.
-  const double fc = 0.125;
-  auto at = Sine(12000, kDx, 1.0 / fc, 1.0);
-  LowPassFilter(fc, kDx, at, true);
-  EXPECT_NEAR(MiddleAmplitude(at), 0.5, 0.01);
-  auto twice = Sine(12000, kDx, 0.5 / fc, 1.0);
-  LowPassFilter(fc, kDx, twice, true);
-  EXPECT_NEAR(MiddleAmplitude(twice), 1.0 / 257.0, 0.002);
-  auto low = Sine(12000, kDx, 10.0 / fc, 1.0);  // a tenth of the cut-off
-  LowPassFilter(fc, kDx, low, true);
-  EXPECT_NEAR(MiddleAmplitude(low), 1.0, 0.005);
-}
-
-TEST(LowPassFilter, BothWaysHasZeroPhase) {
-  // A symmetric pulse off-centre stays symmetric about its own centre; one pass delays it.
+  // A symmetric pulse off-centre stays symmetric about its own centre.
   std::vector<float> z(4001, 0.0f);
   const std::size_t c = 1500;
   for (int k = -20; k <= 20; ++k) z[c + k] = static_cast<float>(1.0 - std::abs(k) / 21.0);
-  std::vector<float> f = z;
   LowPassFilter(0.5, kDx, z, true);
-  const auto peak = std::max_element(z.begin(), z.end()) - z.begin();
-  EXPECT_EQ(peak, static_cast<long>(c));
+  EXPECT_EQ(std::max_element(z.begin(), z.end()) - z.begin(), static_cast<long>(c));
   for (std::size_t k = 1; k < 200; ++k) ASSERT_NEAR(z[c - k], z[c + k], 1e-6) << k;
-  LowPassFilter(0.5, kDx, f, false);
-  EXPECT_GT(std::max_element(f.begin(), f.end()) - f.begin(), static_cast<long>(c));
 }
 
-TEST(LowPassFilter, CutoffAboveNyquistIsLoweredAndReported) {
-  std::vector<float> z = Sine(600, 0.082, 3.0, 1.0);
-  const double used = LowPassFilter(100.0, 0.082, z, true);
-  EXPECT_DOUBLE_EQ(used, 1.0 / (2 * 0.082));
-  const double kept = LowPassFilter(0.2, 0.082, z, true);
-  EXPECT_DOUBLE_EQ(kept, 0.2);
-  // The impulse test of the main window: at the Nyquist frequency the filter keeps the impulse
-  // where it was and stays finite.
+TEST(LowPassFilter, CutoffLoweredToNyquistAndShortSeriesStayInBounds) {
+  // At the Nyquist frequency the filter keeps an impulse where it was and stays finite.
   std::vector<float> imp(600, 0.0f);
   imp[299] = 1.0f;
-  LowPassFilter(1.0 / (2 * 0.082), 0.082, imp, true);
+  EXPECT_DOUBLE_EQ(LowPassFilter(100.0, 0.082, imp, true), 1.0 / (2 * 0.082));
   for (float v : imp) ASSERT_TRUE(std::isfinite(v));
   EXPECT_EQ(std::max_element(imp.begin(), imp.end()) - imp.begin(), 299);
   EXPECT_THROW(LowPassFilter(0.0, 0.082, imp, true), std::invalid_argument);
-}
-
-TEST(LowPassFilter, ShortSeriesStayWithinBounds) {
-  // Below the 100-sample padding the reflections must stay inside the data; a straight line is
-  // its own odd reflection and passes unchanged once the run-in has decayed.
-  for (std::size_t n : {1u, 2u, 3u, 7u, 100u, 101u, 250u}) {
+  // Below the 100-sample padding the reflections stay inside the data; a straight line is its
+  // own odd reflection and passes unchanged once the run-in has decayed.
+  for (std::size_t n : {1u, 3u, 100u, 250u}) {
     std::vector<float> z(n);
     for (std::size_t i = 0; i < n; ++i) z[i] = static_cast<float>(0.3 * i);
     LowPassFilter(n < 100 ? 0.125 : 2.0, kDx, z, true);
@@ -111,46 +85,62 @@ TEST(LowPassFilter, ShortSeriesStayWithinBounds) {
 }
 
 TEST(ThirdOrderLowPass, DcGainHalfPowerAndNyquistPassThrough) {
-  std::vector<float> flat(2000, -1.5f);
-  EXPECT_TRUE(ThirdOrderLowPass(0.5, 0.49, flat, true));
-  for (float v : flat) ASSERT_NEAR(v, -1.5f, 1e-5);
-
-  auto at = Sine(20000, 0.1, 2.0, 1.0);  // at the 2-ft cut-off: |H|^2 = 1/2 both ways
+  auto at = Sine(20000, 0.1, 2.0);  // at the 2-ft cut-off: |H|^2 = 1/2 both ways
   ThirdOrderLowPass(0.5, 0.1, at, true);
   EXPECT_NEAR(MiddleAmplitude(at), 0.5, 0.01);
-  auto twice = Sine(20000, 0.1, 1.0, 1.0);  // twice the cut-off: 1/(1 + 2^6)
-  ThirdOrderLowPass(0.5, 0.1, twice, true);
-  EXPECT_NEAR(MiddleAmplitude(twice), 1.0 / 65.0, 0.003);
-
-  // At and above the Nyquist frequency the series is returned as it was.
-  const auto original = Sine(300, 1.0, 2.3, 1.0);
-  for (double dx : {1.0, 1.5}) {
-    auto z = original;
-    EXPECT_FALSE(ThirdOrderLowPass(0.5, dx, z, true));
-    EXPECT_EQ(z, original);
-  }
-  std::vector<float> one{4.0f};
-  EXPECT_TRUE(ThirdOrderLowPass(0.5, 0.1, one, true));
-  EXPECT_FLOAT_EQ(one[0], 4.0f);
+  // At the Nyquist frequency the series is returned as it was.
+  const auto original = Sine(300, 1.0, 2.3);
+  auto z = original;
+  EXPECT_FALSE(ThirdOrderLowPass(0.5, 1.0, z, true));
+  EXPECT_EQ(z, original);
 }
 
-TEST(HighPassFilter, RemovesLongWavesKeepsShortOnesAndTapersEnds) {
-  const std::size_t n = 60000;  // about 4900 ft
-  std::vector<float> z(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = i * kDx;
-    z[i] = static_cast<float>(3.0 + 0.01 * x + 2.0 * std::sin(2 * std::numbers::pi * x / 2000.0) +
-                              0.2 * std::sin(2 * std::numbers::pi * x / 20.0));
+TEST(Bandpass, KeepsOnlyTheFourFootWaveInPhase) {
+  const std::size_t n = 12000;  // about 1000 ft
+  const auto a = Sine(n, kDx, 4.0), b = Sine(n, kDx, 0.5), c = Sine(n, kDx, 20.0);
+  std::vector<float> mix(n);
+  for (std::size_t i = 0; i < n; ++i) mix[i] = 0.3f * a[i] + b[i] + 5.0f * c[i] + 2.0f;
+  const BandpassResult r = ComputeBandpassIndex(mix, kDx);
+  for (std::size_t i = n / 4; i < 3 * n / 4; ++i) ASSERT_NEAR(r.series[i], 0.3 * a[i], 0.03) << i;
+  EXPECT_DOUBLE_EQ(r.long_cutoff, 0.125);
+  EXPECT_DOUBLE_EQ(r.short_cutoff, 1.0);
+  // At a spacing coarser than half a foot the 1-ft cut-off is lowered to the Nyquist frequency.
+  EXPECT_DOUBLE_EQ(ComputeBandpassIndex(Sine(500, 0.6, 4.0), 0.6).short_cutoff, 1.0 / 1.2);
+}
+
+TEST(PrepareIndexProfile, DecimatesFromTheFirstSampleWithZeroMargins) {
+  std::vector<float> z(601);
+  for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(std::sin(i * 0.01) + 0.001 * i);
+  const PreparedProfile p = PrepareIndexProfile(z, kDx, 6, false, 250.0);
+  EXPECT_EQ(p.n, 101);  // samples 1, 7, ..., 601
+  EXPECT_EQ(p.margin, 508);  // round(250 / 0.49213) = round(508.0)
+  // The kept samples are those of the profile low-passed at the new Nyquist frequency.
+  std::vector<float> f = z;
+  LowPassFilter(1.0 / (2 * kDx * 6), kDx, f, true);
+  for (int j = 1; j <= p.n; ++j) ASSERT_EQ(p.at(j), f[static_cast<std::size_t>((j - 1) * 6)]) << j;
+  for (int i = p.first(); i <= 0; ++i) ASSERT_EQ(p.at(i), 0.0f);
+  for (int i = p.n + 1; i <= p.last(); ++i) ASSERT_EQ(p.at(i), 0.0f);
+  // 602 samples still give 101 (sample 607 does not exist), 607 give 102.
+  EXPECT_EQ(PrepareIndexProfile(std::vector<float>(602, 0.0f), kDx, 6, false, 250.0).n, 101);
+  EXPECT_EQ(PrepareIndexProfile(std::vector<float>(607, 0.0f), kDx, 6, false, 250.0).n, 102);
+  EXPECT_THROW(PrepareIndexProfile(std::vector<float>{}, kDx, 6, false, 250.0), std::invalid_argument);
+}
+
+TEST(PrepareIndexProfile, SmoothsTheEndsWithARaisedCosine) {
+  std::vector<float> z(6000, 2.0f);
+  const PreparedProfile plain = PrepareIndexProfile(z, kDx, 6, false, 50.0);
+  const PreparedProfile p = PrepareIndexProfile(z, kDx, 6, true, 50.0);
+  const int t = 102;  // round(50 / 0.49213) = round(101.6)
+  for (int i = 1; i <= t; ++i) {
+    const double f = (1 - std::cos(i * kPi / t)) / 2;
+    ASSERT_NEAR(p.at(i), plain.at(i) * f, 1e-6) << i;
+    ASSERT_NEAR(p.at(p.n - i + 1), plain.at(p.n - i + 1) * f, 1e-6) << i;
   }
-  HighPassFilter(z, kDx);
-  // What remains in the middle is the 20-ft wave alone.
-  double worst = 0.0;
-  for (std::size_t i = n / 4; i < 3 * n / 4; ++i)
-    worst = std::max(worst, std::fabs(z[i] - 0.2 * std::sin(2 * std::numbers::pi * i * kDx / 20.0)));
-  EXPECT_LT(worst, 0.01);
-  // The ends were tapered towards zero before filtering and stay so.
-  EXPECT_LT(std::fabs(z.front()), 0.05);
-  EXPECT_LT(std::fabs(z.back()), 0.05);
+  for (int i = t + 1; i <= p.n - t; ++i) ASSERT_EQ(p.at(i), plain.at(i));
+  // A smoothing distance longer than the profile stays inside it: margins untouched.
+  const PreparedProfile all = PrepareIndexProfile(std::vector<float>(60, 1.0f), kDx, 6, true, 250.0);
+  for (int i = all.first(); i <= 0; ++i) ASSERT_EQ(all.at(i), 0.0f);
+  for (int i = all.n + 1; i <= all.last(); ++i) ASSERT_EQ(all.at(i), 0.0f);
 }
 
 }  // namespace
