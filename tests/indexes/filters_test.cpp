@@ -108,6 +108,15 @@ TEST(Bandpass, KeepsOnlyTheFourFootWaveInPhase) {
   EXPECT_DOUBLE_EQ(ComputeBandpassIndex(Sine(500, 0.6, 4.0), 0.6).short_cutoff, 1.0 / 1.2);
 }
 
+TEST(HighPass, KeepsShortWavesAndRemovesTheLongSwell) {
+  const std::size_t n = 30000;  // about 2460 ft at 0.25 ft
+  const auto wave = Sine(n, 0.25, 20.0), swell = Sine(n, 0.25, 2000.0);
+  std::vector<float> z(n);
+  for (std::size_t i = 0; i < n; ++i) z[i] = 0.2f * wave[i] + 3.0f * swell[i] + 1.0f;
+  const std::vector<float> hp = HighPassProfile(z, 0.25);
+  for (std::size_t i = n / 4; i < 3 * n / 4; ++i) ASSERT_NEAR(hp[i], 0.2 * wave[i], 0.02) << i;
+}
+
 TEST(PrepareIndexProfile, DecimatesFromTheFirstSampleWithZeroMargins) {
   std::vector<float> z(601);
   for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(std::sin(i * 0.01) + 0.001 * i);
