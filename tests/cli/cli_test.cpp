@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <numbers>
+#include <string>
+
+#include "cli/analysis_json.h"
+#include "cli/cli_common.h"
+#include "cli/cmd_batch.h"
+#include "editing/new_length.h"
+#include "workflow/erd.h"
+#include "workflow/profile_io.h"
+#include "workflow/session.h"
+#include "workflow/synth.h"
+#include "workflow/test_support.h"
+
+namespace tarmac {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadAll;
+using testing::RunTarmac;
+
+// Every part of a document but its creation time, entry by entry: the zip itself stamps times.
+std::string DocumentContent(const fs::path& docx) {
+  return testing::RunShell("/usr/bin/python3 -c \"import sys,zipfile,hashlib\n"
+                   "z=zipfile.ZipFile(sys.argv[1])\n"
+                   "for n in sorted(z.namelist()):\n"
+                   "  print(n, hashlib.sha256(z.read(n)).hexdigest() if n!='docProps/core.xml' else '-')\" '" +
+                   docx.string() + "'")
+      .out;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("QT_QPA_PLATFORM", "offscreen", 0); }
+  std::string path(const std::string& name) const { return dir_.file(name); }
+  std::string BatchFiles(const char* sub) const {  // three profiles of different lengths
+    const double spacing = 2.5 / 25.4 / 12 * 10;
+    fs::create_directories(dir_.path() / sub);
+    std::string s;
+    for (int i = 0; i < 3; ++i) {
+      const fs::path pro = dir_.path() / sub / ("p" + std::to_string(i) + ".pro");
+      WriteSynthPro(pro, SynthesizeProfile(1800 + 400 * i, spacing, 70u + unsigned(i)), spacing);
+      s += " '" + pro.string() + "'";
+    }
+    return s;
+  }
+  // Two wheel paths (mm and m) and a speed in m/s over 600 samples 0.05 m apart.
+  std::string Apron() const {
+    std::ofstream t(path("apron.erd"), std::ios::binary);
+    t << "ERDFILEV2.00\n3,600,-1,1,5,0.05,-1\nTITLE   ,apron\nSHORTNAM,Left,Right,Speed\n"
+         "UNITSNAM,mm,m,m/s\nXLABEL  ,Distance\nXUNITS  ,m\nEND\n";
+    for (int i = 0; i < 600; ++i) {
+      t << 3.0 * std::sin(0.03 * i) + 0.01 * i << "," << 0.002 * std::cos(0.05 * i) << ","
+        << 12.0 + 0.001 * i << "\n";
+    }
+    return path("apron.erd");
+  }
+  // 2500 ft at 0.25 ft with a 1.5-inch, 40-ft swell at 1200 ft.
+  std::string Swell() const {
+    std::vector<float> z(10000, 0.0f);
+    for (std::size_t i = 4800; i <= 4960; ++i)
+      z[i] = float(0.75 * (1 - std::cos(2 * std::numbers::pi * (double(i) * 0.25 - 1200) / 40)));
+    WriteFileAtomically(path("swell.pro"), EncodeProFile(z, 0.25));
+    return path("swell.pro");
+  }
+  std::string Strip() const {
+    WriteSynthPro(path("strip.pro"), SynthesizeProfile(3000.0, 0.25, 11), 0.25);
+    return path("strip.pro");
+  }
+  std::string FirstLine(const std::string& name) const { return testing::ReadLines(path(name)).at(0); }
+  int Tarmac(const std::string& args) { return testing::RunTarmac(args, "2>&1").rc; }
+  nlohmann::json Json(const std::string& name) { return nlohmann::json::parse(ReadAll(path(name))); }
+  testing::TempDir dir_;
+  testing::RecordingPrompts prompts_;
+};
+
+TEST_F(Cli, TwoJobsGiveTheDocumentsAndLineOrderOfTheSequentialRun) {
+  const auto seq = RunTarmac("batch --taxiway" + BatchFiles("seq"));
+  ASSERT_EQ(seq.rc, 0) << seq.out;
+  const auto par = RunTarmac("batch --taxiway --jobs 2" + BatchFiles("par"));
+  ASSERT_EQ(par.rc, 0) << par.out;
+  const fs::path s = dir_.path() / "seq", p = dir_.path() / "par";
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = "p" + std::to_string(i);
+    const std::string ca = DocumentContent(s / "WordFile" / (name + ".docx"));
+    EXPECT_NE(ca.find("word/document.xml"), std::string::npos) << name;
+    EXPECT_EQ(ca, DocumentContent(p / "WordFile" / (name + ".docx"))) << name;
+    EXPECT_EQ(DocumentContent(s / "ChartFile" / (name + "Chart.docx")),
+              DocumentContent(p / "ChartFile" / (name + "Chart.docx")));
+  }
+  // The shared files: the same lines in input order, the folder name aside.
+  auto same_folder = [](std::string text, const std::string& sub) {
+    for (std::size_t at; (at = text.find(sub)) != std::string::npos;) text.replace(at, 5, "/x/");
+    return text;
+  };
+  for (const char* shared : {"BoeingBumpPDFs.txt", "Results.txt"}) {
+    ASSERT_FALSE(ReadAll(s / shared).empty()) << shared;
+    EXPECT_EQ(same_folder(ReadAll(s / shared), "/seq/"), same_folder(ReadAll(p / shared), "/par/"));
+  }
+}
+
+TEST_F(Cli, ChartCommandWritesTheRowsAsked) {
+  const std::string pro = " '" + Strip() + "'";
+  const auto r = RunTarmac("chart" + pro + " --rows 1-2,4 --batch");
+  EXPECT_EQ(r.rc, 0) << r.out;
+  EXPECT_NE(r.out.find("(3 charts)"), std::string::npos) << r.out;
+  EXPECT_NE(RunTarmac("chart" + pro + " --rows 0-3").rc, 0);
+  std::vector<int> rows;
+  ASSERT_TRUE(cli::ParseChartRows("6,2-3,3", rows));
+  EXPECT_EQ(rows, (std::vector<int>{6, 2, 3}));  // in order given, without repeats
+  for (const char* bad : {"0", "11", "3-2", "1-", "1,,2"})
+    EXPECT_FALSE(cli::ParseChartRows(bad, rows)) << bad;
+}
+
+TEST_F(Cli, ExportWritesTheChosenChannelAndRefusesWithExitCodes) {
+  const std::string erd = Apron();
+  const auto r = RunTarmac("export " + erd + " --channel 2 --set CuttingLength=1 --erd " +
+                           path("out.erd") + " --csv " + path("out.csv") + " --metric");
+  ASSERT_EQ(r.rc, 0) << r.out;
+  // The same read in process: the file holds that analysis profile, in inches and feet.
+  Session s(prompts_);
+  s.SetMetric(true);
+  ASSERT_TRUE(s.SetSetting("CuttingLength", "1"));  // metres in metric mode
+  ASSERT_TRUE(s.ReadErdFile(erd, 2));
+  const ErdChannel z = ReadErdFile(path("out.erd"), 1);
+  EXPECT_EQ(z.values, s.model().ProfileZ);
+  EXPECT_EQ(z.unit, "in");
+  EXPECT_DOUBLE_EQ(z.spacing_ft, 0.05 / 0.3048);
+  // 1 m cut at 0.05 m is 20 samples: the first speed kept is sample 21's, in ft/s.
+  EXPECT_NEAR(ReadErdFile(path("out.erd"), 2).values.at(0), (12.0 + 0.020) / 0.3048, 1e-4);
+  EXPECT_EQ(FirstLine("out.csv"), "Distance (m),Elevation (cm)");
+
+  // Index levels run their index first; level 1 is the speed when the file has one.
+  const auto iri = RunTarmac("export " + erd + " --csv " + path("iri.csv") + " --level 3 --metric --batch");
+  ASSERT_EQ(iri.rc, 0) << iri.out;
+  EXPECT_EQ(FirstLine("iri.csv"), "Distance (m),IRI (1/4 Car) (m/km)");
+  ASSERT_EQ(RunTarmac("export " + erd + " --csv " + path("iri.csv") + " --level 1").rc, 0);
+  EXPECT_EQ(FirstLine("iri.csv"), "Distance (ft),Speed (ft/s)");
+  const std::string csv = " --csv " + path("never.csv");
+  std::ofstream(path("bad.erd")) << "ERDFILEV2.00\n1,2,-1,1,5,0.25,-1\nUNITSNAM,in\nXUNITS,ft\n1\n2\n";
+  const std::pair<std::string, int> cases[] = {
+      {"export " + erd, 2},                       // nothing asked
+      {"export " + erd + csv + " --level 6", 2},
+      {"export " + erd + csv + " --channel 3", 3},  // a speed
+      {"export " + path("bad.erd") + csv, 3},      // no END
+      {"analyze " + erd + " --channel 3 --index none", 3},
+  };
+  for (const auto& [args, rc] : cases) EXPECT_EQ(RunTarmac(args).rc, rc) << args;
+  EXPECT_FALSE(fs::exists(path("never.csv")));
+  const auto read = RunTarmac("read " + erd + " --channel 2");
+  EXPECT_EQ(read.rc, 0);
+  EXPECT_NE(read.out.find("speed file: 600 values"), std::string::npos) << read.out;
+}
+
+TEST_F(Cli, JsonHoldsEveryResponseWithConsistentTotals) {
+  Session s(prompts_);
+  ASSERT_TRUE(s.ReadFile(Swell()));
+  std::vector<cli::SimulationRequest> reqs;
+  ASSERT_TRUE(cli::ParseSimulationList("B-747@60,B-727@100", reqs));
+  nlohmann::json j;
+  for (const auto& r : reqs) ASSERT_TRUE(cli::RunSimulationRequest(s, r, true, j));
+  ASSERT_EQ(j["simulations"].size(), 2u);
+  const auto& a = j["simulations"][0];
+  EXPECT_DOUBLE_EQ(a["time_step_s"].get<double>(), 2.5 / (60 * 1.6877921990244562));
+  EXPECT_EQ(a["ground_n_inner"].get<int>(), 10);  // 0.0247 s a sample, inner steps <= 0.0025 s
+  const auto& lengths = a["part_lengths_ft"];
+  ASSERT_EQ(lengths.size(), 3u);  // 1002.5, 1002.5, 495
+  for (const char* key : {"gcg", "gcp", "nose", "main", "rear_main"}) {
+    SCOPED_TRACE(key);
+    const auto& r = a["responses"].at(key);
+    ASSERT_EQ(r["series"].size(), a["input"].size());
+    ASSERT_EQ(r["parts"].size(), lengths.size());
+    double sum = 0, len = 0;  // the total is the length-weighted RMS of the parts
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+      const double p = r["parts"][i].get<double>(), l = lengths[i].get<double>();
+      sum += p * p * l;
+      len += l;
+    }
+    EXPECT_NEAR(r["total_rms"].get<double>(), std::sqrt(sum / len),
+                1e-6 * r["total_rms"].get<double>() + 1e-9);
+  }
+  EXPECT_FALSE(j["simulations"][1]["responses"].contains("rear_main"));  // the B-727
+  EXPECT_FALSE(cli::ParseSimulationList("A-380@100", reqs));  // refused before anything runs
+}
+
+TEST_F(Cli, MeasurementReportCarriesThePlotPicturesAndProcessSimLogsMissingFiles) {
+  Swell();
+  std::ofstream(path("ProDatFiles.txt")) << "swell.Pro\n";
+  RenderPlotSink plots;
+  Session s(prompts_, &plots);
+  ASSERT_TRUE(s.ProcessSimList(path("ProDatFiles.txt")));
+  const std::string doc = ReadAll(path("swell.docx"));
+  // Profile, then two runs of cg and cockpit acceleration: five pictures (no speed file).
+  EXPECT_NE(doc.find("word/media/image5.png"), std::string::npos);
+  EXPECT_EQ(doc.find("word/media/image6.png"), std::string::npos);
+  EXPECT_TRUE(prompts_.messages.empty());
+
+  EXPECT_EQ(RunTarmac("process-sim " + path("no-list.txt")).rc, 3);
+  std::ofstream(path("list.txt")) << "swell.Pro\nabsent.Pro\n";
+  const auto r = RunTarmac("process-sim --set AircraftType=DC-9 " + path("list.txt"));
+  EXPECT_EQ(r.rc, 0) << r.out;
+  const auto log = testing::ReadLines(path("ProDatFiles.log"));
+  EXPECT_EQ(log.at(0), path("absent") + " not processed because the .Pro file does not exist.");
+  const auto a =
+      RunTarmac("analyze " + path("swell.pro") + " --index none --simulate DC-10@80 --batch --json -");
+  ASSERT_EQ(a.rc, 0);
+  const auto j = nlohmann::json::parse(a.out.substr(a.out.find('{')));
+  EXPECT_EQ(j["simulations"][0]["aircraft"], "DC-10");
+  EXPECT_FALSE(j["simulations"][0]["responses"]["gcg"].contains("series"));  // kept short
+}
+
+TEST_F(Cli, EditNewLengthSavesTheCutSamples) {
+  const std::string pro = Strip();
+  Session s(prompts_);
+  ASSERT_TRUE(s.ReadFile(pro));
+  // 100 ft to 600 ft from the start at 0.25 ft: samples 401 to 2401.
+  const std::vector<float> expected = CutProfile(s.model().ProfileZ, Selection{401, 2401});
+  ASSERT_EQ(Tarmac("edit " + pro + " --new-length 100:600 --out " + path("cut.pro")), 0);
+  const std::string bytes = testing::ReadAll(path("cut.pro"));
+  ASSERT_EQ(bytes.size(), expected.size() * 4);
+  std::vector<float> saved(expected.size());
+  std::memcpy(saved.data(), bytes.data(), bytes.size());
+  EXPECT_EQ(saved, expected);
+  Tarmac("edit " + pro + " --metric --new-length 30.48:182.88 --out " + path("cut_m.pro"));
+  EXPECT_EQ(ReadAll(path("cut_m.pro")), bytes);  // the same stretch given in metres
+  EXPECT_EQ(Tarmac("edit " + pro + " --new-length 100:150 --out " + path("short.pro")), 4);
+  EXPECT_FALSE(fs::exists(path("short.pro")));
+}
+
+TEST_F(Cli, PsdPdfAndCdfOfTheProfileInDisplayUnits) {
+  const std::string pro = Strip();
+  ASSERT_EQ(Tarmac("psd " + pro + " --exponent 8 --json " + path("psd.json")), 0);
+  const auto psd = Json("psd.json");
+  // 3000 ft decimated to 2.5 ft: 1201 samples, a 1024-sample record from sample 88.
+  EXPECT_EQ(psd["record_length"], 1024);
+  EXPECT_EQ(psd["record_start"], 88);
+  EXPECT_DOUBLE_EQ(psd["dt_s"].get<double>(), 2.5 / 58.0);
+  EXPECT_EQ(psd["frequencies_hz"].size(), 512u);
+  EXPECT_NEAR(psd["frequencies_hz"].at(511).get<double>(), 511.0 / 1024.0 / (2.5 / 58.0), 1e-9);
+  ASSERT_EQ(Tarmac("pdf " + pro + " --json " + path("pdf.json")), 0);
+  const auto pdf = Json("pdf.json");
+  EXPECT_EQ(pdf["nrp"], 400);
+  EXPECT_EQ(pdf["density"].size(), 801u);
+  EXPECT_EQ(Tarmac("psd " + pro + " --series gcg"), 4);  // a response needs a simulation
+
+  ASSERT_EQ(Tarmac("cdf " + pro + " straightedge --json " + path("us.json")), 0);
+  ASSERT_EQ(Tarmac("cdf " + pro + " straightedge --metric --json " + path("mm.json")), 0);
+  const auto us = Json("us.json"), mm = Json("mm.json");
+  EXPECT_NEAR(mm["xmax"].get<double>(), 25.4 * us["xmax"].get<double>(),
+              1e-5 * mm["xmax"].get<double>());
+  ASSERT_EQ(Tarmac("cdf " + pro + " bump --json " + path("bump.json")), 0);
+  EXPECT_EQ(testing::ReadLines(path("BoeingBumpPDFs.txt")).size(), 2u);  // index run and cdf run
+}
+
+}  // namespace
+}  // namespace tarmac
