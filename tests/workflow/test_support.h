@@ -1,15 +1,14 @@
 #pragma once
-// Shared by the workflow tests: a Prompts that records what the person would have seen, and a
-// temporary folder that removes itself.
+// Shared by the workflow and CLI tests.
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,19 +21,11 @@ namespace tarmac::testing {
 class RecordingPrompts final : public Prompts {
  public:
   struct Shown { std::string text, title; };
-  void Message(const std::string& text, const std::string& title) override {
-    messages.push_back({text, title});
-  }
-  std::optional<std::string> Input(const std::string&, const std::string&) override {
-    if (answers.empty()) return std::nullopt;
-    auto a = answers.front();
-    answers.erase(answers.begin());
-    return a;
-  }
+  void Message(const std::string& text, const std::string& title) override { messages.push_back({text, title}); }
+  std::optional<std::string> Input(const std::string&, const std::string&) override { return std::nullopt; }
   void Status(const std::string& text) override { statuses.push_back(text); }
   std::vector<Shown> messages;
   std::vector<std::string> statuses;
-  std::vector<std::string> answers;
 };
 
 class TempDir {
@@ -45,10 +36,7 @@ class TempDir {
             ("tarmac-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
     std::filesystem::create_directories(path_);
   }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  ~TempDir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
   const std::filesystem::path& path() const { return path_; }
 
@@ -66,6 +54,10 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream f(path);
   for (std::string l; std::getline(f, l);) lines.push_back(l);
   return lines;
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 // The message of the ProfileFileError that `f` throws; empty when it throws none.
@@ -88,12 +80,9 @@ inline std::vector<std::byte> FloatBytes(const std::vector<float>& values) {
   return b;
 }
 
-// A shell command's exit code and standard output.
-struct RunResult {
-  int rc = -1;
-  std::string out;
-};
+struct RunResult { int rc = -1; std::string out; };
 
+// A shell command's exit code and standard output.
 inline RunResult RunShell(const std::string& cmd) {
   RunResult r;
   FILE* p = popen(cmd.c_str(), "r");
@@ -107,8 +96,7 @@ inline RunResult RunShell(const std::string& cmd) {
 
 // The built tarmac program run with `args`; `errors` says where its standard error goes.
 inline RunResult RunTarmac(const std::string& args, const std::string& errors = "2>/dev/null") {
-  return RunShell("QT_QPA_PLATFORM=offscreen " TARMAC_BINARY_DIR "/src/cli/tarmac " + args + " " +
-                  errors);
+  return RunShell("QT_QPA_PLATFORM=offscreen " TARMAC_BINARY_DIR "/src/cli/tarmac " + args + " " + errors);
 }
 
 }  // namespace tarmac::testing
