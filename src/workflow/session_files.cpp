@@ -110,6 +110,8 @@ void Session::PublishReadProfile(const std::string& path, const std::string& pro
   AppendLines(m.ResultsFile, {"Data File Name = " + m.DataFileName + " File Name = " + NameOf(path)});
   for (auto& t : m.TextI) t.clear();
   ClearResults();
+  // Undo copies belong to the profile they were taken from.
+  DiscardUndoCopies();
 
   // The profile itself.
   m.settings.SampleSpacing = spacing;

@@ -57,6 +57,11 @@ TEST_F(EditingSession, RepairThenUndoGivesBackTheProfileExactly) {
   ASSERT_TRUE(s.Repair());
   ASSERT_TRUE(s.SaveProfile(dir.file("saved.pro")));
   EXPECT_FALSE(s.UndoRepair());  // saving ends the chance to undo
+  // Nor may the undo of one profile's repair bring it back over the next profile read.
+  ASSERT_TRUE(s.Repair());
+  ASSERT_TRUE(Read("b.pro", std::vector<float>(500, 0.0f)));
+  EXPECT_FALSE(s.UndoRepair());
+  EXPECT_EQ(s.model().ProfileNPoints(), 500);
 }
 
 TEST_F(EditingSession, CutsAreDistancesInEveryPanelAndUndoStepByStep) {
