@@ -70,12 +70,15 @@ struct CommonOptions {
   bool smooth_ends = false;
   std::string surface;            // unspecified|asphalt|concrete
   int channel = 1;                // the channel read from an ERD file
+  std::string decimation;         // spacing|fixed; empty keeps the setting (spacing)
 };
 
 // Adds --metric, --set, --json, --series, --plots (and with `analysis` also --batch,
 // --smooth-ends, --surface).
 void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis);
-// Applies units, surface and --set values; returns kOk or kUsage.
+// Adds --decimation spacing|fixed (AddCommonOptions adds it with `analysis`).
+void AddDecimationOption(CLI::App* app, std::string& rule);
+// Applies units, surface, --decimation and --set values; returns kOk or kUsage.
 int ApplyCommonOptions(Session& s, const CommonOptions& o);
 
 // The path as the person gave it, made absolute, so that the results file names the profile

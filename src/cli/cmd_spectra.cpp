@@ -36,6 +36,7 @@ struct SpectrumOptions {
   std::string png;
   bool metric = false;
   bool smooth_ends = false;
+  std::string decimation;
   std::vector<std::string> sets;
 };
 
@@ -58,10 +59,12 @@ nlohmann::json Doubles(const std::vector<double>& v) {
 
 // Reads the profile (and runs the simulation asked for) into s; returns kOk or the exit code.
 int OpenSession(Session& s, const std::string& profile, bool metric, bool smoothEnds,
-                const std::vector<std::string>& sets, const std::string& simulate) {
+                const std::string& decimation, const std::vector<std::string>& sets,
+                const std::string& simulate) {
   CommonOptions common;
   common.metric = metric;
   common.smooth_ends = smoothEnds;
+  common.decimation = decimation;
   common.sets = sets;
   if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
   std::vector<SimulationRequest> sims;
@@ -85,7 +88,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
   TerminalProgress progress;
   Session s(prompts);
   s.SetProgress(&progress);
-  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, o.simulate); rc != kOk)
+  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.decimation, o.sets, o.simulate); rc != kOk)
     return rc;
   const std::string caption = Session::SpectrumSeriesCaption(series);
   nlohmann::json j;
@@ -151,6 +154,7 @@ struct CdfOptions {
   std::string png;
   bool metric = false;
   bool smooth_ends = false;
+  std::string decimation;
   std::vector<std::string> sets;
 };
 
@@ -159,7 +163,7 @@ int RunCdf(const CdfOptions& o) {
   TerminalProgress progress;
   Session s(prompts);
   s.SetProgress(&progress);
-  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, ""); rc != kOk) return rc;
+  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.decimation, o.sets, ""); rc != kOk) return rc;
   s.model().BatchMode = false;  // the index run reports to Results.txt as the program does
   const bool straightedge = o.series == "straightedge";
   const bool ran = s.RunIndex(straightedge ? 0 : 1);
@@ -185,10 +189,12 @@ int RunCdf(const CdfOptions& o) {
   return kOk;
 }
 
-void AddUnitOptions(CLI::App* sub, bool& metric, bool& smoothEnds, std::vector<std::string>& sets) {
+void AddUnitOptions(CLI::App* sub, bool& metric, bool& smoothEnds, std::string& decimation,
+                    std::vector<std::string>& sets) {
   sub->add_flag("--metric", metric, "Show values in metric units (m, mm)");
   sub->add_flag("--smooth-ends", smoothEnds,
                 "Fade the prepared profile in and out over the smoothing distance");
+  AddDecimationOption(sub, decimation);
   sub->add_option("--set", sets,
                   "Change a setting, NAME=VALUE in display units (repeatable), e.g. "
                   "SampleSpacing=0.25");
@@ -198,13 +204,13 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
   auto o = std::make_shared<SpectrumOptions>();
   CLI::App* sub = app.add_subcommand(
       psd ? "psd" : "pdf",
-      psd ? "Power spectral density of the profile (low-passed and decimated by 10, in feet, "
-            "taken at an assumed 58.0 ft/s) or of an aircraft response: a periodogram of the "
-            "largest power-of-two record centred in the series, log10 of the power raised by "
-            "10^N, averaged over ten bins."
-          : "Probability density of the profile (decimated by 10, in feet) or of an aircraft "
-            "response, from the spacing of sorted values 1000 ft of profile apart, with the "
-            "normal density of the same mean and deviation and the moments of the series.");
+      psd ? "Power spectral density of the profile (low-passed and decimated to a step of about "
+            "0.25 m, see --decimation; in feet, taken at an assumed 58.0 ft/s) or of an aircraft "
+            "response: a periodogram of the largest power-of-two record centred in the series, "
+            "log10 of the power raised by 10^N, averaged over ten bins."
+          : "Probability density of the profile (decimated to a step of about 0.25 m, see "
+            "--decimation; in feet) or of an aircraft response, from the spacing of sorted values "
+            "1000 ft of profile apart, with the normal density of the same mean and deviation and the moments of the series.");
   sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
   std::vector<std::string> names;
   for (const auto& [name, value] : SeriesNames()) names.push_back(name);
@@ -218,7 +224,7 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
     sub->add_option("--exponent", o->exponent, "N of 10^N added to the power (default 10)");
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the plot into FILE (PNG)");
-  AddUnitOptions(sub, o->metric, o->smooth_ends, o->sets);
+  AddUnitOptions(sub, o->metric, o->smooth_ends, o->decimation, o->sets);
   sub->callback([o, &rc, psd] { rc = RunSpectrum(*o, psd); });
 }
 
@@ -240,7 +246,7 @@ void RegisterSpectra(CLI::App& app, int& rc) {
       ->check(CLI::IsMember({"straightedge", "bump"}));
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the distribution into FILE (PNG)");
-  AddUnitOptions(sub, o->metric, o->smooth_ends, o->sets);
+  AddUnitOptions(sub, o->metric, o->smooth_ends, o->decimation, o->sets);
   sub->callback([o, &rc] { rc = RunCdf(*o); });
 }
 
