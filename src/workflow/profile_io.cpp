@@ -312,44 +312,6 @@ void WriteProFile(const std::filesystem::path& path, std::span<const float> elev
   WriteFileAtomically(path, EncodeProFile(elevations));
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-  namespace fs = std::filesystem;
-  const std::string shown = path.string();
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    throw ProfileFileError("Cannot write " + shown + ": a folder of that name exists.");
-  }
-  std::random_device entropy;
-  const std::uint64_t nonce = (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy();
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".tmp%016llx", static_cast<unsigned long long>(nonce));
-  const fs::path temp =
-      path.parent_path() / fs::path("." + path.filename().string() + suffix);
-
-  std::FILE* f = std::fopen(temp.string().c_str(), "wb");
-  if (f == nullptr) {
-    throw ProfileFileError("Cannot write " + shown + ": " + std::strerror(errno) + ".");
-  }
-  bool ok = contents.empty() || std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
-  ok = (std::fflush(f) == 0) && ok;
-#if defined(__unix__) || defined(__APPLE__)
-  ok = ok && (::fsync(::fileno(f)) == 0);
-#endif
-  const int saved_errno = errno;
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    fs::remove(temp, ec);
-    throw ProfileFileError("Cannot write " + shown + ": " + std::strerror(saved_errno) +
-                           " (the disk may be full).");
-  }
-  fs::rename(temp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw ProfileFileError("Cannot write " + shown + ": " + ec.message() + ".");
-  }
-}
-
 std::vector<std::byte> ReadFileBytes(const std::filesystem::path& path) {
   namespace fs = std::filesystem;
   const std::string shown = path.string();

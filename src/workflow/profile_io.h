@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "workflow/atomic_file.h"
+
 namespace tarmac {
 
 class ProfileFileError : public std::runtime_error {
@@ -72,9 +74,7 @@ std::string EncodeProFile(std::span<const float> elevations,
 // as it was when it cannot be written.
 void WriteProFile(const std::filesystem::path& path, std::span<const float> elevations);
 
-// Replaces a file's contents atomically: a temporary file in the same folder is written, flushed
-// and renamed over the target. Throws ProfileFileError on failure; the target is then untouched.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents);
+// WriteFileAtomically, the one writer of every output, lives in workflow/atomic_file.h.
 
 // The whole contents of a file. Throws ProfileFileError naming the file when it does not exist,
 // is a folder, or cannot be read.
