@@ -2,20 +2,29 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+
+#include "workflow/atomic_file.h"
+#include "workflow/unexpected.h"
 
 namespace tarmac::cli {
 namespace {
 
-std::atomic<bool> g_interrupted{false};
-void OnInterrupt(int) { g_interrupted = true; }
+// The first Ctrl-C asks the run to stop where it can and keeps every later output from being
+// written; a second one ends the program at once (a read that never returns, say).
+void OnInterrupt(int) {
+  if (OutputsInterrupted()) {
+    std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+    return;
+  }
+  InterruptOutputs();
+}
 
 }  // namespace
 
@@ -36,7 +45,7 @@ void TerminalPrompts::Status(const std::string& text) {
 }
 
 TerminalProgress::TerminalProgress() : tty_(isatty(STDERR_FILENO) != 0) {
-  g_interrupted = false;
+  ResumeOutputs();
   std::signal(SIGINT, OnInterrupt);
 }
 
@@ -57,7 +66,7 @@ void TerminalProgress::step(long long done, long long total) {
   std::fflush(stderr);
 }
 
-bool TerminalProgress::cancelled() const { return g_interrupted.load(); }
+bool TerminalProgress::cancelled() const { return OutputsInterrupted(); }
 
 void TerminalProgress::finish() {
   if (tty_ && last_percent_ >= 0) std::fprintf(stderr, "\r\033[K");
@@ -137,11 +146,14 @@ int TerminalSession::Open(const CommonOptions& common, const std::string& profil
 }
 
 int TerminalSession::Finish(const CommonOptions& common, const nlohmann::json& j, int rc) {
+  // Interrupted: no picture and no JSON, and the appends go back out as the transaction ends.
+  if (OutputsInterrupted()) return OutcomeOfOutputs(kComputationRefused);
   if (!common.plots.empty())
     for (const auto& p : plots.WritePngs(common.plots, session.model()))
       SummaryStream(common.json) << "plot: " << p << "\n";
-  if (!common.json.empty() && !WriteJson(j, common.json)) return kInputRefused;
-  return rc;
+  if (!common.json.empty()) WriteJson(j, common.json);
+  if (!OutputsInterrupted()) results.Commit();
+  return OutcomeOfOutputs(rc);
 }
 
 nlohmann::json ProfileJson(const Session& s, bool series) {
@@ -164,16 +176,44 @@ std::ostream& SummaryStream(const std::string& json) {
 bool WriteJson(const nlohmann::json& j, const std::string& dest) {
   const std::string text = j.dump(1) + "\n";
   if (dest == "-") {
-    std::cout << text;
-    return static_cast<bool>(std::cout);
+    std::cout << text << std::flush;
+    if (std::cout) return true;
+    NoteOutputFailure("standard output", "Cannot write the JSON to the standard output.");
+    return false;
   }
-  std::ofstream f(dest, std::ios::binary | std::ios::trunc);
-  f << text;
-  if (!f) {
-    std::cerr << "Could not write " << dest << "\n";
+  try {
+    // A JSON cut short by a kill or a full disk never replaces the previous one.
+    WriteFileAtomically(dest, text);
+  } catch (const std::exception& e) {
+    if (!OutputsInterrupted()) std::cerr << "File Error: " << e.what() << "\n";
     return false;
   }
   return true;
+}
+
+int OutcomeOfOutputs(int rc) {
+  static bool told_interrupted = false;
+  if (OutputsInterrupted()) {
+    if (!told_interrupted) std::cerr << "Interrupted: the command stopped; nothing new was written.\n";
+    told_interrupted = true;
+    TakeOutputFailures();
+    return kComputationRefused;
+  }
+  static bool told_stdout = false;
+  if (!(std::cout << std::flush) && !told_stdout) {
+    told_stdout = true;
+    NoteOutputFailure("standard output", "Cannot write to the standard output.");
+  }
+  const std::vector<OutputFailure> failures = TakeOutputFailures();
+  for (const OutputFailure& f : failures)
+    std::cerr << "Output Error: an output could not be written: " << f.reason << "\n";
+  if (failures.empty() || rc == kUsage) return rc;
+  return kOutputFailed;
+}
+
+int ReportUnexpected(std::exception_ptr thrown) {
+  std::cerr << kUnexpectedTitle << ": The command stopped: " << DescribeException(thrown) << "\n";
+  return kComputationRefused;
 }
 
 }  // namespace tarmac::cli

@@ -10,11 +10,18 @@
 #include "common/progress.h"
 #include "render/session_plots.h"
 #include "workflow/prompts.h"
+#include "workflow/results_file.h"
 #include "workflow/session.h"
 
 namespace tarmac::cli {
 
-enum ExitCode : int { kOk = 0, kUsage = 2, kInputRefused = 3, kComputationRefused = 4 };
+enum ExitCode : int {
+  kOk = 0,
+  kUsage = 2,
+  kInputRefused = 3,
+  kComputationRefused = 4,  // also: interrupted (Ctrl-C), or stopped by something unexpected
+  kOutputFailed = 5,        // an output could not be written
+};
 
 // Messages go to stderr as "Title: text"; input boxes cannot be answered and count as Cancel.
 class TerminalPrompts final : public Prompts {
@@ -25,7 +32,8 @@ class TerminalPrompts final : public Prompts {
   int messages = 0;
 };
 
-// A progress bar on stderr when it is a terminal; Ctrl-C asks the computation to stop.
+// A progress bar on stderr when it is a terminal; Ctrl-C asks the computation to stop and keeps
+// every later output from being written (a second Ctrl-C ends the program at once).
 class TerminalProgress final : public Progress {
  public:
   TerminalProgress();
@@ -47,6 +55,9 @@ struct CommonOptions;
 // A Session talking to the terminal: messages on stderr, a progress bar with Ctrl-C, plots
 // drawn into PNG pictures.
 struct TerminalSession {
+  // The command's appends to the result files: locked against other runs until the command ends,
+  // and taken back when it is interrupted.
+  ResultsTransaction results;
   TerminalPrompts prompts;
   PngPlotSink plots;
   TerminalProgress progress;
@@ -56,7 +67,8 @@ struct TerminalSession {
   // batch mode of --batch. Returns kOk, kUsage or kInputRefused.
   int Open(const CommonOptions& common, const std::string& profile);
   // The outputs every command shares: the PNGs of --plots (listed on the summary stream) and
-  // the JSON of --json. Returns `rc`, or kInputRefused when the JSON cannot be written.
+  // the JSON of --json. An interrupted command writes neither and returns kComputationRefused;
+  // an output that failed (here or earlier) gives kOutputFailed; otherwise `rc`.
   int Finish(const CommonOptions& common, const nlohmann::json& j, int rc);
 };
 
@@ -87,8 +99,15 @@ nlohmann::json ProfileJson(const Session& s, bool series);
 // Where the human summary goes: stdout, or stderr when the JSON itself goes to stdout ("-"),
 // so that `--json -` can be piped into another program.
 std::ostream& SummaryStream(const std::string& json);
-// Writes JSON to a file or to stdout ("-"); returns false with a message when it cannot.
+// Writes JSON to a file (replaced atomically) or to stdout ("-"); returns false with a message
+// when it cannot (noted among the output failures).
 bool WriteJson(const nlohmann::json& j, const std::string& dest);
+
+// The end of every command: an interrupted run gives kComputationRefused; otherwise each output
+// that failed is named on stderr and the code is kOutputFailed; otherwise `rc`.
+int OutcomeOfOutputs(int rc);
+// main's handler of anything a command throws: the message on stderr, kComputationRefused.
+int ReportUnexpected(std::exception_ptr thrown);
 // A series as a JSON array (floats printed as floats).
 nlohmann::json SeriesJson(const std::vector<float>& v);
 double FloatForJson(float x);

@@ -32,10 +32,11 @@ int RunExport(const ExportOptions& o) {
   if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
   Session& s = t.session;
   TerminalProgress& progress = t.progress;
-  PngPlotSink& plots = t.plots;
+  // Ctrl-C during a long read: nothing is written (the writer refuses every file from then on).
+  if (progress.cancelled()) return OutcomeOfOutputs(kComputationRefused);
 
   if (!o.erd.empty()) {
-    if (!s.ExportErd(o.erd)) return kComputationRefused;
+    if (!s.ExportErd(o.erd)) return OutcomeOfOutputs(kComputationRefused);
     const ProfileModel& m = s.model();
     std::cout << "erd: " << o.erd << " (" << m.ProfileNPoints() << " samples";
     const PlotLevel& l1 = m.levels[1];
@@ -45,18 +46,14 @@ int RunExport(const ExportOptions& o) {
   if (!o.csv.empty()) {
     const bool filled = FillLevelForExport(s, o.level);
     progress.finish();
-    if (!filled) return kComputationRefused;
-    if (!s.ExportLevelCsv(o.csv, o.level)) return kComputationRefused;
+    if (!filled) return OutcomeOfOutputs(kComputationRefused);
+    if (!s.ExportLevelCsv(o.csv, o.level)) return OutcomeOfOutputs(kComputationRefused);
     const auto [distance, value] = s.LevelCsvHeadings(o.level);
     std::cout << "csv: " << o.csv << " (level " << o.level << ", " << value << " over " << distance
               << ", " << s.model().levels[static_cast<std::size_t>(o.level)].npoints()
               << " values)\n";
   }
-  if (!o.common.plots.empty())
-    for (const auto& p : plots.WritePngs(o.common.plots, s.model())) std::cout << "plot: " << p << "\n";
-  if (!o.common.json.empty() && !WriteJson(ProfileJson(s, o.common.series), o.common.json))
-    return kInputRefused;
-  return kOk;
+  return t.Finish(o.common, ProfileJson(s, o.common.series), kOk);
 }
 
 }  // namespace
