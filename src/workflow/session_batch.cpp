@@ -439,9 +439,12 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
         throw BatchError{kErrFileNotFound, "File not found: " + path, "not found"};
       }
       // The read appends the "Data File Name = " line itself, as an interactive read does.
-      if (!ReadFile(path))
+      if (!ReadFile(path)) {
+        // A refused file is named all the same, as a missing one is.
+        AppendLines(folder + "Results.txt", {"Data File Name = " + path + " File Name = " + name});
         throw BatchError{kErrFileAccess, "The profile " + path + " could not be read.",
                          "could not be read"};
+      }
       m.BatchMode = true;
       if (gathering) {
         m.ResultsFile = turn->private_folder + "Results.txt";
