@@ -18,6 +18,7 @@
 #include "common/number_format.h"
 #include "render/paint_support.h"
 #include "spectra/cumulative.h"
+#include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/unexpected.h"
 
@@ -222,7 +223,16 @@ int RunChart(const ChartOptions& o) {
       std::cerr << "Row 10 (rear main gear) exists for the B-747 only; skipped.\n";
       continue;
     }
-    if (!s.ShowIndexChart(row) || !s.SaveToWordFile()) return kComputationRefused;
+    if (!s.ShowIndexChart(row)) return kComputationRefused;
+    if (!s.SaveToWordFile()) {
+      // The reason has been shown; the document could not take the chart.
+      const std::string name = NameOf(o.profile);
+      const auto dot = name.find_last_of('.');
+      const std::string doc = FolderOf(AbsolutePath(o.profile)) + "ChartFile/" +
+                              (dot == std::string::npos ? name : name.substr(0, dot)) + "Chart.docx";
+      NoteOutputFailure(doc, "Cannot add the chart to " + doc + ".");
+      return OutcomeOfOutputs(progress.cancelled() ? kComputationRefused : kOutputFailed);
+    }
     ++saved;
   }
   const std::string name = NameOf(o.profile);
