@@ -122,16 +122,20 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
         cv.notify_all();
       };
       bool ok = false;
+      std::optional<std::string> thrown;
       try {
         ok = s.AutoProcessFile(files[static_cast<std::size_t>(idx)], idx + 1, n, &t);
       } catch (...) {
         // The session answers for its own failures; anything else must not end the program
         // from a worker thread.
-        prompts.Message("The command stopped: " + DescribeException(std::current_exception()),
-                        kUnexpectedTitle);
+        const std::string what = DescribeException(std::current_exception());
+        thrown = "stopped: " + what;
+        prompts.Message("The command stopped: " + what, kUnexpectedTitle);
         pass_turns(idx);
       }
-      if (ok) {
+      if (thrown) {
+        reasons[static_cast<std::size_t>(idx)] = *thrown;
+      } else if (ok) {
         done[static_cast<std::size_t>(idx)] = 1;
       } else if (s.LastBatch().interrupted || progress.cancelled()) {
         reasons[static_cast<std::size_t>(idx)] = "interrupted";
