@@ -143,7 +143,7 @@ double DistanceColumn::Spacing(std::string_view source, std::string_view unit) c
   for (std::size_t k = 1; k < n; ++k) {
     const double step = distance_[k] - distance_[k - 1];
     const double rounding = std::max(resolution_[k], resolution_[k - 1]);
-    if (std::fabs(step - mean) <= 0.01 * dx + std::min(rounding, 0.5 * dx)) continue;
+    if (std::fabs(step - mean) <= 0.01 * dx + std::min(rounding, 0.25 * dx)) continue;
     throw ProfileFileError("Line " + std::to_string(line_[k]) + " of " + std::string(source) +
                            ": the distance " + Describe(distance_[k]) + " " + u + " lies " +
                            Describe(step) + " " + u + " after the one before, but the samples lie " +

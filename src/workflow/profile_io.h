@@ -51,8 +51,8 @@ void CheckProfileLength(std::size_t samples, double spacing_ft);
 // The distance column of a text profile: the spacing it gives, and the check that the samples
 // are evenly spaced. Each step between two rows must lie within 1 % of the mean spacing, beyond
 // the rounding of the digits written (a 25-mm profile written in feet to three decimals has
-// steps of 0.082 and 0.083 ft), but never by half a spacing or more, so a missing sample is
-// always caught.
+// steps of 0.082 and 0.083 ft), but never by more than a quarter of a spacing, so a missing
+// sample is caught even in a short file whose mean spacing it shifts.
 class DistanceColumn {
  public:
   // `written` is the distance as the file writes it (its last digit tells its rounding);
