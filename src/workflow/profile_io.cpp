@@ -1,6 +1,7 @@
 #include "workflow/profile_io.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cctype>
@@ -71,7 +72,7 @@ void CheckSpacingRead(double spacing_ft, std::string_view source) {
                          " ft apart.");
 }
 
-float CheckedElevation(double inches, std::size_t sample_number, std::string_view source) {
+void RefuseElevation(double inches, std::size_t sample_number, std::string_view source) {
   if (!std::isfinite(inches)) {
     throw ProfileFileError(std::string(source) + " holds an elevation that is not a number at sample " +
                            std::to_string(sample_number) + ".");
@@ -81,7 +82,8 @@ float CheckedElevation(double inches, std::size_t sample_number, std::string_vie
                            " in at sample " + std::to_string(sample_number) +
                            ", beyond the 100 000 in either way that a surface profile can hold.");
   }
-  return static_cast<float>(inches);
+  throw ProfileFileError(std::string(source) + " holds an elevation of " + Describe(inches) +
+                         " in at sample " + std::to_string(sample_number) + ".");
 }
 
 double MaxProfileLengthFt() {
@@ -102,7 +104,11 @@ void CheckProfileLength(std::size_t samples, double spacing_ft) {
                          " ft long.");
 }
 
-double WrittenResolution(std::string_view numeral) {
+namespace {
+
+// The power of ten of the last digit written ("0.082" -> -3, "12" -> 0, "1.5e-3" -> -4),
+// clamped to a range any double's digits lie in.
+int LastDigitExponent(std::string_view numeral) {
   numeral = textio::Trim(numeral);
   int exponent = 0;
   const std::size_t e = numeral.find_first_of("eE");
@@ -110,18 +116,39 @@ double WrittenResolution(std::string_view numeral) {
     const std::string_view ex = numeral.substr(e + 1);
     const auto [end, ec] = std::from_chars(ex.data() + (!ex.empty() && ex.front() == '+'),
                                            ex.data() + ex.size(), exponent);
-    if (ec != std::errc() || end != ex.data() + ex.size()) return 0.0;
+    if (ec != std::errc() || end != ex.data() + ex.size()) exponent = 0;
     numeral = numeral.substr(0, e);
   }
   const std::size_t dot = numeral.find('.');
-  const int decimals =
-      dot == std::string_view::npos ? 0 : static_cast<int>(numeral.size() - dot - 1);
-  return std::pow(10.0, exponent - decimals);
+  const std::size_t decimals = dot == std::string_view::npos ? 0 : numeral.size() - dot - 1;
+  const long long k = static_cast<long long>(exponent) - static_cast<long long>(std::min<std::size_t>(decimals, 1000));
+  return static_cast<int>(std::clamp<long long>(k, -400, 400));
+}
+
+double PowerOfTen(int k) {
+  // The usual digits from a table: this runs once per row of a text profile.
+  static const auto table = [] {
+    std::array<double, 41> t{};
+    for (int i = 0; i < 41; ++i) t[static_cast<std::size_t>(i)] = std::pow(10.0, i - 20);
+    return t;
+  }();
+  if (k >= -20 && k <= 20) return table[static_cast<std::size_t>(k + 20)];
+  return std::pow(10.0, k);
+}
+
+}  // namespace
+
+double WrittenResolution(std::string_view numeral) { return PowerOfTen(LastDigitExponent(numeral)); }
+
+void DistanceColumn::Reserve(std::size_t rows) {
+  distance_.reserve(rows);
+  last_digit_.reserve(rows);
+  line_.reserve(rows);
 }
 
 void DistanceColumn::Add(double distance, std::string_view written, int line) {
   distance_.push_back(distance);
-  resolution_.push_back(static_cast<float>(WrittenResolution(written)));
+  last_digit_.push_back(static_cast<std::int16_t>(LastDigitExponent(written)));
   line_.push_back(line);
 }
 
@@ -142,7 +169,7 @@ double DistanceColumn::Spacing(std::string_view source, std::string_view unit) c
   const double dx = std::fabs(mean);
   for (std::size_t k = 1; k < n; ++k) {
     const double step = distance_[k] - distance_[k - 1];
-    const double rounding = std::max(resolution_[k], resolution_[k - 1]);
+    const double rounding = PowerOfTen(std::max(last_digit_[k], last_digit_[k - 1]));
     if (std::fabs(step - mean) <= 0.01 * dx + std::min(rounding, 0.25 * dx)) continue;
     throw ProfileFileError("Line " + std::to_string(line_[k]) + " of " + std::string(source) +
                            ": the distance " + Describe(distance_[k]) + " " + u + " lies " +
@@ -322,6 +349,7 @@ DatFileContents ParseDatFile(std::string_view text) {
                          : std::numeric_limits<std::size_t>::max();
   out.elevations.reserve(std::min(limit, lines.remaining_line_estimate()));
   DistanceColumn distances;
+  distances.Reserve(out.elevations.capacity());
   while (out.elevations.size() < limit && lines.next(line)) {
     if (textio::IsBlank(line)) continue;
     double fields[2];

@@ -4,6 +4,7 @@
 // reader applies to what it hands on (plausible elevations and spacings, evenly spaced distance
 // columns), and the safe reading and writing of files. Pure functions: no model, no messages
 // shown; bad input throws ProfileFileError whose text is shown to the person as it is.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -38,9 +39,15 @@ inline constexpr std::uint64_t kMaxProfileFileBytes = std::uint64_t{1} << 30;
 // of the sample-spacing setting.
 void CheckSpacingRead(double spacing_ft, std::string_view source);
 
+// Throws the refusal of an elevation (in inches) that is not finite or lies beyond
+// kMaxElevationIn, naming `source` and the sample (counted from 1).
+[[noreturn]] void RefuseElevation(double inches, std::size_t sample_number, std::string_view source);
 // An elevation after its conversion to inches, as a single-precision value; refused when it is
-// not finite or lies beyond kMaxElevationIn, naming `source` and the sample (counted from 1).
-float CheckedElevation(double inches, std::size_t sample_number, std::string_view source);
+// not finite or lies beyond kMaxElevationIn. (Inline: it runs once per sample of every file.)
+inline float CheckedElevation(double inches, std::size_t sample_number, std::string_view source) {
+  if (std::fabs(inches) <= kMaxElevationIn) return static_cast<float>(inches);  // NaN fails too
+  RefuseElevation(inches, sample_number, source);
+}
 
 // The longest profile whose section tables can be sized at every section length the settings
 // allow, in feet; a file holding a longer one is refused when it is read.
@@ -58,6 +65,7 @@ class DistanceColumn {
   // `written` is the distance as the file writes it (its last digit tells its rounding);
   // `line` is the line it was read from, for messages.
   void Add(double distance, std::string_view written, int line);
+  void Reserve(std::size_t rows);
   std::size_t size() const { return distance_.size(); }
   // The mean spacing, in the column's unit (always positive; the distances may run downwards).
   // Refuses fewer than two rows, distances that do not move, and the first line whose step
@@ -66,7 +74,7 @@ class DistanceColumn {
 
  private:
   std::vector<double> distance_;
-  std::vector<float> resolution_;
+  std::vector<std::int16_t> last_digit_;  // power of ten of each distance's last written digit
   std::vector<std::int32_t> line_;
 };
 

@@ -176,7 +176,9 @@ TEST_F(ProfileFormatsCli, EditSavesTheFormatItsExtensionNamesAndRefusesTheRest) 
     const auto r = Run("edit " + path("a.pro") + " " + c.args);
     EXPECT_EQ(r.rc, c.rc) << c.args << "\n" << r.out;
     EXPECT_NE(r.out.find(c.needle), std::string::npos) << r.out;
-    if (!c.unwritten.empty()) EXPECT_FALSE(fs::exists(path(c.unwritten))) << c.args;
+    if (!c.unwritten.empty()) {
+      EXPECT_FALSE(fs::exists(path(c.unwritten))) << c.args;
+    }
   }
   EXPECT_EQ(ReadAll(path("a.pro")), original);
   // The last sample lies exactly at the end: a cut to it is no cut past it.
