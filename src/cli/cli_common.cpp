@@ -83,10 +83,7 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
   app->add_option("--json", o.json, "Write the results as JSON to FILE, or to stdout with -");
   app->add_flag("--series", o.series, "Include whole series in the JSON output");
   app->add_option("--plots", o.plots, "Write a PNG of every drawn plot into DIR");
-  app->add_option("--channel", o.channel,
-                  "Channel of an .erd profile to read, counted from 1 (default 1); a speed "
-                  "channel in the file is read as the survey speed")
-      ->check(CLI::Range(1, 256));
+  AddInputOptions(app, o);
   if (analysis) {
     app->add_flag("--batch", o.batch,
                   "Batch mode: append nothing to Results.txt (BoeingBumpPDFs.txt is still written)");
@@ -96,9 +93,35 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
   }
 }
 
+const char* const kProfileFormatsHelp =
+    "Profile file: .pro (with its .spd), .dat, .erd, or delimited text (.csv, .txt)";
+
+void AddInputOptions(CLI::App* app, CommonOptions& o) {
+  app->add_option("--channel", o.channel,
+                  "Channel of an .erd profile to read, counted from 1 (default 1); a speed "
+                  "channel in the file is read as the survey speed")
+      ->check(CLI::Range(1, 256));
+  app->add_option("--column", o.column,
+                  "Column of a .csv/.txt profile that holds the elevations, counted from 1 "
+                  "(default 2; column 1 is always the distance). Columns may be separated by "
+                  "commas, semicolons, tabs or blanks, under an optional heading line")
+      ->check(CLI::Range(2, 1000));
+  app->add_option("--distance-unit", o.distance_unit,
+                  "Unit of the distances of a .csv/.txt profile, ft or m. Without it the "
+                  "heading's unit counts (\"Distance (m)\", \"distance_ft\"); with no unit named "
+                  "anywhere, distances are in feet and elevations in inches")
+      ->check(CLI::IsMember({"ft", "m"}));
+  app->add_option("--elevation-unit", o.elevation_unit,
+                  "Unit of the elevations of a .csv/.txt profile, in, ft, mm or m. Without it the "
+                  "heading's unit counts (\"Elevation (mm)\", \"elevation_in\"); with no unit named "
+                  "anywhere, elevations are in inches and distances in feet")
+      ->check(CLI::IsMember({"in", "ft", "mm", "m"}));
+}
+
 int ApplyCommonOptions(Session& s, const CommonOptions& o) {
   s.SetMetric(o.metric);
   s.SetErdChannel(o.channel);
+  s.SetDelimitedOptions(DelimitedTextOptions{o.column, o.distance_unit, o.elevation_unit});
   s.model().settings.SmoothEnds = o.smooth_ends;
   if (!o.surface.empty()) {
     std::string v = o.surface;

@@ -62,15 +62,15 @@ void RegisterExport(CLI::App& app, int& rc) {
   auto o = std::make_shared<ExportOptions>();
   CLI::App* sub = app.add_subcommand(
       "export",
-      "Read a profile (.pro, .dat or .erd) like `read` does, then write it for other programs.\n"
+      "Read a profile (.pro, .dat, .erd, .csv or .txt) like `read` does, then write it for other "
+      "programs.\n"
       "--erd writes the analysis profile (after the end cut and the slope removal) as an ERD "
       "text file in inches at the sample spacing in feet, with the survey speed in ft/s as a "
       "second channel when the profile came with one; the ERD is always in these units.\n"
       "--csv writes one plot level as two columns, distance from the start and value, both in "
       "display units (--metric for m, cm, mm, m/s, m/km), under a heading line naming each and "
       "its unit.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro with its .spd, .dat, or .erd)")
-      ->required();
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
   sub->add_option("--erd", o->erd, "Write the profile (and speed) as an ERD text file FILE");
   sub->add_option("--csv", o->csv, "Write the series of plot level --level as CSV to FILE");
   sub->add_option("--level", o->level,

@@ -37,6 +37,7 @@ struct SpectrumOptions {
   bool metric = false;
   bool smooth_ends = false;
   std::vector<std::string> sets;
+  CommonOptions input;  // how the profile file is read (--channel, --column, units)
 };
 
 bool WritePng(const std::vector<unsigned char>& png, const std::string& path) {
@@ -58,8 +59,9 @@ nlohmann::json Doubles(const std::vector<double>& v) {
 
 // Reads the profile (and runs the simulation asked for) into s; returns kOk or the exit code.
 int OpenSession(Session& s, const std::string& profile, bool metric, bool smoothEnds,
-                const std::vector<std::string>& sets, const std::string& simulate) {
-  CommonOptions common;
+                const std::vector<std::string>& sets, const std::string& simulate,
+                const CommonOptions& input) {
+  CommonOptions common = input;
   common.metric = metric;
   common.smooth_ends = smoothEnds;
   common.sets = sets;
@@ -85,7 +87,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
   TerminalProgress progress;
   Session s(prompts);
   s.SetProgress(&progress);
-  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, o.simulate); rc != kOk)
+  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, o.simulate, o.input); rc != kOk)
     return rc;
   const std::string caption = Session::SpectrumSeriesCaption(series);
   nlohmann::json j;
@@ -152,6 +154,7 @@ struct CdfOptions {
   bool metric = false;
   bool smooth_ends = false;
   std::vector<std::string> sets;
+  CommonOptions input;  // how the profile file is read (--channel, --column, units)
 };
 
 int RunCdf(const CdfOptions& o) {
@@ -159,7 +162,7 @@ int RunCdf(const CdfOptions& o) {
   TerminalProgress progress;
   Session s(prompts);
   s.SetProgress(&progress);
-  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, ""); rc != kOk) return rc;
+  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, "", o.input); rc != kOk) return rc;
   s.model().BatchMode = false;  // the index run reports to Results.txt as the program does
   const bool straightedge = o.series == "straightedge";
   const bool ran = s.RunIndex(straightedge ? 0 : 1);
@@ -205,7 +208,8 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
           : "Probability density of the profile (decimated by 10, in feet) or of an aircraft "
             "response, from the spacing of sorted values 1000 ft of profile apart, with the "
             "normal density of the same mean and deviation and the moments of the series.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
+  AddInputOptions(sub, o->input);
   std::vector<std::string> names;
   for (const auto& [name, value] : SeriesNames()) names.push_back(name);
   sub->add_option("--series", o->series,
@@ -234,7 +238,8 @@ void RegisterSpectra(CLI::App& app, int& rc) {
       "or of the Boeing Bump Index in 100 bins from 0 to the largest value. The index is run "
       "first (its report goes to Results.txt); the bump distribution also appends its line to "
       "BoeingBumpPDFs.txt.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
+  AddInputOptions(sub, o->input);
   sub->add_option("SERIES", o->series, "straightedge or bump")
       ->required()
       ->check(CLI::IsMember({"straightedge", "bump"}));

@@ -16,6 +16,7 @@
 #include "spectra/pdf.h"
 #include "spectra/psd.h"
 #include "workflow/profile_model.h"
+#include "workflow/profile_read.h"
 #include "workflow/prompts.h"
 
 namespace tarmac {
@@ -41,10 +42,15 @@ class Session {
   bool SetSetting(const std::string& name, const std::string& value);
 
   // --- Profile files ------------------------------------------------------------------------
-  // The read command with a chosen path: reads a .pro (and its .spd) or .dat profile.
+  // The read command with a chosen path: reads a .pro (and its .spd), .dat, .erd, or delimited
+  // text (.csv, .txt) profile.
   bool ReadFile(const std::string& path);
-  // The save command: writes `ProfileZ` as a .pro without marker.
+  // The save command: writes `ProfileZ` at its spacing in the format the extension names: .pro
+  // (with the end marker and the spacing), .dat, .erd or .csv (display units). Other extensions
+  // are refused.
   bool SaveProfile(const std::string& path);
+  // Whether SaveProfile writes a file of that name (by its extension).
+  static bool CanSaveProfileAs(const std::string& path);
   // The index summary line of "Indexes.txt".
   bool SaveIndexes();
 
@@ -160,6 +166,11 @@ class Session {
   // The channel ReadFile takes from an ERD file (`--channel`; 1 unless set).
   void SetErdChannel(int channel) { erd_channel_ = channel; }
   int ErdChannelInUse() const { return erd_channel_; }
+  // How ReadFile takes a delimited-text profile (elevation column, units).
+  void SetDelimitedOptions(const DelimitedTextOptions& options) { delimited_ = options; }
+  const DelimitedTextOptions& DelimitedOptions() const { return delimited_; }
+  // The channels of the ERD file read last (empty after other formats), for a choice of channel.
+  const std::vector<std::string>& ErdChannelNames() const { return erd_channel_names_; }
   // Writes `ProfileZ` (inches, feet) and, when level 1 holds the survey speed, the speed as a
   // second channel, to an ERD text file.
   bool ExportErd(const std::string& path);
@@ -170,6 +181,10 @@ class Session {
 
  private:
   int erd_channel_ = 1;
+  DelimitedTextOptions delimited_;
+  std::vector<std::string> erd_channel_names_;
+  // Reads a profile file of `format` and publishes it; false (model unchanged) when refused.
+  bool ReadProfileAs(const std::string& path, ProfileFormat format, int erdChannel);
 
  public:
   // (end of exchange block)
