@@ -120,9 +120,10 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
               << FormatNumber((m.ProfileNPoints() - 1) * m.settings.DisplaySpacing, "#,##0.00")
               << " " << unit << "\n";
   }
-  if (!s.SaveProfile(o.out)) return kInputRefused;
+  // A save that fails is an output that could not be written (exit 5), not a refused input.
+  if (!s.SaveProfile(o.out)) return OutcomeOfOutputs(kOutputFailed);
   std::cout << "saved: " << o.out << "\n";
-  return kOk;
+  return OutcomeOfOutputs(kOk);
 }
 
 }  // namespace
