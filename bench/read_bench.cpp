@@ -42,7 +42,7 @@ void BM_ParseDatProfile(benchmark::State& state) {
   const std::string text = tarmac::FormatDatFile(
       "Profile of RUNWAY (synthetic)", tarmac::SynthesizeProfile(10000.0, kSpacing25mm, 2024), kSpacing25mm);
   for (auto _ : state) {
-    const tarmac::DatFileContents dat = tarmac::ParseDatFile(text, kSpacing25mm);
+    const tarmac::DatFileContents dat = tarmac::ParseDatFile(text);
     benchmark::DoNotOptimize(dat.elevations.data());
   }
   state.SetItemsProcessed(state.iterations() * 121921);

@@ -2,20 +2,29 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+
+#include "workflow/atomic_file.h"
+#include "workflow/unexpected.h"
 
 namespace tarmac::cli {
 namespace {
 
-std::atomic<bool> g_interrupted{false};
-void OnInterrupt(int) { g_interrupted = true; }
+// The first Ctrl-C asks the run to stop where it can and keeps every later output from being
+// written; a second one ends the program at once (a read that never returns, say).
+void OnInterrupt(int) {
+  if (OutputsInterrupted()) {
+    std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+    return;
+  }
+  InterruptOutputs();
+}
 
 }  // namespace
 
@@ -36,7 +45,7 @@ void TerminalPrompts::Status(const std::string& text) {
 }
 
 TerminalProgress::TerminalProgress() : tty_(isatty(STDERR_FILENO) != 0) {
-  g_interrupted = false;
+  ResumeOutputs();
   std::signal(SIGINT, OnInterrupt);
 }
 
@@ -57,7 +66,7 @@ void TerminalProgress::step(long long done, long long total) {
   std::fflush(stderr);
 }
 
-bool TerminalProgress::cancelled() const { return g_interrupted.load(); }
+bool TerminalProgress::cancelled() const { return OutputsInterrupted(); }
 
 void TerminalProgress::finish() {
   if (tty_ && last_percent_ >= 0) std::fprintf(stderr, "\r\033[K");
@@ -74,10 +83,7 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
   app->add_option("--json", o.json, "Write the results as JSON to FILE, or to stdout with -");
   app->add_flag("--series", o.series, "Include whole series in the JSON output");
   app->add_option("--plots", o.plots, "Write a PNG of every drawn plot into DIR");
-  app->add_option("--channel", o.channel,
-                  "Channel of an .erd profile to read, counted from 1 (default 1); a speed "
-                  "channel in the file is read as the survey speed")
-      ->check(CLI::Range(1, 256));
+  AddInputOptions(app, o);
   if (analysis) {
     app->add_flag("--batch", o.batch,
                   "Batch mode: append nothing to Results.txt (BoeingBumpPDFs.txt is still written)");
@@ -100,9 +106,35 @@ void AddDecimationOption(CLI::App* app, std::string& rule) {
       ->check(CLI::IsMember({"spacing", "fixed"}, CLI::ignore_case));
 }
 
+const char* const kProfileFormatsHelp =
+    "Profile file: .pro (with its .spd), .dat, .erd, or delimited text (.csv, .txt)";
+
+void AddInputOptions(CLI::App* app, CommonOptions& o) {
+  app->add_option("--channel", o.channel,
+                  "Channel of an .erd profile to read, counted from 1 (default 1); a speed "
+                  "channel in the file is read as the survey speed")
+      ->check(CLI::Range(1, 256));
+  app->add_option("--column", o.column,
+                  "Column of a .csv/.txt profile that holds the elevations, counted from 1 "
+                  "(default 2; column 1 is always the distance). Columns may be separated by "
+                  "commas, semicolons, tabs or blanks, under an optional heading line")
+      ->check(CLI::Range(2, 1000));
+  app->add_option("--distance-unit", o.distance_unit,
+                  "Unit of the distances of a .csv/.txt profile, ft or m. Without it the "
+                  "heading's unit counts (\"Distance (m)\", \"distance_ft\"); with no unit named "
+                  "anywhere, distances are in feet and elevations in inches")
+      ->check(CLI::IsMember({"ft", "m"}));
+  app->add_option("--elevation-unit", o.elevation_unit,
+                  "Unit of the elevations of a .csv/.txt profile, in, ft, mm or m. Without it the "
+                  "heading's unit counts (\"Elevation (mm)\", \"elevation_in\"); with no unit named "
+                  "anywhere, elevations are in inches and distances in feet")
+      ->check(CLI::IsMember({"in", "ft", "mm", "m"}));
+}
+
 int ApplyCommonOptions(Session& s, const CommonOptions& o) {
   s.SetMetric(o.metric);
   s.SetErdChannel(o.channel);
+  s.SetDelimitedOptions(DelimitedTextOptions{o.column, o.distance_unit, o.elevation_unit});
   s.model().settings.SmoothEnds = o.smooth_ends;
   if (!o.surface.empty()) {
     std::string v = o.surface;
@@ -151,11 +183,14 @@ int TerminalSession::Open(const CommonOptions& common, const std::string& profil
 }
 
 int TerminalSession::Finish(const CommonOptions& common, const nlohmann::json& j, int rc) {
+  // Interrupted: no picture and no JSON, and the appends go back out as the transaction ends.
+  if (OutputsInterrupted()) return OutcomeOfOutputs(kComputationRefused);
   if (!common.plots.empty())
     for (const auto& p : plots.WritePngs(common.plots, session.model()))
       SummaryStream(common.json) << "plot: " << p << "\n";
-  if (!common.json.empty() && !WriteJson(j, common.json)) return kInputRefused;
-  return rc;
+  if (!common.json.empty()) WriteJson(j, common.json);
+  if (!OutputsInterrupted()) results.Commit();
+  return OutcomeOfOutputs(rc);
 }
 
 nlohmann::json ProfileJson(const Session& s, bool series) {
@@ -178,16 +213,44 @@ std::ostream& SummaryStream(const std::string& json) {
 bool WriteJson(const nlohmann::json& j, const std::string& dest) {
   const std::string text = j.dump(1) + "\n";
   if (dest == "-") {
-    std::cout << text;
-    return static_cast<bool>(std::cout);
+    std::cout << text << std::flush;
+    if (std::cout) return true;
+    NoteOutputFailure("standard output", "Cannot write the JSON to the standard output.");
+    return false;
   }
-  std::ofstream f(dest, std::ios::binary | std::ios::trunc);
-  f << text;
-  if (!f) {
-    std::cerr << "Could not write " << dest << "\n";
+  try {
+    // A JSON cut short by a kill or a full disk never replaces the previous one.
+    WriteFileAtomically(dest, text);
+  } catch (const std::exception& e) {
+    if (!OutputsInterrupted()) std::cerr << "File Error: " << e.what() << "\n";
     return false;
   }
   return true;
+}
+
+int OutcomeOfOutputs(int rc) {
+  static bool told_interrupted = false;
+  if (OutputsInterrupted()) {
+    if (!told_interrupted) std::cerr << "Interrupted: the command stopped; nothing new was written.\n";
+    told_interrupted = true;
+    TakeOutputFailures();
+    return kComputationRefused;
+  }
+  static bool told_stdout = false;
+  if (!(std::cout << std::flush) && !told_stdout) {
+    told_stdout = true;
+    NoteOutputFailure("standard output", "Cannot write to the standard output.");
+  }
+  const std::vector<OutputFailure> failures = TakeOutputFailures();
+  for (const OutputFailure& f : failures)
+    std::cerr << "Output Error: an output could not be written: " << f.reason << "\n";
+  if (failures.empty() || rc == kUsage) return rc;
+  return kOutputFailed;
+}
+
+int ReportUnexpected(std::exception_ptr thrown) {
+  std::cerr << kUnexpectedTitle << ": The command stopped: " << DescribeException(thrown) << "\n";
+  return kComputationRefused;
 }
 
 }  // namespace tarmac::cli

@@ -10,11 +10,18 @@
 #include "common/progress.h"
 #include "render/session_plots.h"
 #include "workflow/prompts.h"
+#include "workflow/results_file.h"
 #include "workflow/session.h"
 
 namespace tarmac::cli {
 
-enum ExitCode : int { kOk = 0, kUsage = 2, kInputRefused = 3, kComputationRefused = 4 };
+enum ExitCode : int {
+  kOk = 0,
+  kUsage = 2,
+  kInputRefused = 3,
+  kComputationRefused = 4,  // also: interrupted (Ctrl-C), or stopped by something unexpected
+  kOutputFailed = 5,        // an output could not be written
+};
 
 // Messages go to stderr as "Title: text"; input boxes cannot be answered and count as Cancel.
 class TerminalPrompts final : public Prompts {
@@ -25,7 +32,8 @@ class TerminalPrompts final : public Prompts {
   int messages = 0;
 };
 
-// A progress bar on stderr when it is a terminal; Ctrl-C asks the computation to stop.
+// A progress bar on stderr when it is a terminal; Ctrl-C asks the computation to stop and keeps
+// every later output from being written (a second Ctrl-C ends the program at once).
 class TerminalProgress final : public Progress {
  public:
   TerminalProgress();
@@ -47,6 +55,9 @@ struct CommonOptions;
 // A Session talking to the terminal: messages on stderr, a progress bar with Ctrl-C, plots
 // drawn into PNG pictures.
 struct TerminalSession {
+  // The command's appends to the result files: locked against other runs until the command ends,
+  // and taken back when it is interrupted.
+  ResultsTransaction results;
   TerminalPrompts prompts;
   PngPlotSink plots;
   TerminalProgress progress;
@@ -56,7 +67,8 @@ struct TerminalSession {
   // batch mode of --batch. Returns kOk, kUsage or kInputRefused.
   int Open(const CommonOptions& common, const std::string& profile);
   // The outputs every command shares: the PNGs of --plots (listed on the summary stream) and
-  // the JSON of --json. Returns `rc`, or kInputRefused when the JSON cannot be written.
+  // the JSON of --json. An interrupted command writes neither and returns kComputationRefused;
+  // an output that failed (here or earlier) gives kOutputFailed; otherwise `rc`.
   int Finish(const CommonOptions& common, const nlohmann::json& j, int rc);
 };
 
@@ -71,13 +83,22 @@ struct CommonOptions {
   std::string surface;            // unspecified|asphalt|concrete
   int channel = 1;                // the channel read from an ERD file
   std::string decimation;         // spacing|fixed; empty keeps the setting (spacing)
+  // How a delimited-text profile (.csv, .txt) is read.
+  int column = 2;                 // the elevation column, counted from 1
+  std::string distance_unit;      // ft|m; empty: from the heading, else feet
+  std::string elevation_unit;     // in|ft|mm|m; empty: from the heading, else inches
 };
 
-// Adds --metric, --set, --json, --series, --plots (and with `analysis` also --batch,
-// --smooth-ends, --surface).
+// Adds --metric, --set, --json, --series, --plots, the input options (and with `analysis` also
+// --batch, --smooth-ends, --surface).
 void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis);
 // Adds --decimation spacing|fixed (AddCommonOptions adds it with `analysis`).
 void AddDecimationOption(CLI::App* app, std::string& rule);
+// Adds the options that say how a profile file is read: --channel (ERD), --column,
+// --distance-unit and --elevation-unit (delimited text).
+void AddInputOptions(CLI::App* app, CommonOptions& o);
+// The help text that lists the profile formats read, for a PROFILE argument.
+extern const char* const kProfileFormatsHelp;
 // Applies units, surface, --decimation and --set values; returns kOk or kUsage.
 int ApplyCommonOptions(Session& s, const CommonOptions& o);
 
@@ -90,8 +111,15 @@ nlohmann::json ProfileJson(const Session& s, bool series);
 // Where the human summary goes: stdout, or stderr when the JSON itself goes to stdout ("-"),
 // so that `--json -` can be piped into another program.
 std::ostream& SummaryStream(const std::string& json);
-// Writes JSON to a file or to stdout ("-"); returns false with a message when it cannot.
+// Writes JSON to a file (replaced atomically) or to stdout ("-"); returns false with a message
+// when it cannot (noted among the output failures).
 bool WriteJson(const nlohmann::json& j, const std::string& dest);
+
+// The end of every command: an interrupted run gives kComputationRefused; otherwise each output
+// that failed is named on stderr and the code is kOutputFailed; otherwise `rc`.
+int OutcomeOfOutputs(int rc);
+// main's handler of anything a command throws: the message on stderr, kComputationRefused.
+int ReportUnexpected(std::exception_ptr thrown);
 // A series as a JSON array (floats printed as floats).
 nlohmann::json SeriesJson(const std::vector<float>& v);
 double FloatForJson(float x);

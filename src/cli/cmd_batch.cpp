@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -17,7 +18,9 @@
 #include "common/number_format.h"
 #include "render/paint_support.h"
 #include "spectra/cumulative.h"
+#include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
+#include "workflow/unexpected.h"
 
 namespace tarmac::cli {
 namespace {
@@ -52,18 +55,26 @@ std::string ReportPath(const std::string& profile) {
 }
 
 // The profiles side by side: each worker takes the next profile in input order; the steps that
-// append to the files the whole selection shares run in input order, one profile at a time.
+// append to the files the whole selection shares run in input order, one profile at a time. A
+// profile that fails is recorded in `outcome` (in input order) and the others go on; Ctrl-C
+// stops them all.
 int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o, int jobs,
-                TerminalProgress& progress, std::vector<char>& done) {
+                TerminalProgress& progress, std::vector<char>& done, Session::BatchOutcome& outcome) {
   std::mutex mu;
   std::condition_variable cv;
   int turn = 0;     // index of the profile whose turn it is to read
   int deliver = 0;  // index of the profile whose turn it is to append its gathered lines
   std::atomic<int> next{0};
-  std::atomic<bool> failed{false};
   std::atomic<int> rc{kOk};
   const int n = static_cast<int>(files.size());
+  std::vector<std::optional<std::string>> reasons(files.size());
 
+  auto pass_turns = [&](int idx) {
+    std::lock_guard<std::mutex> lock(mu);
+    turn = std::max(turn, idx + 1);
+    deliver = std::max(deliver, idx + 1);
+    cv.notify_all();
+  };
   auto worker = [&] {
     TerminalPrompts prompts;
     PngPlotSink plots;
@@ -72,7 +83,7 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
     s.SetProgress(&wp);
     if (int c = Configure(s, o); c != kOk) {
       rc = c;
-      failed = true;
+      for (int idx; (idx = next++) < n;) pass_turns(idx);
       return;
     }
     s.ClearResults();
@@ -86,13 +97,10 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
     for (;;) {
       const int idx = next++;
       if (idx >= n) break;
-      if (failed) {
-        // A profile before this one ended the run: nothing after it is processed, but the
-        // turn passes on so nobody waits for it.
-        std::lock_guard<std::mutex> lock(mu);
-        turn = std::max(turn, idx + 1);
-        deliver = std::max(deliver, idx + 1);
-        cv.notify_all();
+      if (progress.cancelled()) {
+        // Stopped: nothing after this is processed, but the turns pass on so nobody waits.
+        reasons[static_cast<std::size_t>(idx)] = "interrupted";
+        pass_turns(idx);
         continue;
       }
       Session::BatchTurn t;
@@ -113,12 +121,27 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
         deliver = std::max(deliver, idx + 1);
         cv.notify_all();
       };
-      const bool ok = s.AutoProcessFile(files[static_cast<std::size_t>(idx)], idx + 1, n, &t);
-      if (ok) {
+      bool ok = false;
+      std::optional<std::string> thrown;
+      try {
+        ok = s.AutoProcessFile(files[static_cast<std::size_t>(idx)], idx + 1, n, &t);
+      } catch (...) {
+        // The session answers for its own failures; anything else must not end the program
+        // from a worker thread.
+        const std::string what = DescribeException(std::current_exception());
+        thrown = "stopped: " + what;
+        prompts.Message("The command stopped: " + what, kUnexpectedTitle);
+        pass_turns(idx);
+      }
+      if (thrown) {
+        reasons[static_cast<std::size_t>(idx)] = *thrown;
+      } else if (ok) {
         done[static_cast<std::size_t>(idx)] = 1;
+      } else if (s.LastBatch().interrupted || progress.cancelled()) {
+        reasons[static_cast<std::size_t>(idx)] = "interrupted";
       } else {
-        failed = true;
-        rc = progress.cancelled() ? kComputationRefused : kInputRefused;
+        const auto& failed = s.LastBatch().failed;
+        reasons[static_cast<std::size_t>(idx)] = failed.empty() ? "stopped" : failed.back().reason;
       }
     }
     fs::remove_all(own, ec);
@@ -126,6 +149,20 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
   std::vector<std::thread> threads;
   for (int j = 0; j < jobs; ++j) threads.emplace_back(worker);
   for (auto& t : threads) t.join();
+
+  outcome = Session::BatchOutcome{};
+  outcome.chosen = n;
+  for (int idx = 0; idx < n; ++idx) {
+    const auto& why = reasons[static_cast<std::size_t>(idx)];
+    if (done[static_cast<std::size_t>(idx)]) {
+      ++outcome.processed;
+    } else if (why && *why == "interrupted") {
+      outcome.interrupted = true;
+    } else {
+      outcome.failed.push_back(
+          {NameOf(files[static_cast<std::size_t>(idx)]), why.value_or("stopped"), idx + 1});
+    }
+  }
   return rc;
 }
 
@@ -190,7 +227,16 @@ int RunChart(const ChartOptions& o) {
       std::cerr << "Row 10 (rear main gear) exists for the B-747 only; skipped.\n";
       continue;
     }
-    if (!s.ShowIndexChart(row) || !s.SaveToWordFile()) return kComputationRefused;
+    if (!s.ShowIndexChart(row)) return kComputationRefused;
+    if (!s.SaveToWordFile()) {
+      // The reason has been shown; the document could not take the chart.
+      const std::string name = NameOf(o.profile);
+      const auto dot = name.find_last_of('.');
+      const std::string doc = FolderOf(AbsolutePath(o.profile)) + "ChartFile/" +
+                              (dot == std::string::npos ? name : name.substr(0, dot)) + "Chart.docx";
+      NoteOutputFailure(doc, "Cannot add the chart to " + doc + ".");
+      return OutcomeOfOutputs(progress.cancelled() ? kComputationRefused : kOutputFailed);
+    }
     ++saved;
   }
   const std::string name = NameOf(o.profile);
@@ -216,6 +262,36 @@ bool ParseChartRows(const std::string& text, std::vector<int>& rows) {
   return !rows.empty();
 }
 
+std::vector<std::string> BatchProfiles(const std::vector<std::string>& args, std::string& error) {
+  std::vector<std::string> files;
+  for (const std::string& arg : args) {
+    std::error_code ec;
+    if (!fs::is_directory(arg, ec)) {
+      files.push_back(arg);
+      continue;
+    }
+    // A folder stands for all its .pro files, in name order.
+    std::vector<std::string> found;
+    for (fs::directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string ext = it->path().extension().string();
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      std::error_code rc;
+      if (ext == ".pro" && it->is_regular_file(rc)) found.push_back(it->path().string());
+    }
+    if (ec) {
+      error = "The folder " + arg + " cannot be read: " + ec.message() + ".";
+      return {};
+    }
+    if (found.empty()) {
+      error = "The folder " + arg + " holds no .pro profile.";
+      return {};
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return files;
+}
+
 int RunBatchFiles(const std::vector<std::string>& files, const BatchRunOptions& o,
                   std::ostream& out) {
   if (o.jobs < 1) {
@@ -229,6 +305,7 @@ int RunBatchFiles(const std::vector<std::string>& files, const BatchRunOptions& 
   const auto start = std::chrono::steady_clock::now();
   const int jobs = std::min<int>(o.jobs, static_cast<int>(files.size()));
   std::vector<char> done(files.size(), 0);
+  Session::BatchOutcome outcome;
   int rc = kOk;
   if (jobs <= 1 || static_cast<int>(files.size()) > Session::kMaxBatchFiles) {
     PngPlotSink plots;
@@ -237,27 +314,33 @@ int RunBatchFiles(const std::vector<std::string>& files, const BatchRunOptions& 
     if (int c = Configure(s, o); c != kOk) return c;
     const bool ok = s.AutoProcessAll(files);
     progress.finish();
-    if (!ok) rc = progress.cancelled() ? kComputationRefused : kInputRefused;
-    // The reports written before a failure are there all the same.
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      std::error_code ec;
-      done[i] = std::filesystem::exists(ReportPath(files[i]), ec) ? 1 : 0;
-    }
-    if (!ok && static_cast<int>(files.size()) > Session::kMaxBatchFiles) return kInputRefused;
+    outcome = s.LastBatch();
+    if (!ok && outcome.processed == 0 && outcome.failed.empty() && !outcome.interrupted)
+      return kInputRefused;  // refused as a whole (no profile, too many)
+    // The profiles were taken in order up to the end or the interruption; those that did not
+    // fail have their report.
+    const std::size_t attempted = static_cast<std::size_t>(outcome.processed) + outcome.failed.size();
+    for (std::size_t i = 0; i < files.size() && i < attempted; ++i) done[i] = 1;
+    for (const auto& f : outcome.failed) done[static_cast<std::size_t>(f.position - 1)] = 0;
   } else {
-    rc = RunParallel(files, o, jobs, progress, done);
+    rc = RunParallel(files, o, jobs, progress, done, outcome);
     progress.finish();
-    if (rc == kOk) {
-      const auto seconds =
-          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      prompts.Status("All Processed");
-      prompts.Message("All Processed. ET = " + FormatNumber(seconds, "0") + " s",
-                      "Automatic Processing");
-    }
+    if (rc != kOk) return rc;
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bool all = outcome.processed == outcome.chosen;
+    prompts.Status(all ? "All Processed" : Session::BatchSummary(outcome));
+    prompts.Message((all ? std::string("All Processed.") : Session::BatchSummary(outcome) + ".") +
+                        " ET = " + FormatNumber(seconds, "0") + " s",
+                    "Automatic Processing");
   }
   for (std::size_t i = 0; i < files.size(); ++i)
     if (done[i]) out << "report: " << ReportPath(files[i]) << "\n";
-  return rc;
+  // The last line says what became of the selection.
+  out << Session::BatchSummary(outcome) << "\n";
+  if (outcome.interrupted) rc = kComputationRefused;
+  else if (!outcome.failed.empty()) rc = kInputRefused;
+  return OutcomeOfOutputs(rc);
 }
 
 void RegisterBatch(CLI::App& app, int& rc) {
@@ -276,8 +359,15 @@ void RegisterBatch(CLI::App& app, int& rc) {
         "at 100 knots on a runway), and write a report document WordFile/<name>.docx beside the "
         "profiles and the charts of every row into ChartFile/<name>Chart.docx. At most 200 "
         "profiles per run. Nothing is appended to Results.txt but the name of each profile read; "
-        "each Boeing Bump Index run appends its line to BoeingBumpPDFs.txt.");
-    sub->add_option("FILE", o->files, "Profiles (.pro) to process, in this order")->required();
+        "each Boeing Bump Index run appends its line to BoeingBumpPDFs.txt.\n"
+        "A profile that cannot be processed (not a .pro, missing, refused by the reader) gets no "
+        "report; the others go on, and the last line sums up, e.g. \"3 of 4 processed; failed: "
+        "RW09.dat (wrong extension)\". Exit code 0 only when every profile was processed; 3 when "
+        "one failed, 4 when interrupted with Ctrl-C, 5 when a report could not be written.");
+    sub->add_option("FILE", o->files,
+                    "Profiles (.pro) to process, in this order; a folder stands for all its .pro "
+                    "files, in name order")
+        ->required();
     auto* rw = sub->add_flag("--runway", o->runway,
                              "The profiles are runways: simulate at 100 knots too (default)");
     sub->add_flag("--taxiway", o->taxiway, "The profiles are taxiways: simulate at 20 knots only")
@@ -291,7 +381,14 @@ void RegisterBatch(CLI::App& app, int& rc) {
     sub->callback([o, &rc] {
       if (o->runway) o->run.runway = true;
       if (o->taxiway) o->run.runway = false;
-      rc = RunBatchFiles(o->files, o->run, std::cout);
+      std::string error;
+      const std::vector<std::string> files = BatchProfiles(o->files, error);
+      if (!error.empty()) {
+        std::cerr << "File Error: " << error << "\n";
+        rc = kInputRefused;
+        return;
+      }
+      rc = RunBatchFiles(files, o->run, std::cout);
     });
   }
   {

@@ -5,6 +5,7 @@
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
 #include "cli/cmd_batch.h"
+#include "workflow/profile_io.h"
 
 #ifndef TARMAC_DATA_DIR
 #define TARMAC_DATA_DIR "data"
@@ -24,12 +25,18 @@ int RunDemo(const DemoOptions& o) {
   std::error_code ec;
   fs::create_directories(o.out, ec);
   for (const char* name : {"runway.pro", "runway.spd"}) {
-    fs::copy_file(fs::path(o.data) / name, fs::path(o.out) / name,
-                  fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-      std::cerr << "Cannot copy the sample " << (fs::path(o.data) / name).string() << " to "
-                << o.out << ": " << ec.message() << "\n";
+    const fs::path from = fs::path(o.data) / name;
+    if (!fs::is_regular_file(from, ec)) {
+      std::cerr << "File Error: the sample " << from.string() << " is missing.\n";
       return kInputRefused;
+    }
+    try {
+      // The sample is read whole and replaced atomically like every other output.
+      const std::string bytes = ReadFileText(from);
+      WriteFileAtomically(fs::path(o.out) / name, bytes);
+    } catch (const std::exception& e) {
+      std::cerr << "File Error: " << e.what() << "\n";
+      return OutcomeOfOutputs(kInputRefused);
     }
   }
   // A fresh run: the result files of an earlier demo would only grow.

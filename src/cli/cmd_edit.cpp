@@ -1,7 +1,9 @@
 // tarmac edit: the profile editing commands (high pass, repair, new length, vertical curve)
-// applied in the order given, then the edited profile saved as a .pro.
+// applied in the order given, then the edited profile saved in the format --out names.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_common.h"
@@ -16,8 +18,16 @@ struct EditOptions {
   bool highpass = false, repair = false;
   std::vector<std::string> new_lengths, vertical_curves;
   bool metric = false;
+  bool force = false;
   std::vector<std::string> sets;
+  CommonOptions input;  // --channel, --column and the units of a delimited-text profile
 };
+
+// Whether two paths name one existing file (through links too).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
 
 // "A:B" in display length units -> two distances; false with a message when malformed.
 bool ParseStretch(const std::string& text, const std::string& option, double& a, double& b) {
@@ -45,11 +55,11 @@ float PlotX(const Session& s, double distance) {
 int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
   TerminalPrompts prompts;
   Session s(prompts);
-  CommonOptions common;
+  CommonOptions common = o.input;
   common.metric = o.metric;
   common.sets = o.sets;
   if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
-  // Check every stretch before anything is read or changed.
+  // Check every stretch and the output before anything is read or changed.
   std::vector<std::array<double, 2>> cuts, curves;
   for (const auto& t : o.new_lengths) {
     double a = 0, b = 0;
@@ -65,6 +75,16 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
     std::cerr << "No edit given: use --highpass, --repair, --new-length or --vertical-curve\n";
     return kUsage;
   }
+  if (!Session::CanSaveProfileAs(o.out)) {
+    std::cerr << "--out must name a .pro, .dat, .erd or .csv file, got \"" << o.out
+              << "\"; nothing read, nothing written.\n";
+    return kUsage;
+  }
+  if (!o.force && SameFile(o.profile, o.out)) {
+    std::cerr << "--out names the profile being edited (" << o.out
+              << "); give --force to replace it. Nothing written.\n";
+    return kUsage;
+  }
   if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
   s.model().BatchMode = true;
   const std::string unit = s.model().units.LengthLabel;
@@ -75,12 +95,21 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
       ok = s.HighPass();
     } else if (step == "repair") {
       ok = s.Repair();
-    } else if (step == "new-length") {
-      const auto& c = cuts.at(nextCut++);
-      ok = s.NewLength(0, PlotX(s, c[0]), PlotX(s, c[1]));
-    } else if (step == "vertical-curve") {
-      const auto& c = curves.at(nextCurve++);
-      ok = s.VerticalCurve(0, PlotX(s, c[0]), PlotX(s, c[1]));
+    } else if (step == "new-length" || step == "vertical-curve") {
+      const bool cut = step == "new-length";
+      const auto& c = cut ? cuts.at(nextCut) : curves.at(nextCurve);
+      const std::string& text = cut ? o.new_lengths.at(nextCut++) : o.vertical_curves.at(nextCurve++);
+      // A stretch past the last sample would be clamped to the end without a word.
+      const ProfileModel& m = s.model();
+      const double length = (m.ProfileNPoints() - 1) * m.settings.DisplaySpacing;
+      if (std::max(c[0], c[1]) > length + 0.5 * m.settings.DisplaySpacing) {
+        std::cerr << "--" << step << " " << text << " runs past the end of the profile, which is "
+                  << FormatNumber(length, "#,##0.00") << " " << unit
+                  << " long; nothing saved.\n";
+        return kComputationRefused;
+      }
+      ok = cut ? s.NewLength(0, PlotX(s, c[0]), PlotX(s, c[1]))
+               : s.VerticalCurve(0, PlotX(s, c[0]), PlotX(s, c[1]));
     }
     if (!ok) {
       std::cerr << "The " << step << " edit was refused; nothing saved.\n";
@@ -91,9 +120,10 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
               << FormatNumber((m.ProfileNPoints() - 1) * m.settings.DisplaySpacing, "#,##0.00")
               << " " << unit << "\n";
   }
-  if (!s.SaveProfile(o.out)) return kInputRefused;
+  // A save that fails is an output that could not be written (exit 5), not a refused input.
+  if (!s.SaveProfile(o.out)) return OutcomeOfOutputs(kOutputFailed);
   std::cout << "saved: " << o.out << "\n";
-  return kOk;
+  return OutcomeOfOutputs(kOk);
 }
 
 }  // namespace
@@ -102,12 +132,17 @@ void RegisterEdit(CLI::App& app, int& rc) {
   auto o = std::make_shared<EditOptions>();
   CLI::App* sub = app.add_subcommand(
       "edit",
-      "Edit a profile and save it as a .pro (elevations only, read back at the spacing then in "
-      "force). The edits run in the order given; distances are measured from the profile start "
-      "in feet, or metres with --metric, and each cut counts from the start the earlier cuts "
-      "left.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
-  sub->add_option("--out", o->out, "The edited profile, FILE.pro")->required();
+      "Edit a profile and save it in the format the extension of --out names, with its spacing, "
+      "so that it reads back as it was saved. The edits run in the order given; distances are "
+      "measured from the profile start in feet, or metres with --metric, and each cut counts "
+      "from the start the earlier cuts left. A stretch past the end of the profile is refused.");
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
+  sub->add_option("--out", o->out,
+                  "The edited profile: FILE.pro (elevations, end marker and spacing), FILE.dat, "
+                  "FILE.erd (inches and feet) or FILE.csv (display units). Never the input file "
+                  "unless --force")
+      ->required();
+  sub->add_flag("--force", o->force, "Allow --out to replace the profile being edited");
   CLI::Option* highpass = sub->add_flag("--highpass", o->highpass,
                 "Replace the profile with its high-pass form (300-ft cut-off, ends tapered over "
                 "2 %)");
@@ -126,6 +161,7 @@ void RegisterEdit(CLI::App& app, int& rc) {
   sub->add_option("--set", o->sets,
                   "Change a setting, NAME=VALUE in display units (repeatable), e.g. "
                   "SampleSpacing=0.25");
+  AddInputOptions(sub, o->input);
   sub->callback([o, sub, highpass, repair, cut, curve, &rc] {
     // The edits in the order they were given on the command line.
     std::vector<std::string> order;

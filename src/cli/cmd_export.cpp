@@ -32,10 +32,11 @@ int RunExport(const ExportOptions& o) {
   if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
   Session& s = t.session;
   TerminalProgress& progress = t.progress;
-  PngPlotSink& plots = t.plots;
+  // Ctrl-C during a long read: nothing is written (the writer refuses every file from then on).
+  if (progress.cancelled()) return OutcomeOfOutputs(kComputationRefused);
 
   if (!o.erd.empty()) {
-    if (!s.ExportErd(o.erd)) return kComputationRefused;
+    if (!s.ExportErd(o.erd)) return OutcomeOfOutputs(kComputationRefused);
     const ProfileModel& m = s.model();
     std::cout << "erd: " << o.erd << " (" << m.ProfileNPoints() << " samples";
     const PlotLevel& l1 = m.levels[1];
@@ -45,18 +46,14 @@ int RunExport(const ExportOptions& o) {
   if (!o.csv.empty()) {
     const bool filled = FillLevelForExport(s, o.level);
     progress.finish();
-    if (!filled) return kComputationRefused;
-    if (!s.ExportLevelCsv(o.csv, o.level)) return kComputationRefused;
+    if (!filled) return OutcomeOfOutputs(kComputationRefused);
+    if (!s.ExportLevelCsv(o.csv, o.level)) return OutcomeOfOutputs(kComputationRefused);
     const auto [distance, value] = s.LevelCsvHeadings(o.level);
     std::cout << "csv: " << o.csv << " (level " << o.level << ", " << value << " over " << distance
               << ", " << s.model().levels[static_cast<std::size_t>(o.level)].npoints()
               << " values)\n";
   }
-  if (!o.common.plots.empty())
-    for (const auto& p : plots.WritePngs(o.common.plots, s.model())) std::cout << "plot: " << p << "\n";
-  if (!o.common.json.empty() && !WriteJson(ProfileJson(s, o.common.series), o.common.json))
-    return kInputRefused;
-  return kOk;
+  return t.Finish(o.common, ProfileJson(s, o.common.series), kOk);
 }
 
 }  // namespace
@@ -65,15 +62,15 @@ void RegisterExport(CLI::App& app, int& rc) {
   auto o = std::make_shared<ExportOptions>();
   CLI::App* sub = app.add_subcommand(
       "export",
-      "Read a profile (.pro, .dat or .erd) like `read` does, then write it for other programs.\n"
+      "Read a profile (.pro, .dat, .erd, .csv or .txt) like `read` does, then write it for other "
+      "programs.\n"
       "--erd writes the analysis profile (after the end cut and the slope removal) as an ERD "
       "text file in inches at the sample spacing in feet, with the survey speed in ft/s as a "
       "second channel when the profile came with one; the ERD is always in these units.\n"
       "--csv writes one plot level as two columns, distance from the start and value, both in "
       "display units (--metric for m, cm, mm, m/s, m/km), under a heading line naming each and "
       "its unit.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro with its .spd, .dat, or .erd)")
-      ->required();
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
   sub->add_option("--erd", o->erd, "Write the profile (and speed) as an ERD text file FILE");
   sub->add_option("--csv", o->csv, "Write the series of plot level --level as CSV to FILE");
   sub->add_option("--level", o->level,

@@ -33,9 +33,11 @@ void RegisterRead(CLI::App& app, int& rc) {
   auto o = std::make_shared<ReadOptions>();
   CLI::App* sub = app.add_subcommand(
       "read",
-      "Read a profile (.pro with its .spd, or .dat): cut the ends, remove the end-to-end slope, "
-      "append the \"Data File Name = \" line to Results.txt in the profile's folder, and report.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro with its .spd, .dat, or .erd)")->required();
+      "Read a profile (.pro with its .spd, .dat, .erd, or delimited text .csv/.txt): cut the ends, "
+      "remove the end-to-end slope, append the \"Data File Name = \" line to Results.txt in the "
+      "profile's folder, and report. A file that cannot be a profile (implausible elevations or "
+      "spacing, unevenly spaced distances, a device or a pipe) is refused with exit code 3.");
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
   AddCommonOptions(sub, o->common, false);
   sub->callback([o, &rc] { rc = RunRead(*o); });
 }

@@ -36,8 +36,8 @@ struct SpectrumOptions {
   std::string png;
   bool metric = false;
   bool smooth_ends = false;
-  std::string decimation;
   std::vector<std::string> sets;
+  CommonOptions input;  // how the profile file is read (--channel, --column, units)
 };
 
 bool WritePng(const std::vector<unsigned char>& png, const std::string& path) {
@@ -59,12 +59,11 @@ nlohmann::json Doubles(const std::vector<double>& v) {
 
 // Reads the profile (and runs the simulation asked for) into s; returns kOk or the exit code.
 int OpenSession(Session& s, const std::string& profile, bool metric, bool smoothEnds,
-                const std::string& decimation, const std::vector<std::string>& sets,
-                const std::string& simulate) {
-  CommonOptions common;
+                const std::vector<std::string>& sets, const std::string& simulate,
+                const CommonOptions& input) {
+  CommonOptions common = input;
   common.metric = metric;
   common.smooth_ends = smoothEnds;
-  common.decimation = decimation;
   common.sets = sets;
   if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
   std::vector<SimulationRequest> sims;
@@ -88,7 +87,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
   TerminalProgress progress;
   Session s(prompts);
   s.SetProgress(&progress);
-  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.decimation, o.sets, o.simulate); rc != kOk)
+  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, o.simulate, o.input); rc != kOk)
     return rc;
   const std::string caption = Session::SpectrumSeriesCaption(series);
   nlohmann::json j;
@@ -154,8 +153,8 @@ struct CdfOptions {
   std::string png;
   bool metric = false;
   bool smooth_ends = false;
-  std::string decimation;
   std::vector<std::string> sets;
+  CommonOptions input;  // how the profile file is read (--channel, --column, units)
 };
 
 int RunCdf(const CdfOptions& o) {
@@ -163,7 +162,7 @@ int RunCdf(const CdfOptions& o) {
   TerminalProgress progress;
   Session s(prompts);
   s.SetProgress(&progress);
-  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.decimation, o.sets, ""); rc != kOk) return rc;
+  if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, "", o.input); rc != kOk) return rc;
   s.model().BatchMode = false;  // the index run reports to Results.txt as the program does
   const bool straightedge = o.series == "straightedge";
   const bool ran = s.RunIndex(straightedge ? 0 : 1);
@@ -209,9 +208,11 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
             "response: a periodogram of the largest power-of-two record centred in the series, "
             "log10 of the power raised by 10^N, averaged over ten bins."
           : "Probability density of the profile (decimated to a step of about 0.25 m, see "
-            "--decimation; in feet) or of an aircraft response, from the spacing of sorted values "
-            "1000 ft of profile apart, with the normal density of the same mean and deviation and the moments of the series.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+            "--decimation; in feet) or of an aircraft response, from the spacing of sorted "
+            "values 1000 ft of profile apart, with the normal density of the same mean and "
+            "deviation and the moments of the series.");
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
+  AddInputOptions(sub, o->input);
   std::vector<std::string> names;
   for (const auto& [name, value] : SeriesNames()) names.push_back(name);
   sub->add_option("--series", o->series,
@@ -224,7 +225,7 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
     sub->add_option("--exponent", o->exponent, "N of 10^N added to the power (default 10)");
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the plot into FILE (PNG)");
-  AddUnitOptions(sub, o->metric, o->smooth_ends, o->decimation, o->sets);
+  AddUnitOptions(sub, o->metric, o->smooth_ends, o->input.decimation, o->sets);
   sub->callback([o, &rc, psd] { rc = RunSpectrum(*o, psd); });
 }
 
@@ -240,13 +241,14 @@ void RegisterSpectra(CLI::App& app, int& rc) {
       "or of the Boeing Bump Index in 100 bins from 0 to the largest value. The index is run "
       "first (its report goes to Results.txt); the bump distribution also appends its line to "
       "BoeingBumpPDFs.txt.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
+  AddInputOptions(sub, o->input);
   sub->add_option("SERIES", o->series, "straightedge or bump")
       ->required()
       ->check(CLI::IsMember({"straightedge", "bump"}));
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the distribution into FILE (PNG)");
-  AddUnitOptions(sub, o->metric, o->smooth_ends, o->decimation, o->sets);
+  AddUnitOptions(sub, o->metric, o->smooth_ends, o->input.decimation, o->sets);
   sub->callback([o, &rc] { rc = RunCdf(*o); });
 }
 

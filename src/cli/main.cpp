@@ -1,17 +1,39 @@
 // tarmac: roughness analysis of airport pavement profiles from the command line.
 #include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 
 #include "cli/cli_common.h"
 
+namespace {
+
+// An exception that escapes where no handler can take it (a worker thread, a destructor) ends
+// the program with a message and the code of a stopped command, not with an abort.
+[[noreturn]] void OnTerminate() {
+  const int rc = tarmac::cli::ReportUnexpected(std::current_exception());
+  std::fflush(stderr);
+  std::_Exit(rc);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace tarmac::cli;
+  std::set_terminate(OnTerminate);
+  // Past a file-size limit (ulimit -f) a write fails and the command says so; the signal would
+  // end the program with the file half written.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{
       "tarmac - roughness analysis of airport pavement profiles.\n"
       "Reads a measured longitudinal profile of a runway or taxiway, computes the rolling "
       "straightedge, Boeing Bump Index, IRI, California profilograph index and band-pass RMS, "
       "simulates transport aircraft rolling over it, and writes the results beside the profile.\n"
-      "Exit codes: 0 ok, 2 usage, 3 input file refused, 4 computation refused."};
+      "Exit codes: 0 ok, 2 usage, 3 input file refused, 4 computation refused (also: "
+      "interrupted with Ctrl-C, which writes nothing new), 5 an output could not be written "
+      "(the file is named)."};
   app.require_subcommand(1);
   int rc = kOk;
   RegisterRead(app, rc);
@@ -32,6 +54,9 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kUsage;
+  } catch (...) {
+    // Nothing a command throws ends the program without a word.
+    rc = ReportUnexpected(std::current_exception());
   }
-  return rc;
+  return OutcomeOfOutputs(rc);
 }

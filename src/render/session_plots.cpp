@@ -1,12 +1,13 @@
 #include "render/session_plots.h"
 
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "render/index_chart.h"
 #include "render/level_plot.h"
 #include "render/paint_support.h"
 #include "render/prob_dist_plot.h"
+#include "workflow/atomic_file.h"
 
 namespace tarmac {
 
@@ -66,16 +67,29 @@ std::vector<unsigned char> RenderPlotSink::CdfPicture(const CdfRequest& c) {
 std::vector<std::string> RenderPlotSink::WritePngs(const std::string& dir,
                                                    const ProfileModel& model) const {
   std::vector<std::string> written;
+  if (drawn_.empty()) return written;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) {
+    NoteOutputFailure(dir, "Cannot write the plots into " + dir + ": " +
+                               (std::filesystem::exists(dir, ec)
+                                    ? std::string("a file of that name is not a folder")
+                                    : "the folder cannot be made") +
+                               ".");
+    return written;
+  }
   for (const auto& [level, l] : drawn_) {
     const auto png = Draw(l, level, model.units, level_width, level_height);
     if (png.empty()) continue;
     const std::string path =
         (std::filesystem::path(dir) / ("level" + std::to_string(level) + ".png")).string();
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    if (f) written.push_back(path);
+    try {
+      // A picture that cannot be written in whole leaves the older one as it was.
+      WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+      written.push_back(path);
+    } catch (const std::exception&) {
+      // Noted among the output failures by the writer (or refused after an interruption).
+    }
   }
   return written;
 }

@@ -23,7 +23,9 @@ class RenderPlotSink : public PlotSink {
                                           const ProfileModel& model) override;
   std::vector<unsigned char> CdfPicture(const CdfRequest& cdf) override;
 
-  // Writes "level<k>.png" for every level drawn and not cleared since; returns the paths.
+  // Writes "level<k>.png" for every level drawn and not cleared since, each replaced atomically;
+  // returns the paths written. A picture or folder that cannot be written is noted among the
+  // output failures (workflow/atomic_file.h) and leaves any older picture as it was.
   std::vector<std::string> WritePngs(const std::string& dir, const ProfileModel& model) const;
 
  private:

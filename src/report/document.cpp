@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include "common/atomic_file.h"
 #include "common/rounding.h"
 
 namespace tarmac {
@@ -604,14 +605,6 @@ int CountOf(std::string_view hay, std::string_view needle) {
   return n;
 }
 
-std::string TempNameFor(const std::filesystem::path& path) {
-  static std::atomic<unsigned> counter{0};
-  const auto stamp =
-      std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF;
-  return "." + path.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-         std::to_string(counter++) + "-" + std::to_string(stamp);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -834,12 +827,7 @@ void Document::save(const std::filesystem::path& path) const {
   const auto& d = *impl_;
   if (path.filename().empty())
     throw DocumentError("cannot save the document: '" + PathText(path) + "' names no file");
-  const std::filesystem::path folder =
-      path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-  const std::filesystem::path temp = folder / TempNameFor(path);
-  const auto fail = [&](const std::string& why) -> DocumentError {
-    std::error_code ec;
-    std::filesystem::remove(temp, ec);
+  const auto fail = [&](const std::string& why) {
     return DocumentError("cannot save the document '" + PathText(path) + "': " + why);
   };
 
@@ -854,15 +842,25 @@ void Document::save(const std::filesystem::path& path) const {
   parts.emplace_back("word/_rels/document.xml.rels", d.relsXml());
   if (d.page_numbers) parts.emplace_back("word/footer1.xml", FooterXml());
 
-  int err = 0;
-  zip_t* za = zip_open(temp.c_str(), ZIP_CREATE | ZIP_EXCL, &err);
+  // The archive is made in memory and then replaces the file in one step, through the writer
+  // that every output of the program goes through.
+  zip_error_t ze;
+  zip_error_init(&ze);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &ze);
+  zip_t* za = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &ze) : nullptr;
   if (!za) {
-    zip_error_t ze;
-    zip_error_init_with_code(&ze, err);
     const std::string why = ZipErrorText(&ze);
     zip_error_fini(&ze);
+    if (buffer) zip_source_free(buffer);
     throw fail(why);
   }
+  zip_error_fini(&ze);
+  zip_source_keep(buffer);  // the bytes outlive the archive
+  struct BufferOwner {
+    zip_source_t* src;
+    ~BufferOwner() { zip_source_free(src); }
+  } owner{buffer};
+
   auto add = [&](const std::string& name, const void* data, std::size_t size, bool store) {
     zip_source_t* src = zip_source_buffer(za, data, size, 0);
     if (!src) return false;
@@ -879,19 +877,28 @@ void Document::save(const std::filesystem::path& path) const {
   for (std::size_t i = 0; ok && i < d.images.size(); ++i)
     ok = add("word/media/image" + std::to_string(i + 1) + ".png", d.images[i].data(),
              d.images[i].size(), true);  // PNG is compressed already
-  if (!ok) {
+  if (!ok || zip_close(za) != 0) {
     const std::string why = zip_strerror(za);
     zip_discard(za);
     throw fail(why);
   }
-  if (zip_close(za) != 0) {
-    const std::string why = zip_strerror(za);
-    zip_discard(za);
-    throw fail(why);
+
+  std::string bytes;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_source_stat(buffer, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
+      zip_source_open(buffer) != 0)
+    throw fail("the archive cannot be read back from memory");
+  bytes.resize(static_cast<std::size_t>(st.size));
+  const zip_int64_t got = zip_source_read(buffer, bytes.data(), st.size);
+  zip_source_close(buffer);
+  if (got < 0 || static_cast<zip_uint64_t>(got) != st.size)
+    throw fail("the archive cannot be read back from memory");
+  try {
+    ReplaceFileAtomically(path, bytes);
+  } catch (const AtomicWriteError& e) {
+    throw fail(e.what());
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) throw fail(ec.message());
 }
 
 Document Document::open(const std::filesystem::path& path) {

@@ -26,9 +26,11 @@ std::string Unquote(std::string_view s) {
   return std::string(s);
 }
 
-std::vector<std::string> SplitCommas(std::string_view s) {
+// Comma-separated entries, unquoted; at most `limit` are kept (a header line can be as long as
+// the file, and nothing it declares needs more entries than there are channels).
+std::vector<std::string> SplitCommas(std::string_view s, std::size_t limit) {
   std::vector<std::string> out;
-  while (true) {
+  while (out.size() < limit) {
     const std::size_t comma = s.find(',');
     out.push_back(Unquote(s.substr(0, comma)));
     if (comma == std::string_view::npos) break;
@@ -37,21 +39,92 @@ std::vector<std::string> SplitCommas(std::string_view s) {
   return out;
 }
 
-// A keyword line: the keyword fills the first columns (at most 8 letters), then optional blanks
-// and a comma separate it from its values.
-bool SplitKeyword(std::string_view line, std::string& keyword, std::string_view& rest) {
+// Fixed fields of eight characters, trimmed; at most `limit` are kept.
+std::vector<std::string> SplitFixed(std::string_view s, std::size_t limit) {
+  std::vector<std::string> out;
+  while (!s.empty() && out.size() < limit) {
+    out.push_back(Unquote(s.substr(0, 8)));
+    s.remove_prefix(std::min<std::size_t>(8, s.size()));
+  }
+  return out;
+}
+
+// Blank-separated words; at most `limit` are kept.
+std::vector<std::string> SplitBlanks(std::string_view s, std::size_t limit) {
+  std::vector<std::string> out;
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t i = 0;
+  while (out.size() < limit) {
+    while (i < s.size() && blank(s[i])) ++i;
+    if (i >= s.size()) break;
+    std::size_t j = i;
+    while (j < s.size() && !blank(s[j])) ++j;
+    out.push_back(std::string(s.substr(i, j - i)));
+    i = j;
+  }
+  return out;
+}
+
+// A keyword line. The keyword fills columns 1 to 8 (blank-padded), then come either
+// comma-separated values ("UNITSNAM,mm,mm") or, without a comma, fixed fields of eight
+// characters from column 9 ("UNITSNAMmm      mm      mm"), as public databases write them.
+struct KeywordLine {
+  std::string keyword;
+  std::string_view values;  // after the comma, or from column 9
+  enum class Layout { Commas, Fixed, Blanks } layout = Layout::Commas;
+
+  // The value of a keyword that holds one (TITLE, XUNITS).
+  std::string Single() const { return std::string(Trim(values)); }
+  // The entries of a keyword that lists one per channel (SHORTNAM, UNITSNAM).
+  std::vector<std::string> List(std::size_t limit) const {
+    switch (layout) {
+      case Layout::Commas: return SplitCommas(values, limit);
+      case Layout::Fixed: return SplitFixed(values, limit);
+      case Layout::Blanks: return SplitBlanks(values, limit);
+    }
+    return {};
+  }
+};
+
+bool SplitKeyword(std::string_view line, KeywordLine& k) {
   std::size_t i = 0;
   while (i < line.size() && i < 8 &&
          (std::isalnum(static_cast<unsigned char>(line[i])) || line[i] == '_')) {
     ++i;
   }
   if (i == 0) return false;
-  keyword.assign(line.substr(0, i));
-  for (char& c : keyword) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  rest = line.substr(i);
-  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
-  if (!rest.empty() && rest.front() == ',') rest.remove_prefix(1);
+  k.keyword.assign(line.substr(0, i));
+  for (char& c : k.keyword) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::size_t j = i;
+  while (j < line.size() && (line[j] == ' ' || line[j] == '\t')) ++j;
+  if (j < line.size() && line[j] == ',') {
+    k.layout = KeywordLine::Layout::Commas;
+    k.values = line.substr(j + 1);
+  } else if (j >= 8 || j >= line.size()) {
+    // The values start in column 9 (or the line ends): eight-character fields from there.
+    k.layout = KeywordLine::Layout::Fixed;
+    k.values = line.substr(std::min<std::size_t>(8, line.size()));
+  } else {
+    // A short keyword with its values before column 9: the fields cannot be counted in eights.
+    k.layout = KeywordLine::Layout::Blanks;
+    k.values = line.substr(j);
+  }
   return true;
+}
+
+// The leading numbers of the header's second line, separated by commas or (without any comma)
+// by blanks; at most `limit`, stopping at the first entry that is not a number.
+std::vector<double> LeadingNumbers(std::string_view line, std::size_t limit) {
+  const std::vector<std::string> fields = line.find(',') != std::string_view::npos
+                                              ? SplitCommas(line, limit)
+                                              : SplitBlanks(line, limit);
+  std::vector<double> numbers;
+  for (const std::string& f : fields) {
+    const auto v = ParseNumber(f);
+    if (!v) break;
+    numbers.push_back(*v);
+  }
+  return numbers;
 }
 
 // A list written with trailing commas ("in,mm,,") names only its filled entries.
@@ -117,13 +190,7 @@ ErdHeader ParseErdHeader(std::string_view text) {
     throw ProfileFileError("The file is not an ERD file: its first line is not \"ERDFILEV2.00\".");
   }
   if (!lines.next(line)) throw ProfileFileError("The ERD file ends after its first line.");
-  const std::vector<std::string> fields = SplitCommas(line);
-  std::vector<double> numbers;
-  for (const std::string& f : fields) {
-    const auto v = ParseNumber(f);
-    if (!v) break;
-    numbers.push_back(*v);
-  }
+  const std::vector<double> numbers = LeadingNumbers(line, 8);
   if (numbers.size() < 6) {
     throw ProfileFileError(
         "The second line of the ERD file must hold at least six numbers (channels, samples, -1, 1, "
@@ -152,23 +219,27 @@ ErdHeader ParseErdHeader(std::string_view text) {
   h.interval = numbers[5];
 
   bool ended = false;
+  // One entry more than the channels allowed is enough to tell that a list is too long.
+  const auto list_limit = static_cast<std::size_t>(kErdMaxChannels) + 1;
+  KeywordLine k;
   while (lines.next(line)) {
     if (textio::IsBlank(line)) continue;
-    std::string keyword;
-    std::string_view rest;
-    if (!SplitKeyword(line, keyword, rest)) {
+    if (!SplitKeyword(line, k)) {
       throw ProfileFileError("Line " + std::to_string(lines.line_number()) +
                              " of the ERD header is not a keyword line.");
     }
-    if (keyword == "END") {
+    if (k.keyword == "END") {
       ended = true;
       break;
     }
-    h.keys[keyword] = std::string(Trim(rest));
-    if (keyword == "TITLE") h.title = std::string(Trim(rest));
-    if (keyword == "SHORTNAM") h.names = SplitCommas(rest);
-    if (keyword == "UNITSNAM") h.units = SplitCommas(rest);
-    if (keyword == "XUNITS") h.x_units = SplitCommas(rest).front();
+    h.keys[k.keyword] = std::string(Trim(k.values));
+    if (k.keyword == "TITLE") h.title = k.Single();
+    if (k.keyword == "SHORTNAM") h.names = k.List(list_limit);
+    if (k.keyword == "UNITSNAM") h.units = k.List(list_limit);
+    if (k.keyword == "XUNITS") {
+      const std::vector<std::string> x = k.List(1);
+      h.x_units = x.empty() ? std::string() : x.front();
+    }
   }
   if (!ended) throw ProfileFileError("The ERD header has no END line.");
   // The declared channel count is only believed when the header names as many units (and, when
@@ -178,24 +249,25 @@ ErdHeader ParseErdHeader(std::string_view text) {
   if (h.units.empty()) {
     throw ProfileFileError("The ERD header has no UNITSNAM line, so its channels have no units.");
   }
+  const auto count = [&](std::size_t n) {
+    return n >= list_limit ? "more than " + std::to_string(kErdMaxChannels) : std::to_string(n);
+  };
   if (h.units.size() != static_cast<std::size_t>(h.channels)) {
     throw ProfileFileError("The ERD header declares " + std::to_string(h.channels) + " channel" +
                            (h.channels == 1 ? "" : "s") + " but its UNITSNAM line gives " +
-                           std::to_string(h.units.size()) + " unit" +
-                           (h.units.size() == 1 ? "" : "s") + ".");
+                           count(h.units.size()) + " unit" + (h.units.size() == 1 ? "" : "s") + ".");
   }
   if (!h.names.empty() && h.names.size() != static_cast<std::size_t>(h.channels)) {
     throw ProfileFileError("The ERD header declares " + std::to_string(h.channels) + " channel" +
                            (h.channels == 1 ? "" : "s") + " but its SHORTNAM line names " +
-                           std::to_string(h.names.size()) + ".");
+                           count(h.names.size()) + ".");
   }
   h.data_offset = lines.offset();
   h.data_first_line = lines.line_number() + 1;
   return h;
 }
 
-ErdChannel ReadErd(std::string_view text, int channel,
-                   const std::function<std::vector<std::byte>()>& fetch_bin) {
+ErdChannel ReadErd(std::string_view text, int channel, const ErdBinFetch& fetch_bin) {
   const ErdHeader h = ParseErdHeader(text);
   if (channel < 1 || channel > h.channels) {
     throw ProfileFileError("Channel " + std::to_string(channel) + " was asked for, but the ERD file has " +
@@ -218,6 +290,19 @@ ErdChannel ReadErd(std::string_view text, int channel,
   out.unit = h.units[column];
   const double factor = ErdUnitFactor(out.unit, out.kind);
   out.spacing_ft = h.interval * XUnitFactor(h.x_units);
+  CheckSpacingRead(out.spacing_ft, "the ERD file");
+  CheckProfileLength(static_cast<std::size_t>(h.samples), out.spacing_ft);
+  const bool elevation = out.kind == ErdChannelKind::Elevation;
+  // Every value is checked after its conversion: a value that fits in metres may not in inches.
+  const auto converted = [&](double v, std::size_t sample) {
+    if (elevation) return CheckedElevation(v * factor, sample, "The ERD file");
+    const auto speed = static_cast<float>(v * factor);
+    if (!std::isfinite(speed)) {
+      throw ProfileFileError("The ERD file holds a speed too large for a number at sample " +
+                             std::to_string(sample) + ".");
+    }
+    return speed;
+  };
 
   const auto expected = static_cast<std::size_t>(h.samples);
   const auto nchan = static_cast<std::size_t>(h.channels);
@@ -235,14 +320,7 @@ ErdChannel ReadErd(std::string_view text, int channel,
                                " number" + (h.channels == 1 ? "" : "s") + ".");
       }
       ++held;
-      if (held <= expected) {
-        const auto v = static_cast<float>(row[column] * factor);
-        if (!std::isfinite(v)) {
-          throw ProfileFileError("Line " + std::to_string(h.data_first_line + rows.line_number() - 1) +
-                                 " of the ERD file holds a value too large for a profile.");
-        }
-        out.values.push_back(v);
-      }
+      if (held <= expected) out.values.push_back(converted(row[column], held));
     }
     if (held != expected) {
       throw ProfileFileError("The ERD header declares " + std::to_string(expected) +
@@ -252,9 +330,14 @@ ErdChannel ReadErd(std::string_view text, int channel,
     if (!fetch_bin) {
       throw ProfileFileError("The ERD header says its data are in a binary file, and there is none.");
     }
-    const std::vector<std::byte> bytes = fetch_bin();
     // Counted in double: a header's counts must not overflow the size they imply.
     const double want = static_cast<double>(expected) * static_cast<double>(nchan) * 4.0;
+    if (want > static_cast<double>(kMaxProfileFileBytes)) {
+      throw ProfileFileError("The ERD header declares " + std::to_string(expected) + " samples of " +
+                             std::to_string(h.channels) + " channels, " + Digits(want, 15) +
+                             " bytes of data, more than a profile file may hold.");
+    }
+    const std::vector<std::byte> bytes = fetch_bin(static_cast<std::uint64_t>(want));
     if (static_cast<double>(bytes.size()) != want) {
       throw ProfileFileError("The ERD binary data file holds " + std::to_string(bytes.size()) +
                              " bytes; " + std::to_string(expected) + " samples of " +
@@ -269,17 +352,7 @@ ErdChannel ReadErd(std::string_view text, int channel,
                                  (static_cast<std::uint32_t>(p[3]) << 24);
       float v = 0.0f;
       std::memcpy(&v, &bits, sizeof v);
-      if (!std::isfinite(v)) {
-        throw ProfileFileError("The ERD binary data hold a value that is not a number at sample " +
-                               std::to_string(i + 1) + ".");
-      }
-      // A value that fits a float in metres may not fit one in inches.
-      const auto scaled = static_cast<float>(static_cast<double>(v) * factor);
-      if (!std::isfinite(scaled)) {
-        throw ProfileFileError("The ERD binary data hold a value too large for a profile at sample " +
-                               std::to_string(i + 1) + ".");
-      }
-      out.values[i] = scaled;
+      out.values[i] = converted(v, i + 1);  // samples count from 1
     }
   } else {
     throw ProfileFileError("The ERD data format " + std::to_string(h.format_key) +
@@ -288,17 +361,41 @@ ErdChannel ReadErd(std::string_view text, int channel,
   return out;
 }
 
-std::function<std::vector<std::byte>()> ErdBinFetcher(const std::filesystem::path& erd_path) {
+ErdBinFetch ErdBinFetcher(const std::filesystem::path& erd_path) {
   std::filesystem::path bin = erd_path;
   bin.replace_extension(".bin");
-  return [bin]() {
+  return [bin](std::uint64_t expected_bytes) {
     std::error_code ec;
     if (!std::filesystem::exists(bin, ec)) {
       throw ProfileFileError("The ERD header says its data are in " + bin.string() +
                              ", which does not exist.");
     }
-    return ReadFileBytes(bin);
+    // No more than the header promises is read (a link to an endless device is refused).
+    return ReadFileBytes(bin, expected_bytes,
+                         "the " + std::to_string(expected_bytes) + " bytes its ERD header promises");
   };
+}
+
+std::vector<ErdChannelInfo> ErdChannels(const ErdHeader& h) {
+  std::vector<ErdChannelInfo> out;
+  for (int k = 1; k <= h.channels; ++k) {
+    const auto idx = static_cast<std::size_t>(k - 1);  // channels count from 1
+    ErdChannelInfo c;
+    c.name = idx < h.names.size() && !h.names[idx].empty() ? h.names[idx] : "Channel " + std::to_string(k);
+    c.unit = idx < h.units.size() ? h.units[idx] : std::string();
+    try {
+      ErdUnitFactor(c.unit, c.kind);
+      c.known_unit = true;
+    } catch (const ProfileFileError&) {
+      c.known_unit = false;  // a slope, a temperature: listed, but not readable as a profile
+    }
+    out.push_back(std::move(c));
+  }
+  return out;
+}
+
+std::vector<ErdChannelInfo> ListErdChannels(const std::filesystem::path& path) {
+  return ErdChannels(ParseErdHeader(ReadFileText(path)));
 }
 
 ErdChannel ReadErdFile(const std::filesystem::path& path, int channel) {
@@ -331,6 +428,14 @@ std::string FormatErd(std::string_view title, std::span<const float> profile_in,
     throw ProfileFileError("The speed series has " + std::to_string(speed_fps.size()) +
                            " samples and the profile " + std::to_string(profile_in.size()) +
                            "; an ERD file needs channels of one length.");
+  }
+  // A value that is not a number would be written as "inf" or "nan", which no reader takes.
+  for (std::size_t k = 0; k < profile_in.size(); ++k) {
+    if (!std::isfinite(profile_in[k]) || (with_speed && !std::isfinite(speed_fps[k]))) {
+      throw ProfileFileError("The " + std::string(std::isfinite(profile_in[k]) ? "speed" : "profile") +
+                             " holds a value that is not a number at sample " +
+                             std::to_string(k + 1) + "; no ERD file is written.");
+    }
   }
   std::string one_line(title);
   std::replace(one_line.begin(), one_line.end(), '\n', ' ');
@@ -371,9 +476,14 @@ std::string FormatSeriesCsv(std::string_view header1, std::string_view header2, 
   for (std::size_t k = 0; k < values.size(); ++k) {
     // Sample i = k + 1 lies (i - 1) steps from the start.
     const double distance = static_cast<double>(k) * step;
+    const double value = static_cast<double>(values[k]) * factor;
+    if (!std::isfinite(value) || !std::isfinite(distance)) {
+      throw ProfileFileError("The series holds a value that is not a number at sample " +
+                             std::to_string(k + 1) + "; no CSV file is written.");
+    }
     out += Digits(distance, 10);
     out += ',';
-    out += Digits(static_cast<double>(values[k]) * factor, 9);
+    out += Digits(value, 9);
     out += '\n';
   }
   return out;

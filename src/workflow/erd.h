@@ -9,9 +9,14 @@
 //   UNITSNAM,unit of channel 1,unit of channel 2,...   (ft, in, m, mm; ft/s, m/s for speeds)
 //   XLABEL  ,Distance
 //   XUNITS  ,ft                                        (ft or m)
-//   ... other 8-character keyword lines (site keys) ...
+//   ... other 8-character keyword lines (site keys, DATE, LONGNAM...), blank lines ...
 //   END
 //   one row per sample, the channels as columns, separated by commas or blanks
+// The keyword fills columns 1 to 8; its values follow either after a comma, comma-separated, or
+// without a comma as fixed fields of eight characters from column 9, as public databases write:
+//   UNITSNAMmm      mm      mm
+//   XUNITS  m
+// The second line's numbers may be separated by commas or blanks and padded with blanks.
 // Format key 5 is free-format text. Format key 4 means the rows are in a binary file beside the
 // header with the same base name and the extension ".bin": little-endian 32-bit floats, one row
 // per sample, channels interleaved. Other keys are refused.
@@ -69,22 +74,41 @@ ErdHeader ParseErdHeader(std::string_view text);
 // it does not know.
 double ErdUnitFactor(std::string_view unit, ErdChannelKind& kind);
 
+// Gives the bytes of the binary data file; the argument is the number of bytes the header
+// promises, so that no more than that is ever read.
+using ErdBinFetch = std::function<std::vector<std::byte>(std::uint64_t expected_bytes)>;
+
 // Reads channel `channel` (counted from 1) of an ERD. `fetch_bin` is asked for the bytes of the
 // binary data file when the header says the data are binary; it is never called for text data.
-ErdChannel ReadErd(std::string_view text, int channel,
-                   const std::function<std::vector<std::byte>()>& fetch_bin = {});
+// Elevations are refused beyond kMaxElevationIn and the interval outside the sample-spacing
+// range, after the conversion to inches and feet.
+ErdChannel ReadErd(std::string_view text, int channel, const ErdBinFetch& fetch_bin = {});
 
 // Reads an ERD file; binary data come from the ".bin" file of the same base name beside it.
 ErdChannel ReadErdFile(const std::filesystem::path& path, int channel);
-// The `fetch_bin` of an ERD file: reads the ".bin" beside it, refusing clearly when there is none.
-std::function<std::vector<std::byte>()> ErdBinFetcher(const std::filesystem::path& erd_path);
+// The `fetch_bin` of an ERD file: reads the ".bin" beside it, refusing clearly when there is none
+// and when it holds more than the header promises.
+ErdBinFetch ErdBinFetcher(const std::filesystem::path& erd_path);
+
+// One channel of an ERD file as a choice of channel shows it.
+struct ErdChannelInfo {
+  std::string name;                  // SHORTNAM, or "Channel k"
+  std::string unit;                  // UNITSNAM as written
+  ErdChannelKind kind = ErdChannelKind::Elevation;
+  bool known_unit = false;           // false: the channel cannot be read (a slope, a temperature)
+};
+// The channels of an ERD header, in order (channel k is entry k - 1).
+std::vector<ErdChannelInfo> ErdChannels(const ErdHeader& h);
+// The channels of an ERD file, read from its header alone.
+std::vector<ErdChannelInfo> ListErdChannels(const std::filesystem::path& path);
 
 // The first speed channel (counted from 1) other than `except`, or 0 when there is none.
 int FindErdSpeedChannel(const ErdHeader& h, int except);
 
 // The text of an ERD holding the profile in inches ("in") and, when given, the survey speed in
 // ft/s ("ft/s") as a second channel of the same length; spacing in feet. Values are written with
-// 9 significant digits so that reading gives back the same single-precision values.
+// 9 significant digits so that reading gives back the same single-precision values. A value that
+// is not a number is refused (naming the sample) rather than written.
 std::string FormatErd(std::string_view title, std::span<const float> profile_in, double spacing_ft,
                       std::span<const float> speed_fps = {});
 void WriteErdFile(const std::filesystem::path& path, std::string_view title,
@@ -93,6 +117,7 @@ void WriteErdFile(const std::filesystem::path& path, std::string_view title,
 
 // A two-column CSV: a header line naming both columns (with their units, as the caller gives
 // them), then one line per sample: distance (i - 1) x step and value x factor. Written atomically.
+// A value that is not a number after the scaling is refused (naming the sample).
 std::string FormatSeriesCsv(std::string_view header1, std::string_view header2, double step,
                             std::span<const float> values, double factor);
 void WriteSeriesCsv(const std::filesystem::path& path, std::string_view header1,

@@ -1,6 +1,7 @@
 #include "workflow/profile_io.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cctype>
@@ -14,8 +15,11 @@
 #include <system_error>
 
 #include "common/rounding.h"
+#include "workflow/settings.h"
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -44,7 +48,138 @@ std::string Describe(double v) {
   return buf;
 }
 
+// Enough digits to read back the same double.
+std::string Describe17(double v) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
+}
+
+// The range a sample spacing may take, in feet: the sample-spacing setting's.
+const SettingSpec& SpacingSpec() {
+  static const SettingSpec* spec = FindSetting("SampleSpacing");
+  return *spec;
+}
+
 }  // namespace
+
+void CheckSpacingRead(double spacing_ft, std::string_view source) {
+  const SettingSpec& spec = SpacingSpec();
+  if (std::isfinite(spacing_ft) && spacing_ft >= spec.min && spacing_ft <= spec.max) return;
+  throw ProfileFileError("The sample spacing of " + std::string(source) + " (" +
+                         Describe(spacing_ft) + " ft) is not a plausible spacing: a profile's "
+                         "samples lie " + Describe(spec.min) + " to " + Describe(spec.max) +
+                         " ft apart.");
+}
+
+void RefuseElevation(double inches, std::size_t sample_number, std::string_view source) {
+  if (!std::isfinite(inches)) {
+    throw ProfileFileError(std::string(source) + " holds an elevation that is not a number at sample " +
+                           std::to_string(sample_number) + ".");
+  }
+  if (std::fabs(inches) > kMaxElevationIn) {
+    throw ProfileFileError(std::string(source) + " holds an elevation of " + Describe(inches) +
+                           " in at sample " + std::to_string(sample_number) +
+                           ", beyond the 100 000 in either way that a surface profile can hold.");
+  }
+  throw ProfileFileError(std::string(source) + " holds an elevation of " + Describe(inches) +
+                         " in at sample " + std::to_string(sample_number) + ".");
+}
+
+double MaxProfileLengthFt() {
+  // The section table holds at most 32767 rows: the sections of either kind plus a margin of 10,
+  // at the shortest section lengths the settings allow.
+  const SettingSpec* averaging = FindSetting("AveragingDistance");
+  const SettingSpec* capi = FindSetting("SectionLengthCAPI");
+  const double shortest = std::min(averaging->min, capi->min);
+  return (32767.0 - 10.0 - 1.0) * shortest;
+}
+
+void CheckProfileLength(std::size_t samples, double spacing_ft) {
+  const double length = static_cast<double>(samples) * spacing_ft;
+  if (length <= MaxProfileLengthFt()) return;
+  throw ProfileFileError("The profile holds " + std::to_string(samples) + " samples " +
+                         Describe(spacing_ft) + " ft apart, " + Describe(length) +
+                         " ft; a profile can be at most " + Describe(MaxProfileLengthFt()) +
+                         " ft long.");
+}
+
+namespace {
+
+// The power of ten of the last digit written ("0.082" -> -3, "12" -> 0, "1.5e-3" -> -4),
+// clamped to a range any double's digits lie in.
+int LastDigitExponent(std::string_view numeral) {
+  numeral = textio::Trim(numeral);
+  int exponent = 0;
+  const std::size_t e = numeral.find_first_of("eE");
+  if (e != std::string_view::npos) {
+    const std::string_view ex = numeral.substr(e + 1);
+    const auto [end, ec] = std::from_chars(ex.data() + (!ex.empty() && ex.front() == '+'),
+                                           ex.data() + ex.size(), exponent);
+    if (ec != std::errc() || end != ex.data() + ex.size()) exponent = 0;
+    numeral = numeral.substr(0, e);
+  }
+  const std::size_t dot = numeral.find('.');
+  const std::size_t decimals = dot == std::string_view::npos ? 0 : numeral.size() - dot - 1;
+  const long long k = static_cast<long long>(exponent) - static_cast<long long>(std::min<std::size_t>(decimals, 1000));
+  return static_cast<int>(std::clamp<long long>(k, -400, 400));
+}
+
+double PowerOfTen(int k) {
+  // The usual digits from a table: this runs once per row of a text profile.
+  static const auto table = [] {
+    std::array<double, 41> t{};
+    for (int i = 0; i < 41; ++i) t[static_cast<std::size_t>(i)] = std::pow(10.0, i - 20);
+    return t;
+  }();
+  if (k >= -20 && k <= 20) return table[static_cast<std::size_t>(k + 20)];
+  return std::pow(10.0, k);
+}
+
+}  // namespace
+
+double WrittenResolution(std::string_view numeral) { return PowerOfTen(LastDigitExponent(numeral)); }
+
+void DistanceColumn::Reserve(std::size_t rows) {
+  distance_.reserve(rows);
+  last_digit_.reserve(rows);
+  line_.reserve(rows);
+}
+
+void DistanceColumn::Add(double distance, std::string_view written, int line) {
+  distance_.push_back(distance);
+  last_digit_.push_back(static_cast<std::int16_t>(LastDigitExponent(written)));
+  line_.push_back(line);
+}
+
+double DistanceColumn::Spacing(std::string_view source, std::string_view unit) const {
+  const std::string u(unit);
+  const std::size_t n = distance_.size();
+  if (n < 2) {
+    throw ProfileFileError("The distance column of " + std::string(source) + " holds " +
+                           (n == 0 ? "no record" : "a single record") +
+                           ", too few to give a sample spacing.");
+  }
+  // The mean step, first row to last: the spacing the samples are taken to lie at.
+  const double mean = (distance_.back() - distance_.front()) / static_cast<double>(n - 1);
+  if (!std::isfinite(mean) || mean == 0.0) {
+    throw ProfileFileError("The distances of " + std::string(source) +
+                           " do not move from one row to the next, so they give no spacing.");
+  }
+  const double dx = std::fabs(mean);
+  for (std::size_t k = 1; k < n; ++k) {
+    const double step = distance_[k] - distance_[k - 1];
+    const double rounding = PowerOfTen(std::max(last_digit_[k], last_digit_[k - 1]));
+    if (std::fabs(step - mean) <= 0.01 * dx + std::min(rounding, 0.25 * dx)) continue;
+    throw ProfileFileError("Line " + std::to_string(line_[k]) + " of " + std::string(source) +
+                           ": the distance " + Describe(distance_[k]) + " " + u + " lies " +
+                           Describe(step) + " " + u + " after the one before, but the samples lie " +
+                           Describe(mean) + " " + u +
+                           " apart on average; a profile's samples must be evenly spaced (within "
+                           "1 %).");
+  }
+  return dx;
+}
 
 namespace textio {
 
@@ -142,10 +277,7 @@ ProFileContents ParseProFile(std::span<const std::byte> bytes, double spacing_in
             "The profile file ends with its end marker but holds no sample spacing after it.");
       }
       const float spacing = std::bit_cast<float>(LoadLe32(bytes.data() + 4 * (i + 1)));
-      if (!std::isfinite(spacing) || spacing <= 0.0f) {
-        throw ProfileFileError("The sample spacing in the profile file (" + Describe(spacing) +
-                               " ft) is not a positive number.");
-      }
+      CheckSpacingRead(spacing, "the profile file");
       out.spacing = static_cast<double>(spacing);
       out.spacing_from_file = true;
       n = i;
@@ -174,31 +306,23 @@ ProFileContents ParseProFile(std::span<const std::byte> bytes, double spacing_in
                              std::to_string(SampleNumber(i)) +
                              " before its last one; the values between them are not a profile.");
     }
-    if (!std::isfinite(out.elevations[i])) {
-      throw ProfileFileError("The profile file holds an elevation that is not a number at sample " +
-                             std::to_string(SampleNumber(i)) + ".");
-    }
+    CheckedElevation(out.elevations[i], SampleNumber(i), "The profile file");
   }
+  CheckProfileLength(n, out.spacing);
   return out;
 }
 
-DatFileContents ParseDatFile(std::string_view text, double spacing_in_force) {
+DatFileContents ParseDatFile(std::string_view text) {
   DatFileContents out;
-  out.spacing = spacing_in_force;
   textio::LineReader lines(text);
   std::string_view line;
   bool header_ended = false;
   while (lines.next(line)) {
     if (line.find("Data Increment:") != std::string_view::npos) {
-      // A value that is not numeric leaves the spacing in force.
+      // A value that is not numeric is ignored: the distances give the spacing then.
       if (const auto v = textio::ParseNumber(line.substr(line.find(':') + 1))) {
-        if (!std::isfinite(*v) || *v <= 0.0) {
-          throw ProfileFileError("The \"Data Increment:\" of the profile file (line " +
-                                 std::to_string(lines.line_number()) +
-                                 ") is not a positive spacing.");
-        }
-        out.spacing = *v;
-        out.spacing_from_file = true;
+        CheckSpacingRead(*v, "the text profile's \"Data Increment:\"");
+        out.increment = *v;
       }
     }
     if (line.find("Data Points:") != std::string_view::npos) {
@@ -224,6 +348,8 @@ DatFileContents ParseDatFile(std::string_view text, double spacing_in_force) {
       out.declared_count ? static_cast<std::size_t>(std::max<std::int32_t>(*out.declared_count, 0))
                          : std::numeric_limits<std::size_t>::max();
   out.elevations.reserve(std::min(limit, lines.remaining_line_estimate()));
+  DistanceColumn distances;
+  distances.Reserve(out.elevations.capacity());
   while (out.elevations.size() < limit && lines.next(line)) {
     if (textio::IsBlank(line)) continue;
     double fields[2];
@@ -232,11 +358,49 @@ DatFileContents ParseDatFile(std::string_view text, double spacing_in_force) {
                              " of the text profile is not a distance and an elevation: \"" +
                              std::string(textio::Trim(line).substr(0, 60)) + "\".");
     }
-    // The distance is discarded: samples are evenly spaced at the header's spacing.
-    out.elevations.push_back(static_cast<float>(fields[1] * 12.0));
+    // Elevations are in feet; the check comes after the conversion to inches.
+    out.elevations.push_back(
+        CheckedElevation(fields[1] * 12.0, out.elevations.size() + 1, "The text profile"));
+    const std::string_view trimmed = textio::Trim(line);
+    distances.Add(fields[0], trimmed.substr(0, trimmed.find_first_of(" \t,")), lines.line_number());
   }
   if (out.elevations.empty()) {
     throw ProfileFileError("The text profile holds no elevation records.");
+  }
+  const double column = distances.Spacing("the text profile", "ft");
+  if (out.increment) {
+    // Both given: they must tell the same spacing; the header's figure is the one taken.
+    if (std::fabs(column - *out.increment) > 0.01 * *out.increment) {
+      throw ProfileFileError("The \"Data Increment:\" of the text profile (" +
+                             Describe(*out.increment) +
+                             " ft) and the spacing of its distance column (" + Describe(column) +
+                             " ft) differ by more than 1 %; which one is right cannot be told.");
+    }
+    out.spacing = *out.increment;
+  } else {
+    CheckSpacingRead(column, "the text profile's distance column");
+    out.spacing = column;
+  }
+  out.spacing_from_file = true;
+  CheckProfileLength(out.elevations.size(), out.spacing);
+  return out;
+}
+
+std::string FormatDatProfile(std::string_view title, std::span<const float> elevations_in,
+                             double spacing_ft) {
+  std::string out(title);
+  for (char& c : out)
+    if (c == '\n' || c == '\r') c = ' ';
+  out += "\nData Increment: " + Describe17(spacing_ft);
+  out += "\nData Points: " + std::to_string(elevations_in.size());
+  out += "\nDistance (Feet)   Elevation (Feet)\n";
+  out.reserve(out.size() + 28 * elevations_in.size());
+  char buf[64];
+  for (std::size_t k = 0; k < elevations_in.size(); ++k) {
+    // Sample i = k + 1 lies (i - 1) = k spacings from the start.
+    std::snprintf(buf, sizeof buf, "%.10g, %.9g\n", static_cast<double>(k) * spacing_ft,
+                  static_cast<double>(elevations_in[k]) / 12.0);
+    out += buf;
   }
   return out;
 }
@@ -308,74 +472,83 @@ std::string EncodeProFile(std::span<const float> elevations, std::optional<doubl
   return out;
 }
 
-void WriteProFile(const std::filesystem::path& path, std::span<const float> elevations) {
-  WriteFileAtomically(path, EncodeProFile(elevations));
+void WriteProFile(const std::filesystem::path& path, std::span<const float> elevations,
+                  std::optional<double> spacing_ft) {
+  WriteFileAtomically(path, EncodeProFile(elevations, spacing_ft));
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-  namespace fs = std::filesystem;
+std::vector<std::byte> ReadFileBytes(const std::filesystem::path& path, std::uint64_t max_bytes,
+                                     std::string_view limit_note) {
   const std::string shown = path.string();
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    throw ProfileFileError("Cannot write " + shown + ": a folder of that name exists.");
-  }
-  std::random_device entropy;
-  const std::uint64_t nonce = (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy();
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".tmp%016llx", static_cast<unsigned long long>(nonce));
-  const fs::path temp =
-      path.parent_path() / fs::path("." + path.filename().string() + suffix);
-
-  std::FILE* f = std::fopen(temp.string().c_str(), "wb");
-  if (f == nullptr) {
-    throw ProfileFileError("Cannot write " + shown + ": " + std::strerror(errno) + ".");
-  }
-  bool ok = contents.empty() || std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
-  ok = (std::fflush(f) == 0) && ok;
+  const auto too_big = [&](std::uint64_t size) {
+    return ProfileFileError("The file " + shown + " holds " + std::to_string(size) +
+                            " bytes, more than " +
+                            (limit_note.empty() ? "the " + std::to_string(max_bytes) +
+                                                      " bytes a profile file may hold"
+                                                : std::string(limit_note)) +
+                            ".");
+  };
 #if defined(__unix__) || defined(__APPLE__)
-  ok = ok && (::fsync(::fileno(f)) == 0);
-#endif
-  const int saved_errno = errno;
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    fs::remove(temp, ec);
-    throw ProfileFileError("Cannot write " + shown + ": " + std::strerror(saved_errno) +
-                           " (the disk may be full).");
+  // Opened without waiting (a pipe would block until a writer came) and checked on the open
+  // descriptor, so that what is checked is what is read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) throw ProfileFileError("The file " + shown + " does not exist.");
+    throw ProfileFileError("The file " + shown + " cannot be opened: " + std::strerror(errno) + ".");
   }
-  fs::rename(temp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw ProfileFileError("Cannot write " + shown + ": " + ec.message() + ".");
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    throw ProfileFileError("The file " + shown + " cannot be read: " + std::strerror(errno) + ".");
   }
-}
-
-std::vector<std::byte> ReadFileBytes(const std::filesystem::path& path) {
+  if (S_ISDIR(st.st_mode)) throw ProfileFileError(shown + " is a folder, not a file.");
+  if (!S_ISREG(st.st_mode)) {
+    throw ProfileFileError(shown + " is not a regular file (a device, a pipe or a socket); only "
+                           "files on disk are read.");
+  }
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (size > max_bytes) throw too_big(size);
+  std::vector<std::byte> bytes(static_cast<std::size_t>(size));
+  std::size_t have = 0;
+  while (have < bytes.size()) {
+    const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw ProfileFileError("The file " + shown + " could not be read to its end: " +
+                             std::strerror(errno) + ".");
+    }
+    if (got == 0) break;  // the file shrank while it was read: take what it holds
+    have += static_cast<std::size_t>(got);
+  }
+  bytes.resize(have);
+  return bytes;
+#else
   namespace fs = std::filesystem;
-  const std::string shown = path.string();
   std::error_code ec;
   const fs::file_status st = fs::status(path, ec);
   if (!fs::exists(st)) throw ProfileFileError("The file " + shown + " does not exist.");
   if (fs::is_directory(st)) throw ProfileFileError(shown + " is a folder, not a file.");
+  if (!fs::is_regular_file(st)) {
+    throw ProfileFileError(shown + " is not a regular file; only files on disk are read.");
+  }
+  const std::uint64_t size = fs::file_size(path, ec);
+  if (ec) throw ProfileFileError("The file " + shown + " cannot be read.");
+  if (size > max_bytes) throw too_big(size);
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ProfileFileError("The file " + shown + " cannot be opened.");
-  std::vector<std::byte> bytes;
-  const auto size = fs::file_size(path, ec);
-  std::size_t have = 0;
-  bytes.resize(ec ? std::size_t{1} << 16 : static_cast<std::size_t>(size) + 1);
-  while (in) {
-    if (have == bytes.size()) bytes.resize(2 * bytes.size());
-    in.read(reinterpret_cast<char*>(bytes.data() + have),
-            static_cast<std::streamsize>(bytes.size() - have));
-    have += static_cast<std::size_t>(in.gcount());
-  }
-  bytes.resize(have);
+  std::vector<std::byte> bytes(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
   if (in.bad()) throw ProfileFileError("The file " + shown + " could not be read to its end.");
   return bytes;
+#endif
 }
 
-std::string ReadFileText(const std::filesystem::path& path) {
-  const std::vector<std::byte> bytes = ReadFileBytes(path);
+std::string ReadFileText(const std::filesystem::path& path, std::uint64_t max_bytes) {
+  const std::vector<std::byte> bytes = ReadFileBytes(path, max_bytes);
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 

@@ -85,10 +85,16 @@ bool Session::RequireProfile() {
   return false;
 }
 
-void Session::AppendResults(const std::vector<std::string>& lines) {
-  if (model_.BatchMode) return;
-  if (!AppendLines(model_.ResultsFile, lines))
-    prompts_.Status("Could not append to " + model_.ResultsFile);
+bool Session::AppendResults(const std::vector<std::string>& lines) {
+  // Without a profile there is no results file; nothing is lost.
+  if (model_.BatchMode || model_.ResultsFile.empty()) return true;
+  std::string why;
+  if (AppendLines(model_.ResultsFile, lines, &why)) return true;
+  if (results_failure_shown_ != model_.ResultsFile) {
+    results_failure_shown_ = model_.ResultsFile;
+    prompts_.Message(why, "File Error");
+  }
+  return false;
 }
 
 double Session::LevelValueFactor(int level) const {

@@ -16,6 +16,7 @@
 #include "spectra/pdf.h"
 #include "spectra/psd.h"
 #include "workflow/profile_model.h"
+#include "workflow/profile_read.h"
 #include "workflow/prompts.h"
 
 namespace tarmac {
@@ -41,10 +42,15 @@ class Session {
   bool SetSetting(const std::string& name, const std::string& value);
 
   // --- Profile files ------------------------------------------------------------------------
-  // The read command with a chosen path: reads a .pro (and its .spd) or .dat profile.
+  // The read command with a chosen path: reads a .pro (and its .spd), .dat, .erd, or delimited
+  // text (.csv, .txt) profile.
   bool ReadFile(const std::string& path);
-  // The save command: writes `ProfileZ` as a .pro without marker.
+  // The save command: writes `ProfileZ` at its spacing in the format the extension names: .pro
+  // (with the end marker and the spacing), .dat, .erd or .csv (display units). Other extensions
+  // are refused.
   bool SaveProfile(const std::string& path);
+  // Whether SaveProfile writes a file of that name (by its extension).
+  static bool CanSaveProfileAs(const std::string& path);
   // The index summary line of "Indexes.txt".
   bool SaveIndexes();
 
@@ -120,8 +126,26 @@ class Session {
     std::function<void(const std::string& folder, const std::vector<std::string>& lines)> deliver;
   };
   // One profile of a batch run, number `i` of `n`, with its report document (and chart
-  // document). Shows nothing when it succeeds; false after the "Error No = " message.
+  // document). Shows nothing when it succeeds; false after the "Error No = " message, with the
+  // file and a short reason added to LastBatch().failed. A refused file gets no document.
   bool AutoProcessFile(const std::string& path, int i, int n, const BatchTurn* turn = nullptr);
+  // What the last batch run made of the profiles chosen: a refused or failed profile is listed
+  // with a short reason ("wrong extension", "not found", ...) and the run goes on with the next;
+  // Ctrl-C ends the run.
+  struct BatchFailure {
+    std::string file;    // the name as chosen, without its folder
+    std::string reason;  // short: "wrong extension", "not found", "could not be read", ...
+    int position = 0;    // its place in the selection, from 1
+  };
+  struct BatchOutcome {
+    int chosen = 0;
+    int processed = 0;
+    std::vector<BatchFailure> failed;
+    bool interrupted = false;
+  };
+  const BatchOutcome& LastBatch() const { return batch_; }
+  // "3 of 4 processed; failed: RW09.dat (wrong extension)", "; interrupted" when stopped.
+  static std::string BatchSummary(const BatchOutcome& outcome);
   // The picture and texts of chart row `row` (1..10) as `ShowIndexChart` shows them; rows 6..10
   // store their composed title into `IndexChartTitle`(row).
   ChartRequest IndexChartRequest(int row);
@@ -142,6 +166,11 @@ class Session {
   // The channel ReadFile takes from an ERD file (`--channel`; 1 unless set).
   void SetErdChannel(int channel) { erd_channel_ = channel; }
   int ErdChannelInUse() const { return erd_channel_; }
+  // How ReadFile takes a delimited-text profile (elevation column, units).
+  void SetDelimitedOptions(const DelimitedTextOptions& options) { delimited_ = options; }
+  const DelimitedTextOptions& DelimitedOptions() const { return delimited_; }
+  // The channels of the ERD file read last (empty after other formats), for a choice of channel.
+  const std::vector<std::string>& ErdChannelNames() const { return erd_channel_names_; }
   // Writes `ProfileZ` (inches, feet) and, when level 1 holds the survey speed, the speed as a
   // second channel, to an ERD text file.
   bool ExportErd(const std::string& path);
@@ -152,6 +181,10 @@ class Session {
 
  private:
   int erd_channel_ = 1;
+  DelimitedTextOptions delimited_;
+  std::vector<std::string> erd_channel_names_;
+  // Reads a profile file of `format` and publishes it; false (model unchanged) when refused.
+  bool ReadProfileAs(const std::string& path, ProfileFormat format, int erdChannel);
 
  public:
   // (end of exchange block)
@@ -186,8 +219,10 @@ class Session {
 
   // Refuses a command while no profile has been read (message through Prompts).
   bool RequireProfile();
-  // Appends to the results file unless in batch mode.
-  void AppendResults(const std::vector<std::string>& lines);
+  // Appends to the results file unless in batch mode, all or nothing. False when the block could
+  // not be written: the person is told (once per results file), and the failure is noted among
+  // the output failures (workflow/atomic_file.h) so that the caller does not report success.
+  bool AppendResults(const std::vector<std::string>& lines);
 
   // Fills a plot level with a new series (not zoomed) and draws it.
   void FillLevel(int level, std::vector<float> data, double step_ft, const std::string& kind,
@@ -205,6 +240,8 @@ class Session {
 
   Prompts& prompts_;
   PlotSink* plots_;
+  std::string results_failure_shown_;  // the results file whose failure was shown
+  BatchOutcome batch_;
   Progress* progress_ = nullptr;
   NullProgress null_progress_;
   ProfileModel model_;

@@ -17,8 +17,10 @@
 #include "report/document.h"
 #include "simulation/simulation_run.h"
 #include "spectra/cumulative.h"
+#include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/unexpected.h"
 
 namespace tarmac {
 namespace {
@@ -31,10 +33,12 @@ constexpr double kTableFontSize = 9.0;
 constexpr double kTextFontSize = 11.0;
 const char* const kFont = "Times New Roman";
 
-// A failure that ends the whole batch run: the number and the description of the message.
+// A failure of one profile of the batch run: the number and the description of the message,
+// and the short reason of the summary.
 struct BatchError {
   int number;
   std::string description;
+  std::string reason;
 };
 constexpr int kErrFileNotFound = 53;
 constexpr int kErrFileAccess = 75;
@@ -349,9 +353,22 @@ bool BatchSimulation(Session& session, Document& doc, const std::string& base, i
 
 }  // namespace
 
+std::string Session::BatchSummary(const BatchOutcome& o) {
+  std::string text = std::to_string(o.processed) + " of " + std::to_string(o.chosen) + " processed";
+  if (!o.failed.empty()) {
+    text += "; failed: ";
+    for (std::size_t k = 0; k < o.failed.size(); ++k)
+      text += (k ? ", " : "") + o.failed[k].file + " (" + o.failed[k].reason + ")";
+  }
+  if (o.interrupted) text += "; interrupted";
+  return text;
+}
+
 bool Session::AutoProcessAll(const std::vector<std::string>& files) {
   ProfileModel& m = model_;
   const auto start = std::chrono::steady_clock::now();
+  batch_ = BatchOutcome{};
+  batch_.chosen = static_cast<int>(files.size());
   if (files.empty()) {
     prompts_.Message("Error No = 32755 No profile was chosen.", "Automatic Processing");
     return false;
@@ -368,18 +385,23 @@ bool Session::AutoProcessAll(const std::vector<std::string>& files) {
     if (plots_) plots_->PanelCleared(level);
   m.BatchMode = true;
   const int n = static_cast<int>(files.size());
-  for (int i = 1; i <= n; ++i)
-    if (!AutoProcessFile(files[static_cast<std::size_t>(i - 1)], i, n)) return false;
-  prompts_.Status("All Processed");
+  // A profile that fails is listed in the summary and the run goes on; Ctrl-C ends it.
+  for (int i = 1; i <= n && !batch_.interrupted; ++i)
+    AutoProcessFile(files[static_cast<std::size_t>(i - 1)], i, n);
   const auto seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  prompts_.Message("All Processed. ET = " + Fmt(seconds, "0") + " s", "Automatic Processing");
-  return true;
+  const bool all = batch_.processed == n;
+  prompts_.Status(all ? "All Processed" : BatchSummary(batch_));
+  prompts_.Message((all ? std::string("All Processed.") : BatchSummary(batch_) + ".") +
+                       " ET = " + Fmt(seconds, "0") + " s",
+                   "Automatic Processing");
+  return all;
 }
 
 bool Session::AutoProcessFile(const std::string& path, int i, int n, const BatchTurn* turn) {
   ProfileModel& m = model_;
   m.BatchMode = true;
+  if (i == 1 || batch_.chosen != n) batch_ = BatchOutcome{n, 0, {}, false};
   bool in_turn = false;
   auto end_turn = [&] {
     if (in_turn && turn && turn->end) turn->end();
@@ -391,7 +413,8 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     if (!gathering) return;
     const std::string gathered = turn->private_folder + std::string(kBoeingBumpPdfFileName);
     std::vector<std::string> lines;
-    {
+    // The lines of a profile cut short by Ctrl-C are not handed on: it writes nothing new.
+    if (!progress().cancelled()) {
       std::ifstream f(gathered);
       for (std::string l; std::getline(f, l);) lines.push_back(l);
     }
@@ -428,10 +451,15 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       if (!std::filesystem::is_regular_file(path, ec)) {
         // The line names the file about to be processed, read or not.
         AppendLines(folder + "Results.txt", {"Data File Name = " + path + " File Name = " + name});
-        throw BatchError{kErrFileNotFound, "File not found: " + path};
+        throw BatchError{kErrFileNotFound, "File not found: " + path, "not found"};
       }
       // The read appends the "Data File Name = " line itself, as an interactive read does.
-      if (!ReadFile(path)) throw BatchError{kErrFileAccess, "The profile " + path + " could not be read."};
+      if (!ReadFile(path)) {
+        // A refused file is named all the same, as a missing one is.
+        AppendLines(folder + "Results.txt", {"Data File Name = " + path + " File Name = " + name});
+        throw BatchError{kErrFileAccess, "The profile " + path + " could not be read.",
+                         "could not be read"};
+      }
       m.BatchMode = true;
       if (gathering) {
         m.ResultsFile = turn->private_folder + "Results.txt";
@@ -446,17 +474,22 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       m.ResultsFile = folder + "Results.txt";
       AppendLines(m.ResultsFile, {"Data File Name = " + path + " File Name = " + name});
       prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
-      // The model still holds the previous profile: nothing of it belongs in this report.
+      // A file that is not a profile gets no report: an empty one would pass for a result.
       m.ProfileZ.clear();
       m.DataFileName = path;
+      throw BatchError{kErrFileAccess, "The file " + path + " is not a .pro profile.",
+                       "wrong extension"};
     }
 
     const std::string report_folder = folder + "WordFile";
     {
       std::error_code ec;
       std::filesystem::create_directories(report_folder, ec);
-      if (!std::filesystem::is_directory(report_folder, ec))
-        throw BatchError{kErrFileAccess, "Path/File access error: " + report_folder};
+      if (!std::filesystem::is_directory(report_folder, ec)) {
+        NoteOutputFailure(report_folder, "Cannot make the report folder " + report_folder + ".");
+        throw BatchError{kErrFileAccess, "Path/File access error: " + report_folder,
+                         "report not written"};
+      }
     }
 
     Document doc;
@@ -480,7 +513,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       for (int k = 1; k <= 5; ++k) {
         const bool ran = RunIndex(k - 1);
         if (!ran && progress().cancelled())
-          throw BatchError{kErrInterrupted, "User interrupt occurred"};
+          throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
         if (k == 2) end_turn();  // the bump distribution line has been written
         auto& st = m.BatchStretches[static_cast<std::size_t>(kStretchColumn[k - 1])];
         if (ran) {
@@ -533,36 +566,60 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
           m.settings.AircraftType = type;
           ++table_number;
           if (!BatchSimulation(*this, doc, base, table_number))
-            throw BatchError{kErrInterrupted, "User interrupt occurred"};
+            throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
         }
 
       // The charts of every row, in their own document beside the profile.
       if (!ChartAllRows()) {
-        if (progress().cancelled()) throw BatchError{kErrInterrupted, "User interrupt occurred"};
-        throw BatchError{kErrFileAccess, "The chart document of " + base + " could not be written."};
+        if (progress().cancelled())
+          throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
+        const std::string chart = folder + "ChartFile/" + base + "Chart.docx";
+        NoteOutputFailure(chart, "Cannot write the chart document " + chart + ".");
+        throw BatchError{kErrFileAccess, "The chart document of " + base + " could not be written.",
+                         "chart document not written"};
       }
-    } else {
-      end_turn();
     }
+    if (progress().cancelled())
+      throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
 
     doc.addPageNumbers();
-    doc.save(std::filesystem::path(report_folder) / (base + ".docx"));
+    const std::filesystem::path report = std::filesystem::path(report_folder) / (base + ".docx");
+    try {
+      doc.save(report);
+    } catch (const DocumentError& e) {
+      NoteOutputFailure(report.string(), e.what());
+      throw BatchError{kErrFileAccess, e.what(), "report not written"};
+    }
     deliver();
+    ++batch_.processed;
     return true;
-  } catch (const BatchError& e) {
+  } catch (...) {
+    // Whatever stopped this profile, its turn passes on and the run hears why.
     end_turn();
     deliver();
-    prompts_.Message("Error No = " + std::to_string(e.number) + " " + e.description,
-                     "Automatic Processing");
-  } catch (const DocumentError& e) {
-    end_turn();
-    deliver();
-    prompts_.Message("Error No = " + std::to_string(kErrFileAccess) + " " + e.what(),
-                     "Automatic Processing");
-  } catch (const std::exception& e) {
-    end_turn();
-    deliver();
-    prompts_.Message("Error No = " + std::to_string(kErrFileAccess) + " " + e.what(),
+    std::string description, reason;
+    int number = kErrFileAccess;
+    try {
+      throw;
+    } catch (const BatchError& e) {
+      number = e.number;
+      description = e.description;
+      reason = e.reason;
+    } catch (const DocumentError& e) {
+      description = e.what();
+      reason = "report not written";
+    } catch (...) {
+      description = DescribeException(std::current_exception());
+      reason = "stopped: " + description;
+    }
+    if (progress().cancelled()) {
+      // Stopped by the person: the run ends here, and the profile is not counted as failed.
+      number = kErrInterrupted;
+      batch_.interrupted = true;
+    } else {
+      batch_.failed.push_back({Trim(NameOf(path)), reason, i});
+    }
+    prompts_.Message("Error No = " + std::to_string(number) + " " + description,
                      "Automatic Processing");
   }
   return false;

@@ -1,10 +1,5 @@
 // The commands that bring profiles in from other profilers and send series out: ERD files in and
 // out, and any plot level as CSV.
-#include <cctype>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <span>
 
 #include "workflow/erd.h"
@@ -13,82 +8,9 @@
 #include "workflow/session.h"
 
 namespace tarmac {
-namespace {
-
-// Reads the ".bin" beside an ERD at most once, however many channels are taken from it.
-std::function<std::vector<std::byte>()> CachedBinFetcher(const std::string& path) {
-  auto fetch = ErdBinFetcher(path);
-  auto cache = std::make_shared<std::optional<std::vector<std::byte>>>();
-  return [fetch, cache]() {
-    if (!*cache) *cache = fetch();
-    return **cache;
-  };
-}
-
-std::string ChannelList(const std::vector<std::string>& names) {
-  std::string out;
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    if (k) out += ", ";
-    out += std::to_string(k + 1) + " " + names[k];
-  }
-  return out;
-}
-
-}  // namespace
 
 bool Session::ReadErdFile(const std::string& path, int channel) {
-  ProfileModel& m = model_;
-  m.BatchMode = false;
-  for (int level = 0; level < kPanelCount; ++level)
-    if (plots_) plots_->PanelCleared(level);
-  {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-      prompts_.Message("Trying to read from a nonexistant file, " + path, "File Error Error");
-      return false;
-    }
-  }
-
-  // Everything is read and checked before the model changes, so a refused file leaves the
-  // profile in hand as it was.
-  ErdChannel elevation;
-  std::vector<float> profile;
-  std::vector<float> speed;
-  std::size_t channelCount = 0;
-  try {
-    const std::string text = ReadFileText(path);
-    const ErdHeader header = ParseErdHeader(text);
-    channelCount = static_cast<std::size_t>(header.channels);
-    const auto fetch = CachedBinFetcher(path);
-    elevation = ReadErd(text, channel, fetch);
-    if (elevation.kind != ErdChannelKind::Elevation) {
-      throw ProfileFileError("Channel " + std::to_string(channel) + " (" + elevation.name +
-                             ") of the ERD file is a speed in " + elevation.unit +
-                             ", not a profile. Its channels: " +
-                             ChannelList(elevation.channel_names) + ".");
-    }
-    profile = PrepareAnalysisProfile(
-        elevation.values, EndCutSamples(m.settings.CuttingLength, elevation.spacing_ft));
-    if (const int s = FindErdSpeedChannel(header, channel); s > 0)
-      speed = ReadErd(text, s, fetch).values;
-  } catch (const ProfileFileError& e) {
-    prompts_.Message(e.what(), "File Error");
-    return false;
-  } catch (const std::exception& e) {
-    prompts_.Message(std::string("The file could not be read: ") + e.what(), "File Error");
-    return false;
-  }
-  const double spacing = elevation.spacing_ft;
-  const auto countBeforeCut = static_cast<std::int32_t>(elevation.values.size());
-
-  PublishReadProfile(path, ProfileNameOf(NameOf(path)), spacing, countBeforeCut,
-                     std::move(profile), std::move(speed));
-  if (channelCount > 1) {
-    prompts_.Status("Read channel " + std::to_string(channel) + " of " +
-                    std::to_string(channelCount) + " (" + ChannelList(elevation.channel_names) +
-                    ")");
-  }
-  return true;
+  return ReadProfileAs(path, ProfileFormat::Erd, channel);
 }
 
 bool Session::ExportErd(const std::string& path) {

@@ -2,17 +2,20 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 
 #include "common/number_format.h"
+#include "workflow/erd.h"
 #include "workflow/profile_io.h"
+#include "workflow/profile_read.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 
 namespace tarmac {
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
 
@@ -20,38 +23,29 @@ std::string Upper(std::string s) {
 std::string LastFour(const std::string& name) {
   return name.size() >= 4 ? name.substr(name.size() - 4) : name;
 }
-std::string WithoutLastFour(const std::string& name) {
-  return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-}
-
-// A speed file beside the profile: the same name with ".spd" in either case.
-std::optional<std::string> SpeedFileFor(const std::string& path) {
-  const std::string base = WithoutLastFour(path);
-  for (const char* ext : {".spd", ".SPD", ".Spd"}) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(base + ext, ec)) return base + ext;
-  }
-  return std::nullopt;
-}
 
 }  // namespace
 
 bool Session::ReadFile(const std::string& path) {
+  const ProfileFormat format = FormatOfName(NameOf(path));
+  if (format == ProfileFormat::Unknown) {
+    model_.BatchMode = false;
+    for (int level = 0; level < kPanelCount; ++level)
+      if (plots_) plots_->PanelCleared(level);
+    prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
+    return false;
+  }
+  return ReadProfileAs(path, format, erd_channel_);
+}
+
+bool Session::ReadProfileAs(const std::string& path, ProfileFormat format, int erdChannel) {
   ProfileModel& m = model_;
   m.BatchMode = false;
   for (int level = 0; level < kPanelCount; ++level)
     if (plots_) plots_->PanelCleared(level);
-
-  const std::string name = NameOf(path);
-  const std::string ext = Upper(LastFour(name));
-  if (ext == ".ERD") return ReadErdFile(path, erd_channel_);
-  if (ext != ".DAT" && ext != ".PRO") {
-    prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
-    return false;
-  }
   {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!std::filesystem::exists(path, ec)) {
       prompts_.Message("Trying to read from a nonexistant file, " + path, "File Error Error");
       return false;
     }
@@ -59,33 +53,14 @@ bool Session::ReadFile(const std::string& path) {
 
   // Everything is read and checked before the model changes, so a refused file leaves the
   // profile in hand as it was.
-  std::vector<float> raw;
-  double spacing = m.settings.SampleSpacing;
-  std::vector<float> profile;
-  std::int32_t countBeforeCut = 0;
-  std::vector<float> speed;
-  std::string speedNote;
+  ProfileReadOptions options;
+  options.spacing_in_force = m.settings.SampleSpacing;
+  options.cutting_length_ft = m.settings.CuttingLength;
+  options.erd_channel = erdChannel;
+  options.delimited = delimited_;
+  ProfileRead read;
   try {
-    if (ext == ".PRO") {
-      ProFileContents pro = ParseProFile(ReadFileBytes(path), spacing);
-      raw = std::move(pro.elevations);
-      spacing = pro.spacing;
-    } else {
-      DatFileContents dat = ParseDatFile(ReadFileText(path), spacing);
-      raw = std::move(dat.elevations);
-      spacing = dat.spacing;
-    }
-    countBeforeCut = static_cast<std::int32_t>(raw.size());
-    profile = PrepareAnalysisProfile(raw, EndCutSamples(m.settings.CuttingLength, spacing));
-    if (ext == ".PRO") {
-      if (auto spd = SpeedFileFor(path)) {
-        speed = ParseSpdFile(ReadFileBytes(*spd));
-        if (speed.size() != raw.size())
-          speedNote = "The speed file " + NameOf(*spd) + " holds " + std::to_string(speed.size()) +
-                      " values but the profile " + std::to_string(raw.size()) +
-                      " samples; the speeds are shown as they are.";
-      }
-    }
+    read = ReadProfilePath(path, format, options);
   } catch (const ProfileFileError& e) {
     prompts_.Message(e.what(), "File Error");
     return false;
@@ -94,54 +69,31 @@ bool Session::ReadFile(const std::string& path) {
     return false;
   }
 
-  PublishReadProfile(path, ProfileNameOf(name), spacing, countBeforeCut,
-                     std::move(profile), std::move(speed));
-  if (!speedNote.empty()) prompts_.Message(speedNote, "Speed File");
+  erd_channel_names_ = read.channel_names;
+  PublishReadProfile(path, ProfileNameOf(NameOf(path)), read.spacing_ft, read.count_before_cut,
+                     std::move(read.profile), std::move(read.speed));
+  if (!read.speed_note.empty()) prompts_.Message(read.speed_note, "Speed File");
+  if (read.channel_names.size() > 1) {
+    std::string list;
+    for (std::size_t k = 0; k < read.channel_names.size(); ++k)
+      list += (k ? ", " : "") + std::to_string(k + 1) + " " + read.channel_names[k];
+    prompts_.Status("Read channel " + std::to_string(read.channel) + " of " +
+                    std::to_string(read.channel_names.size()) + " (" + list + ")");
+  }
   return true;
 }
 
 void Session::PublishReadProfile(const std::string& path, const std::string& profileName,
                                  double spacing, std::int32_t countBeforeCut,
                                  std::vector<float> profile, std::vector<float> speed) {
-  ProfileModel& m = model_;
-  // The read command's own steps.
-  m.DataFileName = path;
-  m.ResultsFile = FolderOf(path) + "Results.txt";
-  AppendLines(m.ResultsFile, {"Data File Name = " + m.DataFileName + " File Name = " + NameOf(path)});
-  for (auto& t : m.TextI) t.clear();
-  ClearResults();
-  // Undo copies belong to the profile they were taken from.
-  DiscardUndoCopies();
-
-  // The profile itself.
-  m.settings.SampleSpacing = spacing;
-  m.settings.DisplaySpacing = spacing * m.units.LengthFactor;
-  m.ProfileName = profileName;
-  PlotLevel& l0 = m.levels[0];
-  l0.kind = "ZProfile";
-  l0.title = "ZProfile," + m.ProfileName + m.units.ElevationSuffix;
-  l0.step_ft = spacing;
-  l0.zoomed = 0;
-  m.GraphTitle = "ZProfile  " + m.ProfileName;
-  // The section table is sized on the samples read, before the end cut.
-  m.sections.Size(countBeforeCut, m.settings);
-  m.ProfileZ = profile;
-  l0.data = std::move(profile);
-
-  m.flags = ResultFlags{};
-  m.Caption = "Profile and Roughness Indexes - " + m.DataFileName;
-  m.ChartCount = 0;
-  ShowLevelPlot(0, l0.title, 1, l0.npoints(), true);
-
-  if (!speed.empty()) {
-    PlotLevel& l1 = m.levels[1];
-    l1.data = std::move(speed);
-    l1.step_ft = spacing;
-    l1.kind = "Speed";
-    l1.title = "Speed  " + m.ProfileName + m.units.SpeedSuffix;
-    l1.zoomed = 0;
-    ShowLevelPlot(1, l1.title, 1, l1.npoints(), true);
-  }
+  AppendLines(FolderOf(path) + "Results.txt",
+              {"Data File Name = " + path + " File Name = " + NameOf(path)});
+  const bool withSpeed = !speed.empty();
+  PublishProfile(model_, path, profileName, spacing, countBeforeCut, std::move(profile),
+                 std::move(speed));
+  const ProfileModel& m = model_;
+  ShowLevelPlot(0, m.levels[0].title, 1, m.levels[0].npoints(), true);
+  if (withSpeed) ShowLevelPlot(1, m.levels[1].title, 1, m.levels[1].npoints(), true);
 }
 
 void Session::ClearResults() {
@@ -149,10 +101,35 @@ void Session::ClearResults() {
   model_.ClearResultArrays();
 }
 
+bool Session::CanSaveProfileAs(const std::string& path) {
+  const std::string ext = Lower(LastFour(NameOf(path)));
+  return ext == ".pro" || ext == ".dat" || ext == ".erd" || ext == ".csv";
+}
+
 bool Session::SaveProfile(const std::string& path) {
   if (!RequireProfile()) return false;
+  const std::string ext = Lower(LastFour(NameOf(path)));
+  if (!CanSaveProfileAs(path)) {
+    prompts_.Message("A profile is saved as .pro, .dat, .erd or .csv; " + NameOf(path) +
+                         " names none of them.",
+                     "File Error");
+    return false;
+  }
+  const ProfileModel& m = model_;
+  const double spacing = m.settings.SampleSpacing;
   try {
-    WriteProFile(path, model_.ProfileZ);
+    // Every format carries the spacing, so the saved profile reads back at its own.
+    if (ext == ".pro") {
+      WriteProFile(path, m.ProfileZ, spacing);
+    } else if (ext == ".dat") {
+      WriteFileAtomically(path, FormatDatProfile(m.ProfileName, m.ProfileZ, spacing));
+    } else if (ext == ".erd") {
+      WriteErdFile(path, m.ProfileName, m.ProfileZ, spacing);
+    } else {
+      const auto [distance, elevation] = LevelCsvHeadings(0);
+      WriteSeriesCsv(path, distance, elevation, spacing * m.units.LengthFactor, m.ProfileZ,
+                     LevelValueFactor(0));
+    }
   } catch (const std::exception& e) {
     prompts_.Message(e.what(), "File Error");
     return false;

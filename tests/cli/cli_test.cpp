@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <numbers>
@@ -259,10 +263,7 @@ TEST_F(Cli, EditNewLengthSavesTheCutSamples) {
   const std::vector<float> expected = CutProfile(s.model().ProfileZ, Selection{401, 2401});
   ASSERT_EQ(Tarmac("edit " + pro + " --new-length 100:600 --out " + path("cut.pro")), 0);
   const std::string bytes = testing::ReadAll(path("cut.pro"));
-  ASSERT_EQ(bytes.size(), expected.size() * 4);
-  std::vector<float> saved(expected.size());
-  std::memcpy(saved.data(), bytes.data(), bytes.size());
-  EXPECT_EQ(saved, expected);
+  EXPECT_EQ(bytes, EncodeProFile(expected, 0.25));  // the spacing saved after the samples
   Tarmac("edit " + pro + " --metric --new-length 30.48:182.88 --out " + path("cut_m.pro"));
   EXPECT_EQ(ReadAll(path("cut_m.pro")), bytes);  // the same stretch given in metres
   EXPECT_EQ(Tarmac("edit " + pro + " --new-length 100:150 --out " + path("short.pro")), 4);
@@ -297,6 +298,129 @@ TEST_F(Cli, PsdPdfAndCdfOfTheProfileInDisplayUnits) {
               1e-5 * mm["xmax"].get<double>());
   ASSERT_EQ(Tarmac("cdf " + pro + " bump --json " + path("bump.json")), 0);
   EXPECT_EQ(testing::ReadLines(path("BoeingBumpPDFs.txt")).size(), 2u);  // index run and cdf run
+}
+
+// The program run through a shell with a file-size limit (in 1024-byte blocks) or a timeout.
+testing::RunResult Shell(const std::string& prefix, const std::string& args) {
+  return testing::RunShell("export QT_QPA_PLATFORM=offscreen; " + prefix + " " TARMAC_BINARY_DIR "/src/cli/tarmac " +
+                           args + " 2>&1");
+}
+
+TEST_F(Cli, OutputsThatCannotBeWrittenExitFiveNameTheFileAndKeepOlderOnes) {
+  const std::string pro = Strip();
+  const std::string iri = "analyze " + pro + " --index iri ";
+  fs::create_symlink("/dev/full", path("Results.txt"));
+  auto r = RunTarmac(iri, "2>&1");
+  EXPECT_EQ(r.rc, 5) << r.out;
+  EXPECT_NE(r.out.find("an output could not be written: Cannot append to " + path("Results.txt")),
+            std::string::npos) << r.out;
+  fs::remove(path("Results.txt"));
+  ASSERT_EQ(mkfifo(path("Results.txt").c_str(), 0644), 0);
+  EXPECT_EQ(Shell("timeout 60", iri).rc, 5);  // a pipe is no results file, and no hang
+  fs::remove(path("Results.txt"));
+
+  fs::create_symlink("/dev/full", path("full.json"));
+  EXPECT_EQ(RunTarmac(iri + "--batch --json " + path("full.json")).rc, 5);
+  EXPECT_TRUE(fs::is_symlink(path("full.json")));
+  EXPECT_EQ(Shell("", iri + "--batch --json - >/dev/full").rc, 5);
+  testing::WriteText(path("plots"), "a file, not a folder");
+  EXPECT_EQ(RunTarmac(iri + "--batch --plots " + path("plots")).rc, 5);
+  EXPECT_EQ(ReadAll(path("plots")), "a file, not a folder");
+
+  // A file-size limit: the JSON and the pictures that do not fit leave the older ones whole.
+  ASSERT_EQ(RunTarmac(iri + "--batch --json " + path("out.json") + " --plots " + path("png")).rc, 0);
+  const std::string json = ReadAll(path("out.json")), png = ReadAll(path("png/level3.png"));
+  r = Shell("ulimit -f 16;", "analyze " + pro + " --index all --series --json " + path("out.json") +
+                                 " --plots " + path("png"));
+  EXPECT_EQ(r.rc, 5) << r.out;
+  EXPECT_EQ(ReadAll(path("out.json")), json);
+  EXPECT_EQ(ReadAll(path("png/level3.png")), png);
+  const std::string results = ReadAll(path("Results.txt"));
+  ASSERT_FALSE(results.empty());
+  EXPECT_EQ(results.back(), '\n');  // whole blocks only
+}
+
+TEST_F(Cli, AReadOnlyFolderIsAFailedOutputNotASuccess) {
+  std::string as;  // the command prefix that runs the program as a user who cannot write there
+  if (geteuid() == 0) {
+    if (testing::RunShell("command -v setpriv >/dev/null").rc != 0)
+      GTEST_SKIP() << "running as root without setpriv: a folder cannot be made read-only";
+    as = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  }
+  const fs::path ro = dir_.path() / "ro";
+  fs::create_directories(ro);
+  fs::copy_file(Strip(), ro / "strip.pro");
+  fs::permissions(dir_.path(), fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  const auto r = Shell(as, "analyze " + (ro / "strip.pro").string() + " --index iri");
+  fs::permissions(ro, fs::perms::owner_all);
+  EXPECT_EQ(r.rc, 5) << r.out;
+  EXPECT_FALSE(fs::exists(ro / "Results.txt"));
+}
+
+TEST_F(Cli, CtrlCLeavesTheResultsAndOutputsAsTheyWere) {
+  const std::string pro = Strip();
+  testing::WriteText(path("Results.txt"), "older run\n");
+  testing::WriteText(path("out.json"), "{\"older\": true}\n");
+  cli::CommonOptions common;
+  common.json = path("out.json");
+  common.plots = path("plots");
+  for (const bool interrupt : {true, false}) {
+    SCOPED_TRACE(interrupt ? "interrupted" : "not interrupted");
+    int rc = -1;
+    {
+      cli::TerminalSession t;
+      ASSERT_EQ(t.Open(common, pro), cli::kOk);
+      ASSERT_TRUE(t.session.RunIndex(1));  // appends its report and a distribution line
+      if (interrupt) std::raise(SIGINT);  // what the terminal sends on Ctrl-C
+      EXPECT_EQ(t.progress.cancelled(), interrupt);
+      EXPECT_EQ(t.session.ExportErd(path("o.erd")), !interrupt);
+      rc = t.Finish(common, cli::ProfileJson(t.session, false), cli::kOk);
+    }
+    if (interrupt) {
+      EXPECT_EQ(rc, cli::kComputationRefused);
+      EXPECT_EQ(ReadAll(path("Results.txt")), "older run\n");
+      EXPECT_EQ(ReadAll(path("out.json")), "{\"older\": true}\n");
+      for (const char* made : {"o.erd", "plots", "BoeingBumpPDFs.txt"}) EXPECT_FALSE(fs::exists(path(made))) << made;
+    } else {
+      EXPECT_EQ(rc, cli::kOk);
+      EXPECT_GT(testing::ReadLines(path("Results.txt")).size(), 5u);
+      EXPECT_EQ(Json("out.json")["profile"]["path"], pro);
+      for (const char* made : {"o.erd", "plots/level2.png", "BoeingBumpPDFs.txt"}) EXPECT_TRUE(fs::exists(path(made))) << made;
+    }
+  }
+}
+
+TEST_F(Cli, BatchTakesAFolderAsItsProfilesAndEndsWithTheTruth) {
+  const fs::path runs = dir_.path() / "runs";
+  fs::create_directories(runs / "x.pro");  // a folder, whatever its name
+  for (const char* name : {"z.pro", "A.PRO", "m.pro", "notes.txt"}) testing::WriteText((runs / name).string(), "");
+  std::string error;
+  EXPECT_EQ(cli::BatchProfiles({runs.string(), path("RW09.dat")}, error),
+            (std::vector<std::string>{(runs / "A.PRO").string(), (runs / "m.pro").string(),
+                                      (runs / "z.pro").string(), path("RW09.dat")}));
+  EXPECT_TRUE(error.empty());
+  fs::create_directories(dir_.path() / "empty");
+  EXPECT_TRUE(cli::BatchProfiles({(dir_.path() / "empty").string()}, error).empty());
+  EXPECT_NE(error.find("holds no .pro"), std::string::npos) << error;
+
+  // One good profile in a folder and a file that is not a profile, sequentially and side by side.
+  for (const char* jobs : {"1", "2"}) {
+    SCOPED_TRACE(jobs);
+    const fs::path folder = dir_.path() / (std::string("jobs") + jobs);
+    fs::create_directories(folder / "runs");
+    WriteSynthPro(folder / "runs" / "RW01.pro", SynthesizeProfile(2000, 0.25, 5), 0.25);
+    testing::WriteText((folder / "RW09.dat").string(), "Distance (Feet)\n");
+    const auto r = RunTarmac("batch --taxiway --jobs " + std::string(jobs) + " '" +
+                             (folder / "runs").string() + "' '" + (folder / "RW09.dat").string() + "'");
+    EXPECT_EQ(r.rc, 3) << r.out;
+    EXPECT_EQ(r.out, "report: " + (folder / "runs" / "WordFile" / "RW01.docx").string() +
+                         "\n1 of 2 processed; failed: RW09.dat (wrong extension)\n");
+    EXPECT_TRUE(fs::exists(folder / "runs" / "WordFile" / "RW01.docx"));
+    EXPECT_FALSE(fs::exists(folder / "WordFile"));
+  }
+  EXPECT_EQ(RunTarmac("batch '" + (dir_.path() / "empty").string() + "'").rc, 3);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "batch_support.h"
+#include "workflow/atomic_file.h"
 #include "workflow/session.h"
 
 namespace tarmac::testing {
@@ -91,27 +92,60 @@ TEST_F(BatchTest, RunwayReportsTwoProfilesInOrderWithSevenColumnTable) {
   EXPECT_NEAR(gears / da.Number(3, parts + 5, 3), 1.0, 0.05);
 }
 
-TEST_F(BatchTest, RefusalsAndErrorsThatEndTheRun) {
-  // A wrong extension gets an empty report; a missing file ends the run.
-  const std::string a = dir_.file("good.pro"), txt = dir_.file("notes.txt"), after = dir_.file("after.pro");
-  WriteSampleProfile(a, 2200, 31, false);
+TEST_F(BatchTest, RefusedProfilesGetNoDocumentTheRunGoesOnAndTheSummarySaysSo) {
+  const std::string good = dir_.file("good.pro"), txt = dir_.file("notes.txt"),
+                    bad = dir_.file("bad.pro"), after = dir_.file("after.pro");
+  WriteSampleProfile(good, 2200, 31, false);
   WriteText(txt, "not a profile");
+  WriteText(bad, "xy");  // not one whole elevation
   WriteSampleProfile(after, 2200, 32, false);
   s_.model().settings.Runway = false;
-  EXPECT_FALSE(s_.AutoProcessAll({a, txt, dir_.file("gone.pro"), after}));
-  EXPECT_EQ(prompts_.messages[0].title, "Wrong Extension");
-  EXPECT_EQ(prompts_.messages.back().text.rfind("Error No = 53 ", 0), 0u) << prompts_.messages.back().text;
-  EXPECT_TRUE(fs::exists(dir_.file("WordFile/good.docx")));
-  EXPECT_FALSE(fs::exists(dir_.file("WordFile/after.docx")));
-  EXPECT_EQ(ReadLines(dir_.file("Results.txt")).size(), 3u);
+  EXPECT_FALSE(s_.AutoProcessAll({good, txt, dir_.file("gone.pro"), bad, after}));
+  const Session::BatchOutcome& o = s_.LastBatch();
+  EXPECT_EQ(o.chosen, 5);
+  EXPECT_EQ(o.processed, 2);
+  EXPECT_FALSE(o.interrupted);
+  ASSERT_EQ(o.failed.size(), 3u);
+  EXPECT_EQ(o.failed[1].position, 3);
+  const std::string summary =
+      "2 of 5 processed; failed: notes.txt (wrong extension), gone.pro (not found), bad.pro (could "
+      "not be read)";
+  EXPECT_EQ(Session::BatchSummary(o), summary);
+  EXPECT_EQ(prompts_.messages.back().text.rfind(summary + ". ET = ", 0), 0u) << prompts_.messages.back().text;
+  EXPECT_EQ(prompts_.messages.front().title, "Wrong Extension");
+  // Documents for the profiles processed only, the one after the failures included.
+  for (const char* name : {"good", "after"}) EXPECT_TRUE(fs::exists(dir_.file("WordFile/" + std::string(name) + ".docx"))) << name;
+  for (const char* name : {"notes", "gone", "bad"}) EXPECT_FALSE(fs::exists(dir_.file("WordFile/" + std::string(name) + ".docx"))) << name;
+  EXPECT_EQ(ReadLines(dir_.file("Results.txt")).size(), 5u);  // every file chosen is named
 
-  SKIP_WITHOUT_DOCX();
-  // The previous profile's data must not appear in the report of the file that is not one.
-  const DocFacts d = Read("notes.docx");
-  EXPECT_EQ(d.tables.size(), 0u);
-  EXPECT_EQ(d.pictures, 0);
-  ASSERT_FALSE(d.paragraphs.empty());
-  EXPECT_EQ(d.paragraphs[0], "Roughness Measurement and Analysis of notes.Pro");
+  // A report that cannot be written is a failure of that profile, noted as a failed output.
+  TakeOutputFailures();
+  const fs::path other = dir_.path() / "blocked";
+  fs::create_directories(other);
+  WriteText((other / "WordFile").string(), "a file where the report folder should be");
+  WriteSampleProfile((other / "p.pro").string(), 2200, 33, false);
+  EXPECT_FALSE(s_.AutoProcessAll({(other / "p.pro").string()}));
+  EXPECT_EQ(Session::BatchSummary(s_.LastBatch()), "0 of 1 processed; failed: p.pro (report not written)");
+  const auto failures = TakeOutputFailures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, (other / "WordFile").string());
+
+  // Ctrl-C ends the run: the profile in hand is neither failed nor reported, the next not read.
+  struct Stopped final : Progress {
+    void step(long long, long long) override {}
+    bool cancelled() const override { return true; }
+  } stopped;
+  s_.SetProgress(&stopped);
+  const fs::path third = dir_.path() / "stopped";
+  fs::create_directories(third);
+  WriteSampleProfile((third / "a.pro").string(), 2200, 34, false);
+  WriteSampleProfile((third / "b.pro").string(), 2200, 35, false);
+  EXPECT_FALSE(s_.AutoProcessAll({(third / "a.pro").string(), (third / "b.pro").string()}));
+  EXPECT_TRUE(s_.LastBatch().interrupted);
+  EXPECT_EQ(Session::BatchSummary(s_.LastBatch()), "0 of 2 processed; interrupted");
+  EXPECT_FALSE(fs::exists(third / "WordFile" / "a.docx"));
+  EXPECT_EQ(ReadLines((third / "Results.txt").string()).size(), 1u);
+  s_.SetProgress(nullptr);
 }
 
 }  // namespace
