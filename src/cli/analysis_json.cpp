@@ -6,6 +6,7 @@
 
 #include "cli/cli_common.h"
 #include "common/number_format.h"
+#include "workflow/settings.h"
 
 namespace tarmac::cli {
 namespace {
@@ -75,9 +76,11 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
   j["section_values"] = values;
   j["section_lengths"] = SeriesJson(t.SectionLength);
   j["chart_title"] = t.IndexChartTitle[static_cast<std::size_t>(row)];
+  j["decimation_rule"] = std::string(DecimationRuleName(m.settings.Decimation));
   switch (option) {
     case 0: {
       j["step_ft"] = m.straightedge.spacing;
+      j["decimation_factor"] = m.straightedge_input.factor;
       j["edge_used_ft"] = m.straightedge.edge_used;
       if (series) {
         const auto& in = m.straightedge_input;
@@ -91,6 +94,7 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
     }
     case 1: {
       j["step_ft"] = m.bump_input.spacing;
+      j["decimation_factor"] = m.bump_input.factor;
       if (series) {
         const auto& in = m.bump_input;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
@@ -103,6 +107,7 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
     }
     case 2: {
       j["step_ft"] = m.iri.spacing;
+      j["decimation_factor"] = m.prepared.factor;
       if (series) {
         const auto& in = m.prepared;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
@@ -115,6 +120,7 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       // The profilograph keeps its own section lengths; `SectionLength` is the other indexes'.
       j["section_lengths"] = SeriesJson(m.CAPISectionLengths);
       j["step_ft"] = m.levels[4].step_ft;
+      j["decimation_factor"] = m.prepared.factor;
       if (series) {
         const auto& in = m.prepared;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
@@ -124,6 +130,7 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
     }
     case 4: {
       j["step_ft"] = m.settings.SampleSpacing;
+      j["decimation_factor"] = 1;  // the band-pass works on every sample
       if (series) {
         j["input"] = SeriesJson(m.ProfileZ);
         j["series"] = SeriesJson(m.bandpass);
@@ -136,15 +143,23 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
 
 bool ParseSimulationList(const std::string& list, std::vector<SimulationRequest>& out) {
   out.clear();
+  // The speed of a requested run obeys the range of the speed setting.
+  const SettingSpec& speed = *FindSetting("AircraftSpeed");
   for (const auto& item : Split(list, ',')) {
     const auto at = item.find('@');
     SimulationRequest r;
     if (at != std::string::npos) {
       r.aircraft = item.substr(0, at);
-      char* end = nullptr;
-      const std::string knots = item.substr(at + 1);
-      r.knots = std::strtod(knots.c_str(), &end);
-      if (knots.empty() || *end != '\0' || !(r.knots > 0)) r.aircraft.clear();
+      const auto knots = ParseDecimalNumber(item.substr(at + 1));
+      if (!knots) {
+        r.aircraft.clear();
+      } else if (!SettingRangeMessage(speed, MakeUnits(false), *knots).empty()) {
+        std::cerr << "Bad simulation \"" << item << "\": the aircraft speed must lie between "
+                  << FormatNumber(speed.min, speed.dialog_format) << " and "
+                  << FormatNumber(speed.max, speed.dialog_format) << " knots\n";
+        return false;
+      }
+      r.knots = knots.value_or(0.0);
     }
     if (r.aircraft != "B-727" && r.aircraft != "B-747" && r.aircraft != "DC-9" &&
         r.aircraft != "DC-10") {

@@ -79,7 +79,7 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
                   "Change a setting, NAME=VALUE in display units (repeatable). Names: "
                   "SampleSpacing, AveragingDistance, SmoothingDistance, StraightedgeLength, "
                   "AircraftSpeed, DampingFactor, NumberOfModes, CuttingLength, SectionLengthCAPI, "
-                  "StraightedgePosition, AircraftType, SurfaceType");
+                  "StraightedgePosition, AircraftType, SurfaceType, DecimationRule");
   app->add_option("--json", o.json, "Write the results as JSON to FILE, or to stdout with -");
   app->add_flag("--series", o.series, "Include whole series in the JSON output");
   app->add_option("--plots", o.plots, "Write a PNG of every drawn plot into DIR");
@@ -90,7 +90,20 @@ void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis) {
     app->add_flag("--smooth-ends", o.smooth_ends, "Smooth the profile ends before an index");
     app->add_option("--surface", o.surface, "Pavement surface")
         ->check(CLI::IsMember({"unspecified", "asphalt", "concrete"}, CLI::ignore_case));
+    AddDecimationOption(app, o.decimation);
   }
+}
+
+void AddDecimationOption(CLI::App* app, std::string& rule) {
+  app->add_option("--decimation", rule,
+                  "How the profile is thinned out before an index, a simulation or a spectrum: "
+                  "spacing (default) picks each factor from the sample spacing, "
+                  "max(1, round(k x 25 mm / spacing)) with k = 6 (straightedge, IRI, "
+                  "profilograph) or 10 (Boeing Bump Index, simulation, spectra), so that every "
+                  "profile is worked at the step of a 25-mm profile; fixed uses 6 and 10 whatever "
+                  "the spacing (a 0.25-m profile is then worked at 1.5 m). Same as --set "
+                  "DecimationRule=...")
+      ->check(CLI::IsMember({"spacing", "fixed"}, CLI::ignore_case));
 }
 
 const char* const kProfileFormatsHelp =
@@ -130,6 +143,7 @@ int ApplyCommonOptions(Session& s, const CommonOptions& o) {
       v[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(v[i])));
     s.SetSurface(v);
   }
+  if (!o.decimation.empty() && !s.SetSetting("DecimationRule", o.decimation)) return kUsage;
   for (const auto& nv : o.sets) {
     const auto eq = nv.find('=');
     if (eq == std::string::npos) {

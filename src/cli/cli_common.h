@@ -82,6 +82,7 @@ struct CommonOptions {
   bool smooth_ends = false;
   std::string surface;            // unspecified|asphalt|concrete
   int channel = 1;                // the channel read from an ERD file
+  std::string decimation;         // spacing|fixed; empty keeps the setting (spacing)
   // How a delimited-text profile (.csv, .txt) is read.
   int column = 2;                 // the elevation column, counted from 1
   std::string distance_unit;      // ft|m; empty: from the heading, else feet
@@ -91,12 +92,14 @@ struct CommonOptions {
 // Adds --metric, --set, --json, --series, --plots, the input options (and with `analysis` also
 // --batch, --smooth-ends, --surface).
 void AddCommonOptions(CLI::App* app, CommonOptions& o, bool analysis);
+// Adds --decimation spacing|fixed (AddCommonOptions adds it with `analysis`).
+void AddDecimationOption(CLI::App* app, std::string& rule);
 // Adds the options that say how a profile file is read: --channel (ERD), --column,
 // --distance-unit and --elevation-unit (delimited text).
 void AddInputOptions(CLI::App* app, CommonOptions& o);
 // The help text that lists the profile formats read, for a PROFILE argument.
 extern const char* const kProfileFormatsHelp;
-// Applies units, surface and --set values; returns kOk or kUsage.
+// Applies units, surface, --decimation and --set values; returns kOk or kUsage.
 int ApplyCommonOptions(Session& s, const CommonOptions& o);
 
 // The path as the person gave it, made absolute, so that the results file names the profile

@@ -144,6 +144,7 @@ void RegisterProcessSim(CLI::App& app, int& rc) {
                   "AircraftType=B-747, DampingFactor=0.03, NumberOfModes=6, AveragingDistance=500");
   sub->add_flag("--smooth-ends", o->common.smooth_ends,
                 "Smooth the profile ends before each simulation");
+  AddDecimationOption(sub, o->common.decimation);
   sub->callback([o, &rc] { rc = RunProcessSim(*o); });
 }
 

@@ -188,10 +188,12 @@ int RunCdf(const CdfOptions& o) {
   return kOk;
 }
 
-void AddUnitOptions(CLI::App* sub, bool& metric, bool& smoothEnds, std::vector<std::string>& sets) {
+void AddUnitOptions(CLI::App* sub, bool& metric, bool& smoothEnds, std::string& decimation,
+                    std::vector<std::string>& sets) {
   sub->add_flag("--metric", metric, "Show values in metric units (m, mm)");
   sub->add_flag("--smooth-ends", smoothEnds,
                 "Fade the prepared profile in and out over the smoothing distance");
+  AddDecimationOption(sub, decimation);
   sub->add_option("--set", sets,
                   "Change a setting, NAME=VALUE in display units (repeatable), e.g. "
                   "SampleSpacing=0.25");
@@ -201,13 +203,14 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
   auto o = std::make_shared<SpectrumOptions>();
   CLI::App* sub = app.add_subcommand(
       psd ? "psd" : "pdf",
-      psd ? "Power spectral density of the profile (low-passed and decimated by 10, in feet, "
-            "taken at an assumed 58.0 ft/s) or of an aircraft response: a periodogram of the "
-            "largest power-of-two record centred in the series, log10 of the power raised by "
-            "10^N, averaged over ten bins."
-          : "Probability density of the profile (decimated by 10, in feet) or of an aircraft "
-            "response, from the spacing of sorted values 1000 ft of profile apart, with the "
-            "normal density of the same mean and deviation and the moments of the series.");
+      psd ? "Power spectral density of the profile (low-passed and decimated to a step of about "
+            "0.25 m, see --decimation; in feet, taken at an assumed 58.0 ft/s) or of an aircraft "
+            "response: a periodogram of the largest power-of-two record centred in the series, "
+            "log10 of the power raised by 10^N, averaged over ten bins."
+          : "Probability density of the profile (decimated to a step of about 0.25 m, see "
+            "--decimation; in feet) or of an aircraft response, from the spacing of sorted "
+            "values 1000 ft of profile apart, with the normal density of the same mean and "
+            "deviation and the moments of the series.");
   sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
   AddInputOptions(sub, o->input);
   std::vector<std::string> names;
@@ -222,7 +225,7 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
     sub->add_option("--exponent", o->exponent, "N of 10^N added to the power (default 10)");
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the plot into FILE (PNG)");
-  AddUnitOptions(sub, o->metric, o->smooth_ends, o->sets);
+  AddUnitOptions(sub, o->metric, o->smooth_ends, o->input.decimation, o->sets);
   sub->callback([o, &rc, psd] { rc = RunSpectrum(*o, psd); });
 }
 
@@ -245,7 +248,7 @@ void RegisterSpectra(CLI::App& app, int& rc) {
       ->check(CLI::IsMember({"straightedge", "bump"}));
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the distribution into FILE (PNG)");
-  AddUnitOptions(sub, o->metric, o->smooth_ends, o->sets);
+  AddUnitOptions(sub, o->metric, o->smooth_ends, o->input.decimation, o->sets);
   sub->callback([o, &rc] { rc = RunCdf(*o); });
 }
 

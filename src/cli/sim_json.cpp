@@ -56,6 +56,8 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   sim["weight"] = r.Weight;  // display mass units
   sim["part_lengths_ft"] = Floats(r.SimPartLength);
   sim["step_ft"] = r.SimSpacing;
+  sim["decimation_rule"] = std::string(DecimationRuleName(m.settings.Decimation));
+  sim["decimation_factor"] = m.simulation_input.factor;
   if (series) {
     const PreparedProfile& in = m.simulation_input;
     sim["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));

@@ -13,8 +13,10 @@ struct PreparedProfile {
   std::int32_t n = 0;       // `SimNPoints`: samples 1..n carry the profile, the rest are zero
   std::int32_t margin = 0;  // M = round(250 / spacing)
   double spacing = 0.0;     // `SimSpacing`, feet
+  std::int32_t factor = 1;  // decimation factor: spacing = sample spacing x factor
   double cutoff_used = 0.0; // the low-pass cut-off actually applied (cycles/ft), after any
-                            // lowering to the Nyquist frequency
+                            // lowering to the Nyquist frequency; 0 when nothing was filtered
+                            // (factor 1)
 
   // Elevation (inches) of sample i, -margin-1 <= i <= n+margin+1.
   float at(std::int32_t i) const { return z[static_cast<std::size_t>(i + margin + 1)]; }

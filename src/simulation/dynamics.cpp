@@ -1,7 +1,10 @@
 #include "simulation/dynamics.h"
 
 #include <cmath>
+#include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "common/rounding.h"
 #include "common/units.h"
@@ -47,8 +50,15 @@ double InterpolateOrifice(const AircraftModel& a, int g, double stroke) {
   return intercept + slope * stroke;
 }
 
-AircraftSimulator::AircraftSimulator(const AircraftModel& aircraft, GroundProfile ground)
-    : aircraft_(aircraft), ground_(std::move(ground)) {}
+AircraftSimulator::AircraftSimulator(std::shared_ptr<const AircraftModel> aircraft,
+                                     GroundProfile ground)
+    : aircraft_(std::move(aircraft)), ground_(std::move(ground)) {
+  if (!aircraft_) throw std::invalid_argument("A simulator needs an aircraft.");
+}
+
+AircraftSimulator::AircraftSimulator(AircraftModel aircraft, GroundProfile ground)
+    : AircraftSimulator(std::make_shared<const AircraftModel>(std::move(aircraft)),
+                        std::move(ground)) {}
 
 double AircraftSimulator::ProfileHeight(int g, double x) const {
   const double s = ground_.spacing;
@@ -57,7 +67,7 @@ double AircraftSimulator::ProfileHeight(int g, double x) const {
   if (!(cell >= ground_.first() && cell + 1 <= ground_.last())) {
     throw SimulationFailure{
         kFatalErrorTitle,
-        "Gear " + std::to_string(g + 1) + " of the " + aircraft_.TypeName +
+        "Gear " + std::to_string(g + 1) + " of the " + aircraft_->TypeName +
             " has left the prepared profile (the aircraft motion is no longer bounded). "
             "Cannot continue."};
   }
@@ -68,7 +78,7 @@ double AircraftSimulator::ProfileHeight(int g, double x) const {
 }
 
 void AircraftSimulator::GearGeometry(int g) {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   const auto i = At(g);
   const BodyState& b = body;
   gear.GroundHeight[i] = ProfileHeight(g, b.PositionX + a.GearX[i]);
@@ -81,7 +91,7 @@ void AircraftSimulator::GearGeometry(int g) {
 }
 
 void AircraftSimulator::DynamicGearForce(int g, double h) {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   const auto i = At(g);
   GearState& s = gear;
 
@@ -139,7 +149,7 @@ void AircraftSimulator::DynamicGearForce(int g, double h) {
 }
 
 void AircraftSimulator::StaticGearForce(int g) {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   const auto i = At(g);
   GearState& s = gear;
   const double n = a.TyresPerGear[i];
@@ -167,7 +177,7 @@ void AircraftSimulator::StaticGearForce(int g) {
 }
 
 void AircraftSimulator::ModalToStations() {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   for (int st = 0; st < a.NumStations; ++st) {
     double d = 0, v = 0, acc = 0;
     for (int j = 0; j < a.NumberOfModes; ++j) {
@@ -183,7 +193,7 @@ void AircraftSimulator::ModalToStations() {
 }
 
 void AircraftSimulator::IntegrateModes(double h) {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   for (int j = 0; j < a.NumberOfModes; ++j) {
     const auto m = At(j);
     double f = 0;
@@ -203,7 +213,7 @@ void AircraftSimulator::IntegrateModes(double h) {
 }
 
 void AircraftSimulator::IntegrateRigidBody(double h, int innerIndex) {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   BodyState& b = body;
   IntegrateModes(h);
   // Semi-implicit Euler: rates first, then positions with the new rates.
@@ -238,7 +248,7 @@ void AircraftSimulator::IntegrateRigidBody(double h, int innerIndex) {
 }
 
 void AircraftSimulator::SimulateStep() {
-  const AircraftModel& a = aircraft_;
+  const AircraftModel& a = *aircraft_;
   const int N = control.StaticMode ? 1 : control.GroundNInner;
   if (N < 1) return;
   const double h = control.SimTimeStep / N;
@@ -267,7 +277,7 @@ void AircraftSimulator::SimulateStep() {
 }
 
 double AircraftSimulator::StationAccelG(int s) const {
-  return (body.VerticalAccel - body.PitchAccel * aircraft_.StationX[At(s)] +
+  return (body.VerticalAccel - body.PitchAccel * aircraft_->StationX[At(s)] +
           modal.StationAccel[At(s)]) /
          kGravity;
 }

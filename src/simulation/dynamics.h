@@ -4,6 +4,7 @@
 // sample at a time by `SimulateStep`.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "indexes/prepared_profile.h"
@@ -89,7 +90,10 @@ inline double ClampValue(double low, double value, double high) {
 
 class AircraftSimulator {
  public:
-  AircraftSimulator(const AircraftModel& aircraft, GroundProfile ground);
+  // The simulator shares the aircraft it flies, so that the data set lives as long as any
+  // simulator that uses it; an aircraft given by value is copied into a share of its own.
+  AircraftSimulator(std::shared_ptr<const AircraftModel> aircraft, GroundProfile ground);
+  AircraftSimulator(AircraftModel aircraft, GroundProfile ground);
 
   // One outer step (GroundNInner inner steps; a single motionless one in static mode).
   // Throws SimulationFailure when a gear would read the ground outside the profile's margins.
@@ -99,7 +103,7 @@ class AircraftSimulator {
   // Vertical acceleration (g, positive down) of station s after the latest step.
   double StationAccelG(int s) const;
 
-  const AircraftModel& aircraft() const { return aircraft_; }
+  const AircraftModel& aircraft() const { return *aircraft_; }
   const GroundProfile& ground() const { return ground_; }
 
   GearState gear;
@@ -115,7 +119,7 @@ class AircraftSimulator {
   void IntegrateModes(double h);
   void IntegrateRigidBody(double h, int innerIndex);
 
-  const AircraftModel& aircraft_;
+  std::shared_ptr<const AircraftModel> aircraft_;  // never null
   GroundProfile ground_;
   double sumFz_ = 0.0;  // lb, body-z gear force of the current inner step
   double sumM_ = 0.0;   // lb ft, pitching moment of the current inner step

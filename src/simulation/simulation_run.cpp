@@ -1,7 +1,10 @@
 #include "simulation/simulation_run.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "common/number_format.h"
@@ -39,6 +42,36 @@ void CheckMargins(const AircraftModel& a, const GroundProfile& z) {
              FormatNumber(z.margin * s, "0.0") + " ft). The simulation cannot be run.");
     }
   }
+}
+
+// True when every value is a finite number.
+template <typename Values>
+bool AllFinite(const Values& values) {
+  for (const auto v : values)
+    if (!std::isfinite(static_cast<double>(v))) return false;
+  return true;
+}
+
+// A run whose responses or statistics are not finite numbers (an aircraft driven over values
+// far beyond any pavement) has no results: nothing of it may be shown or written.
+void RequireFiniteResults(const SimulationResult& r) {
+  bool ok = AllFinite(std::initializer_list<double>{
+      r.GcgMin, r.GcgMax, r.GcpMin, r.GcpMax, r.NoseDynMin, r.NoseDynMax, r.MainDynMin,
+      r.MainDynMax, r.RearDynMin, r.RearDynMax, r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS,
+      r.MainDynTotalRMS, r.RearDynTotalRMS});
+  ok = ok && AllFinite(r.StaticGearLoad) && AllFinite(r.GcgRMSpart) && AllFinite(r.GcpRMSpart) &&
+       AllFinite(r.NoseDynRMSpart) && AllFinite(r.MainDynRMSpart) && AllFinite(r.RearDynRMSpart);
+  for (const ResponseLevel& l : r.levels) {
+    // Samples 1..n are the run's results; the steps before and after are only its run-in.
+    ok = ok && AllFinite(std::span<const float>(l.values).subspan(1, At(r.SimNPoints)));
+  }
+  for (const StretchValues& v : r.SimStretchValues)
+    ok = ok && AllFinite(std::initializer_list<float>{v.first, v.centre, v.last});
+  if (!ok)
+    throw SimulationFailure{kFatalErrorTitle,
+                            "The response of the " + r.AircraftType +
+                                " is not a finite number: the profile holds values too large "
+                                "for the simulation. Nothing was shown or written."};
 }
 
 // Squares of one series gathered per part.
@@ -87,14 +120,15 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   if (!loaded)
     Refuse("Unknown aircraft type \"" + in.AircraftType +
            "\": choose B-727, B-747, DC-9 or DC-10.");
-  const AircraftModel& a = *loaded;
+  const auto model = std::make_shared<const AircraftModel>(std::move(*loaded));
+  const AircraftModel& a = *model;
   if (!(in.AircraftSpeedFps > 0) || !std::isfinite(in.AircraftSpeedFps))
     Refuse("The aircraft speed must be greater than zero.");
   if (profile.n < 1 || !(profile.spacing > 0))
     Refuse("The prepared profile is empty: read a profile first.");
   if (!(in.AveragingDistance > 0)) Refuse("The averaging distance must be greater than zero.");
 
-  AircraftSimulator sim(a, GroundInFeet(profile));
+  AircraftSimulator sim(model, GroundInFeet(profile));
   const GroundProfile& ground = sim.ground();
   CheckMargins(a, ground);
 
@@ -326,6 +360,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
                 BareNumber(sv.centre) + ", indexlast = " + BareNumber(sv.last));
   }
   L.push_back("");
+  RequireFiniteResults(r);
   return r;
 }
 

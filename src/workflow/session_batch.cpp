@@ -13,6 +13,7 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/units.h"
+#include "indexes/prepare.h"
 #include "report/document.h"
 #include "simulation/simulation_run.h"
 #include "spectra/cumulative.h"
@@ -90,6 +91,20 @@ void Picture(Document& doc, const std::vector<unsigned char>& png, double width)
   if (png.empty()) return;  // a sink that cannot draw leaves the place empty
   doc.insertPicture(png, width);
   doc.insertPara();
+}
+
+// The statement of how the profile was thinned out before the indexes and the simulations, with
+// the factors it gave this profile.
+std::string DecimationRuleLine(const Settings& s) {
+  const auto factor = [&](int design) {
+    return std::to_string(DecimationFactor(design, s.SampleSpacing, s.Decimation));
+  };
+  const std::string how = s.Decimation == DecimationRule::Fixed
+                              ? "fixed factors"
+                              : "factors chosen from the sample spacing";
+  return "Decimation rule = " + std::string(DecimationRuleName(s.Decimation)) + " (" + how + ": " +
+         factor(kFineDecimation) + " for the straightedge, IRI and CA profilograph, " +
+         factor(kCoarseDecimation) + " for the Boeing Bump Index and the simulations)";
 }
 
 // The index table: per section the five indexes, then "Total", "Step Length" and the three
@@ -522,6 +537,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
                          ", Min = " + Fmt(m.PlottedProfileMin, "###.00") + u.DeviationHeading);
       Paragraph(doc, "Maximum of vehicle speed in measuring = " + Fmt(m.PlottedSpeedMax, "##.00") +
                          u.SpeedHeading);
+      Paragraph(doc, DecimationRuleLine(m.settings));
       doc.insertPageBreak();
       doc.insertPara();
       doc.centerPara();

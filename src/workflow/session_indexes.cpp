@@ -1,5 +1,7 @@
 // The index dispatch: profile preparation, the five indexes, their publication into the
 // section tables and plot levels, the results-file lines, and the filter test.
+#include <cmath>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "common/number_format.h"
@@ -18,17 +20,48 @@ namespace {
 struct IndexOption {
   const char* computing;  // status text while computing
   const char* finished;   // status text after
-  int factor;             // decimation factor of the preparation (0: none)
+  int factor;             // design decimation factor of the preparation (0: none)
   int chart_option;       // option of the index chart made available
+  const char* name;       // the index in messages
 };
 
 constexpr IndexOption kOptions[5] = {
-    {"Computing Straightedge", "Finished Straightedge", 6, 0},
-    {"Computing Boeing", "Finished Boeing", 10, 1},
-    {"Computing IRI", "Finished IRI", 6, 2},
-    {"Computing CA Profilograph", "Finished CA Profilograph", 6, 4},
-    {"Computing Bandpass", "Finished Bandpass", 0, 3},
+    {"Computing Straightedge", "Finished Straightedge", kFineDecimation, 0, "straightedge deviation"},
+    {"Computing Boeing", "Finished Boeing", kCoarseDecimation, 1, "Boeing Bump Index"},
+    {"Computing IRI", "Finished IRI", kFineDecimation, 2, "IRI"},
+    {"Computing CA Profilograph", "Finished CA Profilograph", kFineDecimation, 4,
+     "California profilograph index"},
+    {"Computing Bandpass", "Finished Bandpass", 0, 3, "band-pass index"},
 };
+
+// An index whose series or statistics hold a value that is not a finite number is no result:
+// it is refused before anything of it is shown or written.
+class NotFinite : public std::domain_error {
+ public:
+  NotFinite() : std::domain_error("not finite") {}
+};
+
+void RequireFinite(std::span<const float> values) {
+  for (const float v : values)
+    if (!std::isfinite(v)) throw NotFinite{};
+}
+
+void RequireFinite(std::span<const double> values) {
+  for (const double v : values)
+    if (!std::isfinite(v)) throw NotFinite{};
+}
+
+void RequireFinite(std::initializer_list<double> values) {
+  RequireFinite(std::span<const double>(values.begin(), values.size()));
+}
+
+void RequireFinite(const IndexSections& s) {
+  RequireFinite({s.total_mean, s.total_rms, s.minimum, s.maximum, s.first2000, s.center2000,
+                 s.last2000, s.shown_value, s.first2000_display, s.center2000_display,
+                 s.last2000_display});
+  for (const IndexPart& p : s.parts) RequireFinite({p.mean, p.rms, p.mean_display, p.rms_display});
+  RequireFinite(s.section_indexes);
+}
 
 }  // namespace
 
@@ -97,8 +130,10 @@ bool Session::RunIndex(int k) {
     try {
       PreparedProfile prepared;
       if (opt.factor > 0)
-        prepared = PrepareIndexProfile(m.ProfileZ, m.settings.SampleSpacing, opt.factor,
-                                       m.settings.SmoothEnds, m.settings.SmoothingDistance);
+        prepared = PrepareIndexProfile(
+            m.ProfileZ, m.settings.SampleSpacing,
+            DecimationFactor(opt.factor, m.settings.SampleSpacing, m.settings.Decimation),
+            m.settings.SmoothEnds, m.settings.SmoothingDistance);
       switch (k) {
         case 0: RunStraightedge(std::move(prepared)); break;
         case 1: RunBoeingBump(std::move(prepared)); break;
@@ -109,6 +144,13 @@ bool Session::RunIndex(int k) {
     } catch (const Cancelled&) {
       m.TextI[static_cast<std::size_t>(k)] = oldText;
       prompts_.Status("Cancelled");
+      return false;
+    } catch (const NotFinite&) {
+      m.TextI[static_cast<std::size_t>(k)] = oldText;
+      prompts_.Message(std::string("The ") + opt.name +
+                           " of this profile is not a finite number: the profile holds values "
+                           "too large for it. Nothing was shown or written.",
+                       "Cannot Compute Index");
       return false;
     } catch (const std::exception& e) {
       m.TextI[static_cast<std::size_t>(k)] = oldText;
@@ -144,6 +186,10 @@ void Session::RunStraightedge(PreparedProfile prepared) {
                           StraightedgePositionFromText(m.settings.StraightedgePosition), progress());
   const IndexSections sec = ComputeIndexSections(1, r.StraightedgeDeviation, prepared.spacing,
                                                  m.settings.AveragingDistance, m.units);
+  RequireFinite(r.StraightedgeDeviation);
+  RequireFinite(r.StraightedgeLineStart);
+  RequireFinite(r.StraightedgeLineEnd);
+  RequireFinite(sec);
   PublishIndexSections(sec);
   const std::string title = "Straightedge," + m.units.ElevationLabel + ",Edgelength = " +
                             FormatNumber(r.edge_used * m.units.LengthFactor, "0.0") +
@@ -158,6 +204,9 @@ void Session::RunBoeingBump(PreparedProfile prepared) {
   ProfileModel& m = model_;
   BoeingBumpResult r =
       ComputeBoeingBumpIndex(prepared, m.settings.AveragingDistance, m.units, progress());
+  RequireFinite(r.series.BoeingIndex);
+  RequireFinite(r.series.BoeingBumpHeight);
+  RequireFinite(r.sections);
   PublishIndexSections(r.sections);
   FillLevel(2, r.series.BoeingIndex, prepared.spacing, "Boeing Bump Index", "Boeing Bump Index",
             "Boeing Bump Index");
@@ -179,6 +228,10 @@ void Session::RunBoeingBump(PreparedProfile prepared) {
 void Session::RunIri(PreparedProfile prepared) {
   ProfileModel& m = model_;
   IriResult r = ComputeIRI(prepared, m.settings.AveragingDistance, m.units, progress());
+  RequireFinite(r.IRISlope);
+  RequireFinite(r.part_iri);
+  RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
+  RequireFinite(r.section_indexes);
   m.settings.AveragingStep = r.averaging_step;
   m.TextI[2] = r.total_text;
   m.IndexValue[2] = r.total;
@@ -198,6 +251,9 @@ void Session::RunProfilograph(PreparedProfile prepared) {
   ProfileModel& m = model_;
   ProfilographResult r =
       ComputeCAProfilograph(prepared, m.settings.SectionLengthCAPI, m.units, progress());
+  RequireFinite(r.trace);
+  RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
+  RequireFinite(r.CAPISections);
   m.settings.AveragingStep = r.averaging_step;
   m.TextI[3] = r.total_text;
   m.IndexValue[3] = r.total;
@@ -218,6 +274,8 @@ void Session::RunBandpass() {
   BandpassResult r = ComputeBandpassIndex(m.ProfileZ, m.settings.SampleSpacing);
   const IndexSections sec = ComputeIndexSections(5, r.series, m.settings.SampleSpacing,
                                                  m.settings.AveragingDistance, m.units);
+  RequireFinite(r.series);
+  RequireFinite(sec);
   PublishIndexSections(sec);
   const std::string title = "Bandpass Filter" + m.units.ElevationLabel;
   FillLevel(5, r.series, m.settings.SampleSpacing, "Bandpass Filter", title,

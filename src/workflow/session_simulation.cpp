@@ -18,8 +18,6 @@
 namespace tarmac {
 namespace {
 
-// Every simulation starts from the profile decimated by ten.
-constexpr int kSimulationDecimation = 10;
 // The two speeds of the measurement batch: taxiing and the take-off and landing
 // roll.
 constexpr double kTaxiKnots = 20.0;
@@ -93,8 +91,11 @@ bool Session::Simulate(double speedFps, std::string* failure) {
   PreparedProfile prepared;
   SimulationResult r;
   try {
-    prepared = PrepareIndexProfile(m.ProfileZ, m.settings.SampleSpacing, kSimulationDecimation,
-                                   m.settings.SmoothEnds, m.settings.SmoothingDistance);
+    // Every simulation starts from the profile decimated as the design's factor of ten gives.
+    prepared = PrepareIndexProfile(
+        m.ProfileZ, m.settings.SampleSpacing,
+        DecimationFactor(kCoarseDecimation, m.settings.SampleSpacing, m.settings.Decimation),
+        m.settings.SmoothEnds, m.settings.SmoothingDistance);
     r = tarmac::RunSimulation(prepared, in, progress());
   } catch (const SimulationFailure& f) {
     return refuse(f.text, f.title);

@@ -1,6 +1,8 @@
 // The spectra window (power spectrum and probability density of the profile or of an aircraft
 // response) and the parameter window's cumulative distributions of the straightedge deviations
 // and of the Boeing Bump Index.
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "indexes/prepare.h"
@@ -42,13 +44,25 @@ struct SpectrumLoad {
   std::string text, title;
 };
 
+bool AllFinite(std::span<const double> values) {
+  return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// A series too large for the arithmetic gives a spectrum or density that is not a number; it is
+// refused rather than shown.
+const char* const kNotFiniteMessage =
+    "The series holds values too large for this computation: its result is not a finite "
+    "number. Nothing was shown.";
+
 SpectrumLoad LoadSpectrumSeries(const ProfileModel& m, Session::SpectrumSeries series) {
   SpectrumLoad r;
   if (series == Session::SpectrumSeries::Profile) {
     // Every run prepares the current profile afresh, so edits since the last index count.
     SpectrumInput in;
-    in.prepared = PrepareIndexProfile(m.ProfileZ, m.settings.SampleSpacing, 10,
-                                      m.settings.SmoothEnds, m.settings.SmoothingDistance);
+    in.prepared = PrepareIndexProfile(
+        m.ProfileZ, m.settings.SampleSpacing,
+        DecimationFactor(kCoarseDecimation, m.settings.SampleSpacing, m.settings.Decimation),
+        m.settings.SmoothEnds, m.settings.SmoothingDistance);
     in.values.assign(in.prepared.data1(), in.prepared.data1() + in.prepared.n);
     in.divisor = 12.0;
     in.dt = in.prepared.spacing / kProfileSpectrumSpeedFps;
@@ -110,6 +124,11 @@ std::optional<PsdResult> Session::RunPsd(SpectrumSeries series, const std::strin
       return std::nullopt;
     }
     PsdResult r = ComputePsd(load.input->values, load.input->divisor, load.input->dt, exponent);
+    if (!AllFinite(r.smoothed) || !AllFinite(r.frequency) ||
+        !AllFinite(std::initializer_list<double>{r.ymax, r.ymin, r.xmax, r.xmin})) {
+      prompts_.Message(kNotFiniteMessage, "PSD");
+      return std::nullopt;
+    }
     if (series == SpectrumSeries::Profile) model_.prepared = std::move(load.input->prepared);
     prompts_.Status(std::string(kPsdCompletedStatus));
     return r;
@@ -129,6 +148,12 @@ std::optional<PdfResult> Session::RunPdf(SpectrumSeries series) {
       return std::nullopt;
     }
     PdfResult r = PDFF(load.input->values, load.input->divisor, load.input->spacing_ft, progress());
+    if (!AllFinite(r.h) || !AllFinite(r.pdf) || !AllFinite(r.normal) ||
+        !AllFinite(std::initializer_list<double>{r.amean, r.asdev, r.cskew, r.ckurt, r.area,
+                                                 r.arean, r.ymax, r.ymin, r.xmax, r.xmin})) {
+      prompts_.Message(kNotFiniteMessage, "PDF");
+      return std::nullopt;
+    }
     if (series == SpectrumSeries::Profile) model_.prepared = std::move(load.input->prepared);
     prompts_.Status(std::string(kPdfCompletedStatus));
     return r;

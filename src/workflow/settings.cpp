@@ -1,8 +1,10 @@
 #include "workflow/settings.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <string>
 
 #include "common/number_format.h"
@@ -52,17 +54,19 @@ std::string UnitText(const SettingSpec& spec, const Units& u) {
   return "";
 }
 
-// A whole entry that reads as a number; blanks around it are allowed.
-std::optional<double> StrictNumber(std::string_view text) {
-  std::string t(text);
-  const auto b = t.find_first_not_of(" \t");
-  if (b == std::string::npos) return std::nullopt;
-  const auto e = t.find_last_not_of(" \t");
-  t = t.substr(b, e - b + 1);
-  char* end = nullptr;
-  const double v = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size()) return std::nullopt;
-  return v;
+constexpr std::array<std::string_view, 2> kDecimationChoices = {"spacing", "fixed"};
+std::string_view GetDecimation(const Settings& s) { return DecimationRuleName(s.Decimation); }
+void SetDecimation(Settings& s, std::string_view v) {
+  if (const auto rule = DecimationRuleFromName(v)) s.Decimation = *rule;
+}
+
+std::string ChoiceList(const SettingSpec& spec) {
+  std::string list;
+  for (std::size_t i = 0; i < spec.choices.size(); ++i) {
+    if (i > 0) list += i + 1 == spec.choices.size() ? " or " : ", ";
+    list += spec.choices[i];
+  }
+  return list;
 }
 
 }  // namespace
@@ -95,10 +99,69 @@ const std::vector<SettingSpec>& NumericSettings() {
   return specs;
 }
 
+const std::vector<SettingSpec>& SettingTable() {
+  static const std::vector<SettingSpec> table = [] {
+    std::vector<SettingSpec> t = NumericSettings();
+    SettingSpec rule{"DecimationRule", " Decimation Rule", "Decimation Rule", UnitKind::None, "",
+                     "", 0, 0, nullptr, nullptr};
+    rule.kind = SettingKind::Choice;
+    rule.choices = kDecimationChoices;
+    rule.get_choice = &GetDecimation;
+    rule.set_choice = &SetDecimation;
+    t.push_back(rule);
+    return t;
+  }();
+  return table;
+}
+
 const SettingSpec* FindSetting(std::string_view name) {
-  for (const auto& s : NumericSettings())
+  for (const auto& s : SettingTable())
     if (EqualNoCase(s.name, name)) return &s;
   return nullptr;
+}
+
+std::optional<double> ParseDecimalNumber(std::string_view text) {
+  const auto b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return std::nullopt;
+  text = text.substr(b, text.find_last_not_of(" \t") - b + 1);
+  // Sign, digits with at most one point (at least one digit), an optional exponent: nothing
+  // else, so that "nan", "inf" and "0x10", which the library readers take, are refused here.
+  std::size_t i = 0;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  const std::size_t mantissa = i;
+  std::size_t digits = 0;
+  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t exponent = i;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+    if (i == exponent) return std::nullopt;
+  }
+  if (i != text.size()) return std::nullopt;
+  double v = 0.0;
+  const char* first = text.data() + mantissa;
+  const auto [end, ec] = std::from_chars(first, text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+    return std::nullopt;
+  return text[0] == '-' ? -v : v;
+}
+
+std::string SettingRangeMessage(const SettingSpec& spec, const Units& units, double value) {
+  const double f = DisplayFactor(spec, units);
+  const double lo = spec.min * f, hi = spec.max * f;
+  // Written so that a value that is not a number falls outside.
+  if (lo <= value && value <= hi) return "";
+  const std::string fmt(spec.dialog_format);
+  const std::string name(spec.dialog_name);
+  return name + " cannot be less than " + FormatNumber(lo, fmt) + kCrLf + "or greater than " +
+         FormatNumber(hi, fmt) + "." + kCrLf + kCrLf + "The old value of " + name +
+         " has been retained.";
 }
 
 std::string SettingLabel(const SettingSpec& spec, const Units& units) {
@@ -108,10 +171,15 @@ std::string SettingLabel(const SettingSpec& spec, const Units& units) {
 }
 
 std::string SettingDisplayValue(const SettingSpec& spec, const Settings& s, const Units& units) {
+  if (spec.kind == SettingKind::Choice) return std::string(spec.get_choice(s));
   return FormatNumber(spec.get(s) * DisplayFactor(spec, units), spec.display_format);
 }
 
 std::string SettingPrompt(const SettingSpec& spec, const Settings& s, const Units& units) {
+  if (spec.kind == SettingKind::Choice)
+    return "The current value of " + std::string(spec.dialog_name) + kCrLf + "is " +
+           std::string(spec.get_choice(s)) + "." + kCrLf + kCrLf + "Enter " + ChoiceList(spec) +
+           "." + kCrLf + kCrLf + "Click Cancel at any time to retain the old value.";
   const double f = DisplayFactor(spec, units);
   const std::string fmt(spec.dialog_format);
   const std::string unit = UnitText(spec, units);
@@ -132,24 +200,30 @@ SettingEdit ApplySettingEntry(Settings& s, const Units& units, const SettingSpec
     return r;
   }
   if (entry.find_first_not_of(" \t") == std::string_view::npos) return r;  // cancelled
-  const auto value = StrictNumber(entry);
+  if (spec.kind == SettingKind::Choice) {
+    const auto b = entry.find_first_not_of(" \t");
+    const std::string_view word = entry.substr(b, entry.find_last_not_of(" \t") - b + 1);
+    for (const std::string_view choice : spec.choices)
+      if (EqualNoCase(choice, word)) {
+        spec.set_choice(s, choice);
+        r.changed = true;
+        return r;
+      }
+    r.message = std::string(entry) + " was entered." + kCrLf + std::string(spec.dialog_name) +
+                " is " + ChoiceList(spec) + "." + kCrLf + kCrLf + "Please retry.";
+    r.title = "Incorrect Data Entry";
+    return r;
+  }
+  const auto value = ParseDecimalNumber(entry);
   if (!value) {
     r.message = std::string(entry) + " was entered." + kCrLf + "It is not a valid number." +
                 kCrLf + kCrLf + "Please retry.";
     r.title = "Incorrect Data Entry";
     return r;
   }
-  const double f = DisplayFactor(spec, units);
-  const double lo = spec.min * f, hi = spec.max * f;
-  const std::string fmt(spec.dialog_format);
-  const std::string name(spec.dialog_name);
-  if (*value < lo || *value > hi) {
-    r.message = name + " cannot be less than " + FormatNumber(lo, fmt) + kCrLf +
-                "or greater than " + FormatNumber(hi, fmt) + "." + kCrLf + kCrLf +
-                "The old value of " + name + " has been retained.";
-    return r;
-  }
-  spec.set(s, *value / f);
+  r.message = SettingRangeMessage(spec, units, *value);
+  if (!r.message.empty()) return r;
+  spec.set(s, *value / DisplayFactor(spec, units));
   r.changed = true;
   return r;
 }

@@ -3,11 +3,13 @@
 // parameter window, the CLI's --set, the validation messages and the reports all read.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/units.h"
+#include "indexes/prepare.h"
 
 namespace tarmac {
 
@@ -26,6 +28,8 @@ struct Settings {
   std::int32_t NumberOfModes = 10;
   float CuttingLength = 0;                            // ft cut from each end when reading
   float SectionLengthCAPI = 500;                      // ft
+  // How the preparation of a profile chooses its decimation factor ("DecimationRule").
+  DecimationRule Decimation = DecimationRule::Spacing;
   // The main window's check boxes that are settings too.
   bool Metric = false;      // chkMeter
   bool SmoothEnds = false;  // chkSmoothEnds
@@ -36,6 +40,9 @@ struct Settings {
 // How a numeric setting is entered and shown.
 enum class UnitKind { Length, Knots, None };
 
+// A number typed in a range, or one text of a fixed list.
+enum class SettingKind { Number, Choice };
+
 struct SettingSpec {
   std::string_view name;         // the setting's name, as `--set NAME=VALUE` takes it
   std::string_view label;        // grid label before the unit, e.g. " Sample Spacing,"
@@ -44,18 +51,33 @@ struct SettingSpec {
   std::string_view display_format;  // format of the value shown in the grid
   std::string_view dialog_format;   // format of the value and range in the dialog
   double min, max;                  // allowed range, internal units (ft, knots)
-  // Value access in internal units.
+  // Value access in internal units (numbers only).
   double (*get)(const Settings&);
   void (*set)(Settings&, double);
+  // A choice setting: the texts offered, and the value as one of them.
+  SettingKind kind = SettingKind::Number;
+  std::span<const std::string_view> choices = {};
+  std::string_view (*get_choice)(const Settings&) = nullptr;
+  void (*set_choice)(Settings&, std::string_view) = nullptr;
 };
 
 // The numeric settings in grid order (the text settings are toggles and lists).
 const std::vector<SettingSpec>& NumericSettings();
+// Every setting the table describes: the numeric ones in grid order, then the choices.
+const std::vector<SettingSpec>& SettingTable();
 const SettingSpec* FindSetting(std::string_view name);  // case-insensitive; nullptr when unknown
+
+// A whole entry that is a finite decimal number ("12", "-0.5", "2.5e3", blanks around it
+// allowed); nothing for anything else: words, "nan", "inf", hexadecimal, a value too large for a
+// double. Independent of the C locale.
+std::optional<double> ParseDecimalNumber(std::string_view text);
+// The message shown when `value` (display units) lies outside the setting's range; empty when it
+// lies within (both limits allowed).
+std::string SettingRangeMessage(const SettingSpec& spec, const Units& units, double value);
 
 // The grid row label with its unit ("Sample Spacing,ft").
 std::string SettingLabel(const SettingSpec& spec, const Units& units);
-// The value shown in the grid, in display units and the display format.
+// The value shown in the grid, in display units and the display format (a choice as its text).
 std::string SettingDisplayValue(const SettingSpec& spec, const Settings& s, const Units& units);
 
 // The result of entering a new value for a setting, as the edit dialog checks it.

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <numbers>
 #include <string>
+#include <tuple>
 
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
@@ -169,10 +170,14 @@ TEST_F(Cli, JsonHoldsEveryResponseWithConsistentTotals) {
   for (const auto& r : reqs) ASSERT_TRUE(cli::RunSimulationRequest(s, r, true, j));
   ASSERT_EQ(j["simulations"].size(), 2u);
   const auto& a = j["simulations"][0];
-  EXPECT_DOUBLE_EQ(a["time_step_s"].get<double>(), 2.5 / (60 * 1.6877921990244562));
-  EXPECT_EQ(a["ground_n_inner"].get<int>(), 10);  // 0.0247 s a sample, inner steps <= 0.0025 s
+  // 0.25-ft samples taken three at a time: the step of a 25-mm profile decimated by ten.
+  EXPECT_EQ(a["decimation_rule"], "spacing");
+  EXPECT_EQ(a["decimation_factor"], 3);
+  EXPECT_DOUBLE_EQ(a["step_ft"].get<double>(), 0.75);
+  EXPECT_DOUBLE_EQ(a["time_step_s"].get<double>(), 0.75 / (60 * 1.6877921990244562));
+  EXPECT_EQ(a["ground_n_inner"].get<int>(), 3);  // 0.0074 s a sample, inner steps <= 0.0025 s
   const auto& lengths = a["part_lengths_ft"];
-  ASSERT_EQ(lengths.size(), 3u);  // 1002.5, 1002.5, 495
+  ASSERT_EQ(lengths.size(), 3u);  // 1000.5, 1000.5, 499.5
   for (const char* key : {"gcg", "gcp", "nose", "main", "rear_main"}) {
     SCOPED_TRACE(key);
     const auto& r = a["responses"].at(key);
@@ -188,7 +193,40 @@ TEST_F(Cli, JsonHoldsEveryResponseWithConsistentTotals) {
                 1e-6 * r["total_rms"].get<double>() + 1e-9);
   }
   EXPECT_FALSE(j["simulations"][1]["responses"].contains("rear_main"));  // the B-727
-  EXPECT_FALSE(cli::ParseSimulationList("A-380@100", reqs));  // refused before anything runs
+  // Refused before anything runs: an unknown aircraft, a speed outside the speed setting's
+  // 10 to 200 knots (both allowed), a speed that is not a decimal number.
+  for (const char* bad : {"A-380@100", "B-747@10000", "B-747@9.99", "B-727@200.01", "DC-9@nan",
+                          "DC-9@inf", "DC-9@0x40", "DC-9@", "DC-9"})
+    EXPECT_FALSE(cli::ParseSimulationList(bad, reqs)) << bad;
+  ASSERT_TRUE(cli::ParseSimulationList("DC-9@10,DC-10@200", reqs));
+  EXPECT_EQ(reqs.at(1).knots, 200.0);
+  EXPECT_EQ(RunTarmac("analyze " + Swell() + " --index none --simulate B-747@10000").rc, 2);
+}
+
+TEST_F(Cli, DecimationRuleInTheJsonAndSettingsThatAreNotNumbersRefused) {
+  const std::string pro = Strip();  // 0.25 ft
+  const auto json = [&](const std::string& options) {
+    const auto r =
+        RunTarmac("analyze " + pro + " --index straightedge,bump,bandpass --batch --json - " + options);
+    EXPECT_EQ(r.rc, 0) << options;
+    return nlohmann::json::parse(r.out.substr(r.out.find('{')));
+  };
+  // 0.25-ft samples: factors 2 and 3 from the spacing, 6 and 10 fixed.
+  const auto spacing = json(""), fixed = json("--decimation fixed");
+  const auto set = json("--set DecimationRule=fixed");
+  for (const auto& [j, rule, se, bump] :
+       {std::tuple{spacing, "spacing", 2, 3}, {fixed, "fixed", 6, 10}, {set, "fixed", 6, 10}}) {
+    EXPECT_EQ(j["indexes"]["straightedge"]["decimation_rule"], rule);
+    EXPECT_EQ(j["indexes"]["straightedge"]["decimation_factor"], se);
+    EXPECT_DOUBLE_EQ(j["indexes"]["straightedge"]["step_ft"].get<double>(), 0.25 * se);
+    EXPECT_EQ(j["indexes"]["bump"]["decimation_factor"], bump);
+    EXPECT_EQ(j["indexes"]["bandpass"]["decimation_factor"], 1);
+  }
+  for (const char* bad : {"--set NumberOfModes=nan", "--set SampleSpacing=nan",
+                          "--set AircraftSpeed=inf", "--set AveragingDistance=0x400",
+                          "--set SectionLengthCAPI=nan", "--decimation sometimes",
+                          "--set DecimationRule=6"})
+    EXPECT_EQ(RunTarmac("analyze " + pro + " --index none --batch " + bad).rc, 2) << bad;
 }
 
 TEST_F(Cli, MeasurementReportCarriesThePlotPicturesAndProcessSimLogsMissingFiles) {
@@ -234,15 +272,20 @@ TEST_F(Cli, EditNewLengthSavesTheCutSamples) {
 
 TEST_F(Cli, PsdPdfAndCdfOfTheProfileInDisplayUnits) {
   const std::string pro = Strip();
-  ASSERT_EQ(Tarmac("psd " + pro + " --exponent 8 --json " + path("psd.json")), 0);
+  // By default 0.25-ft samples are taken three at a time: 4001 samples, a 2048-sample record.
+  ASSERT_EQ(Tarmac("psd " + pro + " --json " + path("spacing.json")), 0);
+  EXPECT_EQ(Json("spacing.json")["record_length"], 2048);
+  EXPECT_DOUBLE_EQ(Json("spacing.json")["dt_s"].get<double>(), 0.75 / 58.0);
+  ASSERT_EQ(Tarmac("psd " + pro + " --exponent 8 --decimation fixed --json " + path("psd.json")), 0);
   const auto psd = Json("psd.json");
-  // 3000 ft decimated to 2.5 ft: 1201 samples, a 1024-sample record from sample 88.
+  // 3000 ft decimated by the fixed ten to 2.5 ft: 1201 samples, a 1024-sample record from
+  // sample 88.
   EXPECT_EQ(psd["record_length"], 1024);
   EXPECT_EQ(psd["record_start"], 88);
   EXPECT_DOUBLE_EQ(psd["dt_s"].get<double>(), 2.5 / 58.0);
   EXPECT_EQ(psd["frequencies_hz"].size(), 512u);
   EXPECT_NEAR(psd["frequencies_hz"].at(511).get<double>(), 511.0 / 1024.0 / (2.5 / 58.0), 1e-9);
-  ASSERT_EQ(Tarmac("pdf " + pro + " --json " + path("pdf.json")), 0);
+  ASSERT_EQ(Tarmac("pdf " + pro + " --decimation fixed --json " + path("pdf.json")), 0);
   const auto pdf = Json("pdf.json");
   EXPECT_EQ(pdf["nrp"], 400);
   EXPECT_EQ(pdf["density"].size(), 801u);

@@ -146,10 +146,46 @@ TEST(PrepareIndexProfile, SmoothsTheEndsWithARaisedCosine) {
     ASSERT_NEAR(p.at(p.n - i + 1), plain.at(p.n - i + 1) * f, 1e-6) << i;
   }
   for (int i = t + 1; i <= p.n - t; ++i) ASSERT_EQ(p.at(i), plain.at(i));
-  // A smoothing distance longer than the profile stays inside it: margins untouched.
+  // A smoothing distance longer than the profile keeps its length in feet: each sample gets the
+  // factors of its place in both fades, and the margins stay untouched.
   const PreparedProfile all = PrepareIndexProfile(std::vector<float>(60, 1.0f), kDx, 6, true, 250.0);
+  ASSERT_EQ(all.n, 10);
+  const int tall = 508;  // round(250 / 0.49213)
+  const auto fade = [&](int i) { return (1 - std::cos(i * kPi / tall)) / 2; };
+  for (int i = 1; i <= all.n; ++i) ASSERT_NEAR(all.at(i), fade(i) * fade(all.n - i + 1), 1e-9) << i;
   for (int i = all.first(); i <= 0; ++i) ASSERT_EQ(all.at(i), 0.0f);
   for (int i = all.n + 1; i <= all.last(); ++i) ASSERT_EQ(all.at(i), 0.0f);
+}
+
+TEST(PrepareIndexProfile, FactorFromTheSpacingKeepsTheStepOfTheDesign) {
+  const double mm25 = 2.5 / 25.4 / 12 * 10, m = 1 / 0.3048;
+  for (const auto rule : {DecimationRule::Spacing, DecimationRule::Fixed}) {
+    EXPECT_EQ(DecimationFactor(6, mm25, rule), 6);  // the 25-mm design is what it always was
+    EXPECT_EQ(DecimationFactor(10, mm25, rule), 10);
+  }
+  EXPECT_EQ(DecimationFactor(6, 0.010 * m, DecimationRule::Spacing), 15);
+  EXPECT_EQ(DecimationFactor(10, 0.010 * m, DecimationRule::Spacing), 25);
+  EXPECT_EQ(DecimationFactor(10, 0.125 * m, DecimationRule::Spacing), 2);
+  EXPECT_EQ(DecimationFactor(6, 0.125 * m, DecimationRule::Spacing), 1);  // 1.2
+  EXPECT_EQ(DecimationFactor(6, 0.25, DecimationRule::Spacing), 2);        // 1.97
+  EXPECT_EQ(DecimationFactor(10, 0.3 * m, DecimationRule::Spacing), 1);    // 0.83
+  EXPECT_EQ(DecimationFactor(6, 2.0, DecimationRule::Spacing), 1);         // never below one
+  EXPECT_EQ(DecimationFactor(6, 0.25 * m, DecimationRule::Fixed), 6);
+  for (const double bad : {0.0, -0.1, std::nan(""), 1e-300})
+    EXPECT_THROW(DecimationFactor(6, bad, DecimationRule::Spacing), std::invalid_argument) << bad;
+  EXPECT_EQ(DecimationRuleFromName("FIXED"), DecimationRule::Fixed);
+  EXPECT_FALSE(DecimationRuleFromName("spaced").has_value());
+
+  // Factor 1: every sample as it was read, unfiltered, with the margins of its own spacing.
+  std::vector<float> z(301);
+  for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(std::sin(i * 2.9) + 0.01 * i);
+  const PreparedProfile p = PrepareIndexProfile(z, 0.8, 1, false, 250.0);
+  EXPECT_EQ(p.factor, 1);
+  EXPECT_EQ(p.spacing, 0.8);
+  EXPECT_EQ(p.margin, 312);  // round(312.5), halves to even
+  EXPECT_EQ(std::vector<float>(p.data1(), p.data1() + p.n), z);
+  EXPECT_EQ(p.at(0), 0.0f);
+  EXPECT_EQ(p.at(p.n + 1), 0.0f);
 }
 
 }  // namespace

@@ -49,8 +49,12 @@ TEST_F(BatchTest, RunwayReportsTwoProfilesInOrderWithSevenColumnTable) {
   EXPECT_EQ(Read("beta.docx").pictures, 8);  // no speed file, no speed plot
   for (const char* p : {"Table 1 Indexes for alpha.pro", "Table 5 Aircraft Responses on alpha.pro",
                         " Simulation of Aircraft B-727 on alpha.pro (Aircraft speed = 20.0 knots)",
-                        " Simulation of Aircraft B-747 on alpha.pro (Aircraft speed = 100.0 knots)"})
+                        " Simulation of Aircraft B-747 on alpha.pro (Aircraft speed = 100.0 knots)",
+                        "Decimation rule = spacing (factors chosen from the sample spacing: 6 for "
+                        "the straightedge, IRI and CA profilograph, 10 for the Boeing Bump Index "
+                        "and the simulations)"})
     EXPECT_EQ(da.CountStartingWith(p), 1) << p;
+  EXPECT_EQ(da.CountStartingWith("Decimation rule"), 1);
 
   // Index table, 7 columns: the headings keep their inner blanks.
   ASSERT_EQ(da.tables.size(), 5u);

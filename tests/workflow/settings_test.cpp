@@ -1,6 +1,10 @@
 // The settings table: defaults, validated entry in both unit systems, surface rules.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "test_support.h"
+
 #include "workflow/session.h"
 #include "workflow/settings.h"
 
@@ -36,6 +40,52 @@ TEST(Settings, EntryIsCheckedAgainstTheRangeInDisplayUnits) {
   EXPECT_EQ(SettingPrompt(avg, s, si),
             "The current value of Averaging Distance\nis 30 (m).\n\nEnter a new value in the "
             "range:\n\n30 to 610 (m).\n\nClick Cancel at any time to retain the old value.");
+}
+
+TEST(Settings, OnlyFiniteDecimalNumbersAreTakenAndNaNFailsTheRange) {
+  for (const char* good : {" 12 ", "-0.5", "2.5e3", "+3", ".5", "5.", "1E-2"})
+    EXPECT_TRUE(ParseDecimalNumber(good).has_value()) << good;
+  EXPECT_EQ(ParseDecimalNumber("-2.5e1"), -25.0);
+  for (const char* bad : {"nan", "NaN", "-nan", "inf", "-Infinity", "0x10", "1e400", "1,5", "1e",
+                          "e5", ".", "--1", "1 2", "", "12a"})
+    EXPECT_FALSE(ParseDecimalNumber(bad).has_value()) << bad;
+  // Every numeric setting refuses them, the old value kept, with the program's message.
+  const Units us = MakeUnits(false);
+  for (const SettingSpec& spec : NumericSettings()) {
+    SCOPED_TRACE(spec.name);
+    for (const char* bad : {"nan", "inf", "0x10"}) {
+      Settings s;
+      const auto r = ApplySettingEntry(s, us, spec, bad);
+      EXPECT_FALSE(r.changed);
+      EXPECT_EQ(r.message, std::string(bad) + " was entered.\nIt is not a valid number.\n\nPlease retry.");
+      EXPECT_EQ(spec.get(s), spec.get(Settings{}));
+    }
+    EXPECT_FALSE(SettingRangeMessage(spec, us, std::nan("")).empty());
+    EXPECT_TRUE(SettingRangeMessage(spec, us, spec.max).empty());
+  }
+}
+
+TEST(Settings, DecimationRuleIsAChoiceOfTheTable) {
+  testing::RecordingPrompts prompts;
+  Session session(prompts);
+  const Settings& s = session.model().settings;
+  EXPECT_EQ(s.Decimation, DecimationRule::Spacing);
+  const SettingSpec& rule = *FindSetting("decimationrule");
+  EXPECT_EQ(rule.kind, SettingKind::Choice);
+  EXPECT_EQ(std::vector<std::string_view>(rule.choices.begin(), rule.choices.end()),
+            (std::vector<std::string_view>{"spacing", "fixed"}));
+  EXPECT_EQ(&SettingTable().back(), &rule);  // after the numbers, so the window can add a row
+  ASSERT_TRUE(session.SetSetting("DecimationRule", " Fixed "));
+  EXPECT_EQ(s.Decimation, DecimationRule::Fixed);
+  EXPECT_EQ(SettingDisplayValue(rule, s, MakeUnits(true)), "fixed");
+  EXPECT_EQ(SettingPrompt(rule, s, MakeUnits(false)),
+            "The current value of Decimation Rule\nis fixed.\n\nEnter spacing or fixed.\n\n"
+            "Click Cancel at any time to retain the old value.");
+  EXPECT_FALSE(session.SetSetting("DecimationRule", "6"));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text,
+            "6 was entered.\nDecimation Rule is spacing or fixed.\n\nPlease retry.");
+  EXPECT_EQ(s.Decimation, DecimationRule::Fixed);
 }
 
 TEST(Settings, SurfaceRulesAndStraightedgeLock) {

@@ -46,9 +46,10 @@ TEST_F(SimulationSession, FlatRunwayGivesNoResponseAndTheReportIsAppended) {
   WriteRunway(dir.file("flat.pro"));
   Session s(prompts);
   ASSERT_TRUE(s.ReadFile(dir.file("flat.pro")));
+  ASSERT_TRUE(s.SetSetting("DecimationRule", "fixed"));
   ASSERT_TRUE(s.RunSimulation());
   const ProfileModel& m = s.model();
-  // Decimated by ten: 1200 samples 2.5 ft apart, parts of just over 1000 ft (the part closes
+  // Decimated by the fixed ten: 1200 samples 2.5 ft apart, parts of just over 1000 ft (the part closes
   // once it is longer than the averaging distance), the 995-ft rest kept.
   const SimulationResult& r = m.simulation;
   EXPECT_EQ(r.SimPartLength, (decltype(r.SimPartLength){1002.5, 1002.5, 995.0}));
@@ -103,14 +104,16 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   const SimulationResult& r = m.simulation;
   // Quiet before the bump (the nose gear, ahead of the cg, feels it 100 ft early at most), the
   // largest response within 200 ft past it.
+  // The working step is that of a 25-mm profile decimated by ten: 0.25 ft x 3.
   const auto& gcg = m.levels[1].data;
-  const auto bump = static_cast<std::size_t>(kBumpAt / 2.5);
-  EXPECT_LT(MaxAbs(std::span(gcg).first(bump - 40)), 1e-3);
+  EXPECT_DOUBLE_EQ(r.SimSpacing, 0.75);
+  const auto sample = [&](double ft) { return static_cast<std::size_t>(ft / r.SimSpacing); };
+  EXPECT_LT(MaxAbs(std::span(gcg).first(sample(kBumpAt - 100))), 1e-3);
   const auto peak = static_cast<std::size_t>(
       std::max_element(gcg.begin(), gcg.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }) -
       gcg.begin());
-  EXPECT_GT(peak, bump - 40);
-  EXPECT_LT(peak, bump + 80);
+  EXPECT_GT(peak, sample(kBumpAt - 100));
+  EXPECT_LT(peak, sample(kBumpAt + 200));
 
   EXPECT_EQ(m.sections.IndexPartCount[10], r.SimPartCount);
   // The chart tables hold the part values to four decimals.
@@ -167,8 +170,9 @@ TEST_F(SimulationSession, BatchListLogsTheMissingAndReportsTheRest) {
     EXPECT_EQ(m1[at + 3], "\"Profile start step length, ft = \",.25");  // no leading zero
     EXPECT_EQ(m1[at + 7].rfind("\"Gcg min = \",-", 0), 0u);
     EXPECT_EQ(m1[at + 11], "\"GRMSpartI   length (ft)    GcgRMSpart (in)    GcpRMSpart (in)\"");
-    EXPECT_EQ(m1[at + 12].rfind("1,1002,", 0), 0u);  // whole feet, truncated
-    EXPECT_EQ(m1[at + 14].rfind("3,995,", 0), 0u);
+    // Parts of 0.75-ft steps: 1334 of them pass 1000 ft; whole feet, truncated.
+    EXPECT_EQ(m1[at + 12].rfind("1,1000,", 0), 0u);
+    EXPECT_EQ(m1[at + 14].rfind("3,999,", 0), 0u);
   }
   EXPECT_TRUE(prompts.messages.empty());
 

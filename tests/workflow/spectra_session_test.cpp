@@ -43,9 +43,10 @@ std::vector<float> Sine() {
 
 TEST_F(SpectraSession, ProfileSpectrumPeaksAtTheSineFrequencyOnTheFiftyEightFootTimeScale) {
   ASSERT_TRUE(s.ReadFile(Pro("sine.pro", Sine())));
+  ASSERT_TRUE(s.SetSetting("DecimationRule", "Fixed"));
   const auto r = s.RunPsd(Series::Profile, "10");
   ASSERT_TRUE(r.has_value());
-  // The prepared profile has 2.5-ft spacing and 1601 samples, so the 1024-sample record spans
+  // Decimated by the fixed ten, the prepared profile has 2.5-ft spacing and 1601 samples, so the 1024-sample record spans
   // 2560 ft: exactly 64 waves, no leakage.
   EXPECT_EQ(r->nstart, (1601 - 1024) / 2);
   EXPECT_DOUBLE_EQ(r->dt, 2.5 / 58.0);
