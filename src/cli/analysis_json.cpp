@@ -7,6 +7,7 @@
 #include "cli/cli_common.h"
 #include "common/number_format.h"
 #include "workflow/settings.h"
+#include "workflow/atomic_file.h"
 
 namespace tarmac::cli {
 namespace {
@@ -198,7 +199,7 @@ void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out) 
       out << "\n";
     }
   }
-  if (!m.BatchMode) out << "results appended to " << m.ResultsFile << "\n";
+  if (!m.BatchMode && !AnyOutputFailed()) out << "results appended to " << m.ResultsFile << "\n";
 }
 
 }  // namespace tarmac::cli

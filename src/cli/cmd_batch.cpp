@@ -43,6 +43,7 @@ int Configure(Session& s, const BatchRunOptions& o) {
   CommonOptions common;
   common.metric = o.metric;
   common.sets = o.sets;
+  common.decimation = o.decimation;
   if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
   if (o.runway) s.model().settings.Runway = *o.runway;
   return kOk;
@@ -374,6 +375,7 @@ void RegisterBatch(CLI::App& app, int& rc) {
         ->excludes(rw);
     sub->add_flag("--metric", o->run.metric, "Report in metric units");
     sub->add_option("--set", o->run.sets, "Analysis setting NAME=VALUE (display units); repeatable");
+    AddDecimationOption(sub, o->run.decimation);
     sub->add_option("--jobs", o->run.jobs,
                     "Profiles processed side by side on this many threads (default 1); the "
                     "documents and the order of the lines appended are those of a sequential run")

@@ -11,6 +11,7 @@ struct BatchRunOptions {
   bool metric = false;
   std::optional<bool> runway;      // unset: the default of the settings (a runway)
   std::vector<std::string> sets;   // NAME=VALUE settings
+  std::string decimation;          // --decimation spacing|fixed (empty: the setting's default)
   int jobs = 1;                    // profiles processed side by side
 };
 

@@ -7,6 +7,7 @@
 
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
+#include "workflow/atomic_file.h"
 #include "common/number_format.h"
 #include "render/prob_dist_plot.h"
 #include "render/spectrum_plot.h"
@@ -40,12 +41,16 @@ struct SpectrumOptions {
   CommonOptions input;  // how the profile file is read (--channel, --column, units)
 };
 
+// Pictures replace older ones only once they are whole (the one atomic writer).
 bool WritePng(const std::vector<unsigned char>& png, const std::string& path) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  if (!f || png.empty()) {
-    std::cerr << "Could not write " << path << "\n";
+  if (png.empty()) {
+    NoteOutputFailure(path, "Cannot write " + path + ": the picture could not be drawn.");
     return false;
+  }
+  try {
+    WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  } catch (const std::exception&) {
+    return false;  // noted by the writer; the command's outcome names the file
   }
   std::cerr << "plot: " << path << "\n";
   return true;
@@ -117,7 +122,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
       plot.series_caption = caption;
       plot.nexp = r->exponent;
       plot.dt = r->dt;
-      if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return kInputRefused;
+      if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
     }
   } else {
     const auto r = s.RunPdf(series);
@@ -139,11 +144,11 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
       plot.x_min = r->xmin;
       plot.series_caption = caption;
       plot.statistics = DensityStatistics{r->amean, r->asdev, r->cskew, r->ckurt, r->area, r->arean};
-      if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return kInputRefused;
+      if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
     }
   }
-  if (!o.json.empty() && !WriteJson(j, o.json)) return kInputRefused;
-  return kOk;
+  if (!o.json.empty()) WriteJson(j, o.json);
+  return OutcomeOfOutputs(kOk);
 }
 
 struct CdfOptions {
@@ -182,10 +187,10 @@ int RunCdf(const CdfOptions& o) {
             << "\n";
   if (!o.png.empty()) {
     const ProbDistPlot plot{d->cdf, d->x_max, d->title, d->unit_label};
-    if (!WritePng(ProbDistPlotPng(plot, kPngWidth, kPngHeight), o.png)) return kInputRefused;
+    if (!WritePng(ProbDistPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
   }
-  if (!o.json.empty() && !WriteJson(j, o.json)) return kInputRefused;
-  return kOk;
+  if (!o.json.empty()) WriteJson(j, o.json);
+  return OutcomeOfOutputs(kOk);
 }
 
 void AddUnitOptions(CLI::App* sub, bool& metric, bool& smoothEnds, std::string& decimation,

@@ -12,6 +12,7 @@
 #include "report/document.h"
 #include "simulation/simulation_failure.h"
 #include "simulation/simulation_run.h"
+#include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 
@@ -36,14 +37,6 @@ std::string Trim(const std::string& s) {
   if (b == std::string::npos) return {};
   const auto e = s.find_last_not_of(" \t\r\n");
   return s.substr(b, e - b + 1);
-}
-
-// Writes lines to a file, replacing what it held.
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  for (const auto& l : lines) f << l << '\n';
-  f.close();
-  return static_cast<bool>(f);
 }
 
 // The measurement's binary profile: "<name>.Pro" as the list writes it, in any
@@ -182,7 +175,9 @@ bool Session::ProcessSimList(const std::string& listFile) {
     }
   }
   const std::string listLog = FolderOf(listFile) + kListLogName;
-  if (!WriteLines(listLog, {})) {
+  try {
+    WriteFileAtomically(listLog, "");
+  } catch (const std::exception&) {
     prompts_.Message("The batch log " + listLog + " cannot be written.", "File Error");
     return false;
   }
@@ -202,12 +197,10 @@ bool Session::ProcessSimList(const std::string& listFile) {
       AppendLine(listLog, name + " not processed because the .Pro file does not exist.");
       continue;
     }
+    // The measurement's log is gathered and replaces the old one only once the measurement is
+    // done, so an interrupted run never leaves it empty or half written.
     const std::string logFile = name + ".Log";
-    if (!WriteLines(logFile, {})) {
-      AppendLine(listLog,
-                 name + " not processed because its log " + logFile + " cannot be written.");
-      continue;
-    }
+    std::vector<std::string> logLines;
     if (!ReadFile(pro)) {
       AppendLine(listLog, name + " not processed because the .Pro file cannot be read.");
       continue;
@@ -261,8 +254,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
           paste(1);
           doc.insertText(std::string("Cockpit Acceleration, ") + run.label);
           paste(2);
-          if (!AppendLines(logFile, WriteLogData(measurement)))
-            AppendLine(listLog, name + ": the log " + logFile + " cannot be written.");
+          for (std::string& l : WriteLogData(measurement)) logLines.push_back(std::move(l));
         } else {
           // A failed run reports nothing of an earlier run as its own.
           const std::string text = std::string(run.label) + " simulation of the " +
@@ -284,12 +276,21 @@ bool Session::ProcessSimList(const std::string& listFile) {
       try {
         doc.save(name + ".docx");
       } catch (const DocumentError& e) {
+        NoteOutputFailure(name + ".docx", e.what());
         AppendLine(listLog, name + ": the report cannot be saved: " + e.what());
       }
     } catch (const std::exception& e) {
       // A picture the writer refuses ends this measurement's report, not the
       // batch.
       AppendLine(listLog, name + ": the report cannot be made: " + e.what());
+    }
+    if (cancelled) break;
+    std::string logText;
+    for (const auto& l : logLines) logText += l + '\n';
+    try {
+      WriteFileAtomically(logFile, logText);
+    } catch (const std::exception& e) {
+      AppendLine(listLog, name + ": the log " + logFile + " cannot be written: " + e.what());
     }
   }
   if (cancelled) AppendLine(listLog, "Cancelled.");
