@@ -45,7 +45,7 @@ int Configure(Session& s, const BatchRunOptions& o) {
   common.sets = o.sets;
   common.decimation = o.decimation;
   if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
-  if (o.runway) s.model().settings.Runway = *o.runway;
+  if (o.runway) s.SetRunway(*o.runway);
   return kOk;
 }
 
@@ -88,7 +88,7 @@ int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o,
       return;
     }
     s.ClearResults();
-    s.model().BatchMode = true;
+    s.SetBatchMode(true);
     // The lines of the Boeing Bump distribution file gather here and are appended in order.
     std::error_code ec;
     const fs::path own = fs::temp_directory_path() /
