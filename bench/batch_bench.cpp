@@ -37,7 +37,7 @@ void BM_BatchReport10000ft(benchmark::State& state) {
     QuietPrompts prompts;
     tarmac::RenderPlotSink plots;
     tarmac::Session s(prompts, &plots);
-    s.model().settings.Runway = true;
+    s.SetRunway(true);
     if (!s.AutoProcessAll({pro})) state.SkipWithError("the batch report failed");
   }
   fs::remove_all(dir);

@@ -34,7 +34,7 @@ void BM_FiveIndexes5000ft(benchmark::State& state) {
   if (!s.ReadFile(pro) || !s.SetSetting("DecimationRule", state.range(1) ? "spacing" : "fixed")) {
     state.SkipWithError("the profile could not be read");
   } else {
-    s.model().BatchMode = true;  // nothing appended to Results.txt
+    s.SetBatchMode(true);  // nothing appended to Results.txt
     for (auto _ : state)
       for (int k = 0; k < 5; ++k)
         if (!s.RunIndex(k)) state.SkipWithError("an index was refused");

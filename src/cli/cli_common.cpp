@@ -135,7 +135,7 @@ int ApplyCommonOptions(Session& s, const CommonOptions& o) {
   s.SetMetric(o.metric);
   s.SetErdChannel(o.channel);
   s.SetDelimitedOptions(DelimitedTextOptions{o.column, o.distance_unit, o.elevation_unit});
-  s.model().settings.SmoothEnds = o.smooth_ends;
+  s.SetSmoothEnds(o.smooth_ends);
   if (!o.surface.empty()) {
     std::string v = o.surface;
     v[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(v[0])));
@@ -178,7 +178,7 @@ std::string AbsolutePath(const std::string& path) {
 int TerminalSession::Open(const CommonOptions& common, const std::string& profile) {
   if (int rc = ApplyCommonOptions(session, common); rc != kOk) return rc;
   if (!session.ReadFile(AbsolutePath(profile))) return kInputRefused;
-  session.model().BatchMode = common.batch;
+  session.SetBatchMode(common.batch);
   return kOk;
 }
 

@@ -5,20 +5,17 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <iostream>
-#include <mutex>
 #include <optional>
 #include <sstream>
-#include <thread>
-#include <unistd.h>
 
 #include "cli/cli_common.h"
 #include "common/number_format.h"
 #include "render/paint_support.h"
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
+#include "workflow/batch_runner.h"
 #include "workflow/results_file.h"
 #include "workflow/unexpected.h"
 
@@ -27,25 +24,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The progress of one worker: it shows nothing of its own and stops when the person presses
-// Ctrl-C in the terminal.
-class WorkerProgress final : public Progress {
- public:
-  explicit WorkerProgress(const Progress& main) : main_(main) {}
-  void step(long long, long long) override {}
-  bool cancelled() const override { return main_.cancelled(); }
-
- private:
-  const Progress& main_;
-};
-
 int Configure(Session& s, const BatchRunOptions& o) {
   CommonOptions common;
   common.metric = o.metric;
   common.sets = o.sets;
   common.decimation = o.decimation;
   if (int rc = ApplyCommonOptions(s, common); rc != kOk) return rc;
-  if (o.runway) s.model().settings.Runway = *o.runway;
+  if (o.runway) s.SetRunway(*o.runway);
   return kOk;
 }
 
@@ -55,115 +40,24 @@ std::string ReportPath(const std::string& profile) {
   return FolderOf(profile) + "WordFile/" + base + ".docx";
 }
 
-// The profiles side by side: each worker takes the next profile in input order; the steps that
-// append to the files the whole selection shares run in input order, one profile at a time. A
-// profile that fails is recorded in `outcome` (in input order) and the others go on; Ctrl-C
-// stops them all.
+// The profiles side by side (workflow/batch_runner.h), each worker talking to the terminal.
 int RunParallel(const std::vector<std::string>& files, const BatchRunOptions& o, int jobs,
                 TerminalProgress& progress, std::vector<char>& done, Session::BatchOutcome& outcome) {
-  std::mutex mu;
-  std::condition_variable cv;
-  int turn = 0;     // index of the profile whose turn it is to read
-  int deliver = 0;  // index of the profile whose turn it is to append its gathered lines
-  std::atomic<int> next{0};
   std::atomic<int> rc{kOk};
-  const int n = static_cast<int>(files.size());
-  std::vector<std::optional<std::string>> reasons(files.size());
-
-  auto pass_turns = [&](int idx) {
-    std::lock_guard<std::mutex> lock(mu);
-    turn = std::max(turn, idx + 1);
-    deliver = std::max(deliver, idx + 1);
-    cv.notify_all();
-  };
-  auto worker = [&] {
-    TerminalPrompts prompts;
-    PngPlotSink plots;
-    WorkerProgress wp(progress);
-    Session s(prompts, &plots);
-    s.SetProgress(&wp);
-    if (int c = Configure(s, o); c != kOk) {
-      rc = c;
-      for (int idx; (idx = next++) < n;) pass_turns(idx);
-      return;
-    }
-    s.ClearResults();
-    s.model().BatchMode = true;
-    // The lines of the Boeing Bump distribution file gather here and are appended in order.
-    std::error_code ec;
-    const fs::path own = fs::temp_directory_path() /
-                         ("tarmac-batch-" + std::to_string(::getpid()) + "-" +
-                          std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())));
-    fs::create_directories(own, ec);
-    for (;;) {
-      const int idx = next++;
-      if (idx >= n) break;
-      if (progress.cancelled()) {
-        // Stopped: nothing after this is processed, but the turns pass on so nobody waits.
-        reasons[static_cast<std::size_t>(idx)] = "interrupted";
-        pass_turns(idx);
-        continue;
-      }
-      Session::BatchTurn t;
-      t.begin = [&, idx] {
-        std::unique_lock<std::mutex> lock(mu);
-        cv.wait(lock, [&] { return turn >= idx; });
-      };
-      t.end = [&, idx] {
-        std::lock_guard<std::mutex> lock(mu);
-        turn = std::max(turn, idx + 1);
-        cv.notify_all();
-      };
-      t.private_folder = own.string() + "/";
-      t.deliver = [&, idx](const std::string& folder, const std::vector<std::string>& lines) {
-        std::unique_lock<std::mutex> lock(mu);
-        cv.wait(lock, [&] { return deliver >= idx; });
-        if (!lines.empty()) AppendLines(folder + std::string(kBoeingBumpPdfFileName), lines);
-        deliver = std::max(deliver, idx + 1);
-        cv.notify_all();
-      };
-      bool ok = false;
-      std::optional<std::string> thrown;
-      try {
-        ok = s.AutoProcessFile(files[static_cast<std::size_t>(idx)], idx + 1, n, &t);
-      } catch (...) {
-        // The session answers for its own failures; anything else must not end the program
-        // from a worker thread.
-        const std::string what = DescribeException(std::current_exception());
-        thrown = "stopped: " + what;
-        prompts.Message("The command stopped: " + what, kUnexpectedTitle);
-        pass_turns(idx);
-      }
-      if (thrown) {
-        reasons[static_cast<std::size_t>(idx)] = *thrown;
-      } else if (ok) {
-        done[static_cast<std::size_t>(idx)] = 1;
-      } else if (s.LastBatch().interrupted || progress.cancelled()) {
-        reasons[static_cast<std::size_t>(idx)] = "interrupted";
-      } else {
-        const auto& failed = s.LastBatch().failed;
-        reasons[static_cast<std::size_t>(idx)] = failed.empty() ? "stopped" : failed.back().reason;
-      }
-    }
-    fs::remove_all(own, ec);
-  };
-  std::vector<std::thread> threads;
-  for (int j = 0; j < jobs; ++j) threads.emplace_back(worker);
-  for (auto& t : threads) t.join();
-
-  outcome = Session::BatchOutcome{};
-  outcome.chosen = n;
-  for (int idx = 0; idx < n; ++idx) {
-    const auto& why = reasons[static_cast<std::size_t>(idx)];
-    if (done[static_cast<std::size_t>(idx)]) {
-      ++outcome.processed;
-    } else if (why && *why == "interrupted") {
-      outcome.interrupted = true;
-    } else {
-      outcome.failed.push_back(
-          {NameOf(files[static_cast<std::size_t>(idx)]), why.value_or("stopped"), idx + 1});
-    }
-  }
+  BatchRunner runner(
+      files, jobs,
+      [] {
+        return BatchRunner::Worker{std::make_unique<TerminalPrompts>(),
+                                   std::make_unique<PngPlotSink>()};
+      },
+      [&rc, &o](Session& s) {
+        const int c = Configure(s, o);
+        if (c != kOk) rc = c;
+        return c == kOk;
+      });
+  runner.Run(progress);
+  done = runner.Processed();
+  outcome = runner.Outcome();
   return rc;
 }
 

@@ -86,7 +86,7 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
     return kUsage;
   }
   if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
-  s.model().BatchMode = true;
+  s.SetBatchMode(true);
   const std::string unit = s.model().units.LengthLabel;
   std::size_t nextCut = 0, nextCurve = 0;
   for (const auto& step : order) {

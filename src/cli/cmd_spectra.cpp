@@ -78,7 +78,7 @@ int OpenSession(Session& s, const std::string& profile, bool metric, bool smooth
     return kUsage;
   }
   if (!s.ReadFile(AbsolutePath(profile))) return kInputRefused;
-  s.model().BatchMode = true;  // the spectra append nothing to Results.txt
+  s.SetBatchMode(true);  // the spectra append nothing to Results.txt
   for (const auto& req : sims) {
     if (!s.SetSetting("AircraftType", req.aircraft)) return kUsage;
     if (!s.RunSimulation(req.knots * kKnotsToFps)) return kComputationRefused;
@@ -168,7 +168,7 @@ int RunCdf(const CdfOptions& o) {
   Session s(prompts);
   s.SetProgress(&progress);
   if (int rc = OpenSession(s, o.profile, o.metric, o.smooth_ends, o.sets, "", o.input); rc != kOk) return rc;
-  s.model().BatchMode = false;  // the index run reports to Results.txt as the program does
+  s.SetBatchMode(false);  // the index run reports to Results.txt as the program does
   const bool straightedge = o.series == "straightedge";
   const bool ran = s.RunIndex(straightedge ? 0 : 1);
   progress.finish();

@@ -1,6 +1,8 @@
 #pragma once
 // Long computations report progress and poll for cancellation through this interface.
 // The GUI drives a progress bar with Cancel, the CLI a terminal bar; tests pass NullProgress.
+#include <string>
+
 namespace tarmac {
 
 class Progress {
@@ -10,6 +12,8 @@ class Progress {
   virtual void step(long long done, long long total) = 0;
   // True once the person asked to stop; the computation then returns without results.
   virtual bool cancelled() const = 0;
+  // Says what is being done now ("RW09.pro: Computing IRI"); shown beside the fraction.
+  virtual void status(const std::string& text) { (void)text; }
 };
 
 class NullProgress final : public Progress {

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "common/rounding.h"
+#include "simulation/simulation_failure.h"
 #include "workflow/results_file.h"
+#include "workflow/session_jobs.h"
 
 namespace tarmac {
 
@@ -17,17 +19,113 @@ Session::Session(Prompts& prompts, PlotSink* plots) : prompts_(prompts), plots_(
 
 Session::~Session() = default;
 
+Session::ChangeScope::~ChangeScope() {
+  if (--s_.change_depth_ > 0 || s_.pending_.empty()) return;
+  const ModelChange change = std::move(s_.pending_);
+  s_.pending_ = ModelChange{};
+  if (s_.listener_) s_.listener_(change);
+}
+
+bool Session::RunJob(Job& job) {
+  job.Compute(progress());
+  return job.Publish();
+}
+
+// --- The jobs' common steps -----------------------------------------------------------------
+
+Session::JobBase::JobBase(Session& session, std::string title)
+    : session_(session),
+      profile_(session.model_.ProfileZ),
+      settings_(session.model_.settings),
+      units_(session.model_.units),
+      title_(std::move(title)) {}
+
+void Session::JobBase::Compute(Progress& progress) {
+  if (state_ != State::Prepared) return;
+  progress.status(title_);
+  try {
+    Run(progress);
+    state_ = State::Computed;
+  } catch (const Cancelled&) {
+    state_ = State::Cancelled;
+  } catch (const JobRefusal& r) {
+    refusal_ = r;
+    state_ = State::Refused;
+  } catch (const std::exception& e) {
+    refusal_ = Describe(e);
+    state_ = State::Refused;
+  }
+}
+
+bool Session::JobBase::Publish() {
+  Prompts& prompts = session_.prompts_;
+  switch (state_) {
+    case State::Prepared:
+    case State::Done:
+      return false;
+    case State::Cancelled:
+      failure_ = "Cancelled.";
+      prompts.Status("Cancelled");
+      state_ = State::Done;
+      return false;
+    case State::Refused:
+      failure_ = refusal_.text;
+      prompts.Message(refusal_.text, refusal_.title);
+      state_ = State::Done;
+      return false;
+    case State::Computed:
+      break;
+  }
+  state_ = State::Done;
+  // A window may have read another profile or changed a setting while the job computed: a
+  // result of other inputs must not pass for one of these. (The averaging step is what the
+  // last index worked with, not an input.)
+  Settings now = session_.model_.settings;
+  now.AveragingStep = settings_.AveragingStep;
+  if (session_.model_.ProfileZ != profile_ || !(now == settings_)) {
+    failure_ = "The profile or the settings changed while it was computed.";
+    prompts.Status(title_ + ": the profile or the settings changed meanwhile; result dropped");
+    return false;
+  }
+  ChangeScope scope(session_);
+  Apply();
+  return true;
+}
+
+void Session::SetSmoothEnds(bool smooth) {
+  ChangeScope scope(*this);
+  model_.settings.SmoothEnds = smooth;
+  changes().settings = true;
+}
+
+void Session::SetRunway(bool runway) {
+  ChangeScope scope(*this);
+  model_.settings.Runway = runway;
+  changes().settings = true;
+}
+
 void Session::SetMetric(bool metric) {
+  ChangeScope scope(*this);
+  changes().units = changes().settings = true;
   model_.settings.Metric = metric;
   model_.units = MakeUnits(metric);
   model_.settings.DisplaySpacing = model_.settings.SampleSpacing * model_.units.LengthFactor;
 }
 
-void Session::SetConcrete(bool checked) { SetSurfaceFromBox(model_.settings, checked); }
+void Session::SetConcrete(bool checked) {
+  ChangeScope scope(*this);
+  changes().settings = true;
+  SetSurfaceFromBox(model_.settings, checked);
+}
 
-void Session::SetSurface(const std::string& option) { SetSurfaceOption(model_.settings, option); }
+void Session::SetSurface(const std::string& option) {
+  ChangeScope scope(*this);
+  changes().settings = true;
+  SetSurfaceOption(model_.settings, option);
+}
 
 bool Session::SetSetting(const std::string& name, const std::string& value) {
+  ChangeScope scope(*this);
   auto& s = model_.settings;
   if (name == "StraightedgePosition") {
     if (value != "Full Length" && value != "Between") {
@@ -36,6 +134,7 @@ bool Session::SetSetting(const std::string& name, const std::string& value) {
       return false;
     }
     s.StraightedgePosition = value;
+    changes().settings = true;
     return true;
   }
   if (name == "AircraftType") {
@@ -46,6 +145,7 @@ bool Session::SetSetting(const std::string& name, const std::string& value) {
       return false;
     }
     s.AircraftType = value;
+    changes().settings = true;
     return true;
   }
   if (name == "SurfaceType") {
@@ -76,6 +176,7 @@ bool Session::SetSetting(const std::string& name, const std::string& value) {
   // A new section length resizes the section table for the profile in hand.
   if ((spec->name == "AveragingDistance" || spec->name == "SectionLengthCAPI"))
     model_.sections.Size(model_.levels[0].npoints(), s);
+  changes().settings = true;
   return true;
 }
 
@@ -89,7 +190,10 @@ bool Session::AppendResults(const std::vector<std::string>& lines) {
   // Without a profile there is no results file; nothing is lost.
   if (model_.BatchMode || model_.ResultsFile.empty()) return true;
   std::string why;
-  if (AppendLines(model_.ResultsFile, lines, &why)) return true;
+  if (AppendLines(model_.ResultsFile, lines, &why)) {
+    changes().results_file = true;
+    return true;
+  }
   if (results_failure_shown_ != model_.ResultsFile) {
     results_failure_shown_ = model_.ResultsFile;
     prompts_.Message(why, "File Error");
@@ -129,6 +233,7 @@ void Session::DrawLevel(int level, const std::string& title, std::int32_t first,
   PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
   const std::int32_t n = l.npoints();
   if (n < 1) return;
+  ModelChange::AddTo(changes().levels, level);
   l.drawn_title = title;
   // The distance axis counts hundreds of display length units.
   const double s = 0.01 * l.step_ft * model_.units.LengthFactor;

@@ -4,6 +4,11 @@
 // the model, appends the text result files, and talks to the person only through Prompts and to
 // the plots only through PlotSink. A command that fails or is cancelled leaves the model as it
 // was and returns false; the reason has gone through Prompts.
+//
+// The model is the session's: outside the workflow layer it is read only (model() is const), and
+// it changes only through the commands and setters below, each of which tells the change
+// listener what it changed. The long commands are also offered as jobs (workflow/job.h) that a
+// window computes on a worker thread.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +20,8 @@
 #include "indexes/sections.h"
 #include "spectra/pdf.h"
 #include "spectra/psd.h"
+#include "workflow/job.h"
+#include "workflow/model_change.h"
 #include "workflow/profile_model.h"
 #include "workflow/profile_read.h"
 #include "workflow/prompts.h"
@@ -28,11 +35,25 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  ProfileModel& model() { return model_; }
   const ProfileModel& model() const { return model_; }
   Prompts& prompts() { return prompts_; }
   void SetProgress(Progress* progress) { progress_ = progress; }
   Progress& progress() { return progress_ ? *progress_ : null_progress_; }
+
+  // --- Jobs and change notification ---------------------------------------------------------
+  // Called on the session's thread once per command that changed the model, with what changed.
+  // The listener must not throw; it may read the model but not start another command.
+  void SetChangeListener(std::function<void(const ModelChange&)> listener) {
+    listener_ = std::move(listener);
+  }
+  // Computes and publishes a prepared job on the calling thread, with progress(). True when the
+  // result was published.
+  bool RunJob(Job& job);
+  // The common base of the session's jobs and the two whose results a window takes
+  // (workflow/session_jobs.h).
+  class JobBase;
+  class PsdJob;
+  class PdfJob;
 
   // --- Settings and units -------------------------------------------------------------------
   void SetMetric(bool metric);                 // chkMeter, `SetUnits`
@@ -40,6 +61,12 @@ class Session {
   void SetSurface(const std::string& option);  // parameter window's surface options
   // `--set NAME=VALUE` / a grid edit: `value` in display units. False with a message when refused.
   bool SetSetting(const std::string& name, const std::string& value);
+  // The main window's check boxes and the batch flag.
+  void SetSmoothEnds(bool smooth);   // chkSmoothEnds
+  void SetRunway(bool runway);       // ChkRunway: the batch simulates the take-off roll too
+  // While set, the index and simulation commands append nothing to the results file (a batch
+  // run writes its reports elsewhere). Reading a profile clears it.
+  void SetBatchMode(bool batch) { model_.BatchMode = batch; }
 
   // --- Profile files ------------------------------------------------------------------------
   // The read command with a chosen path: reads a .pro (and its .spd), .dat, .erd, or delimited
@@ -58,12 +85,16 @@ class Session {
   // The index option k: 0 straightedge, 1 Boeing Bump, 2 IRI, 3 CA profilograph, 4 band-pass,
   // 5 the filter test.
   bool RunIndex(int k);
+  // The same as a job; nullptr (after the message) when refused.
+  std::unique_ptr<Job> PrepareIndex(int k);
   bool HighPass();
 
   // --- Simulation (session_simulation.cpp) -------------------------------------------------
   // Runs `AircraftType` at `AircraftSpeed` (or at `speedFps` when given) over the profile.
   // A refused, failed or cancelled run shows why and leaves the model as it was.
   bool RunSimulation(double speedFps = -1.0);
+  // The same as a job; nullptr (after the message) when refused.
+  std::unique_ptr<Job> PrepareSimulation(double speedFps = -1.0);
   // The simulation batch over a list of measurements (one path with a four-character extension
   // per line; relative paths are taken from the list's folder). Writes "ProDatFiles.log" beside
   // the list and, per measurement, its ".Log" and ".docx". False when the list cannot be read.
@@ -74,6 +105,9 @@ class Session {
  private:
   // One run; on failure `failure` (when given) receives the reason that was shown.
   bool Simulate(double speedFps, std::string* failure);
+  class IndexJob;
+  class SimulationJob;
+  std::unique_ptr<SimulationJob> MakeSimulationJob(double speedFps);
 
  public:
   // (end of simulation block)
@@ -90,6 +124,9 @@ class Session {
   std::optional<PsdResult> RunPsd(SpectrumSeries series, const std::string& exponentText = "10");
   // The PDF button. Nothing on refusal (a constant or too short series among others).
   std::optional<PdfResult> RunPdf(SpectrumSeries series);
+  // The same as jobs (workflow/session_jobs.h); nullptr (after the message) when refused.
+  std::unique_ptr<PsdJob> PreparePsd(SpectrumSeries series, const std::string& exponentText = "10");
+  std::unique_ptr<PdfJob> PreparePdf(SpectrumSeries series);
   // The parameter window's distribution run over the straightedge deviations (in display
   // units: mm or inches, labelled so) or the Boeing Bump Index (appends its line to
   // "BoeingBumpPDFs.txt"). The request holds what the distribution picture shows.
@@ -198,14 +235,33 @@ class Session {
                         std::int32_t last, bool redraw);
   // The display factor of a level's values.
   double LevelValueFactor(int level) const;
+  // `ClearResults`: the section table and the result arrays of the current profile.
+  void ClearResults();
+
+ private:
+  friend struct SessionTestAccess;  // the tests' way to set up a model state directly
+  // Collects the changes of one command and hands them to the listener when the outermost
+  // command ends.
+  class ChangeScope {
+   public:
+    explicit ChangeScope(Session& s) : s_(s) { ++s_.change_depth_; }
+    ~ChangeScope();
+    ChangeScope(const ChangeScope&) = delete;
+    ChangeScope& operator=(const ChangeScope&) = delete;
+
+   private:
+    Session& s_;
+  };
+  ModelChange& changes() { return pending_; }
 
   // Puts a profile that was read and checked into the model: file names, the results-file line,
   // level 0 (and level 1 for a speed series in ft/s), the section table, cleared results.
   void PublishReadProfile(const std::string& path, const std::string& profileName, double spacing,
                           std::int32_t countBeforeCut, std::vector<float> profile,
                           std::vector<float> speed);
-  // `ClearResults`: the section table and the result arrays of the current profile.
-  void ClearResults();
+  // An edit's new analysis profile: level 0 shows it whole, and the repair copy, of the profile
+  // before this edit, can no longer be undone.
+  void ReplaceProfile(std::vector<float> z, const std::string& kind, const std::string& drawnTitle);
   // The undo copies of repair and new length are worthless once the profile is saved.
   void DiscardUndoCopies() { model_.undo.Clear(); }
 
@@ -228,12 +284,6 @@ class Session {
   void FillLevel(int level, std::vector<float> data, double step_ft, const std::string& kind,
                  const std::string& title, const std::string& drawnTitle);
 
- private:
-  void RunStraightedge(PreparedProfile prepared);
-  void RunBoeingBump(PreparedProfile prepared);
-  void RunIri(PreparedProfile prepared);
-  void RunProfilograph(PreparedProfile prepared);
-  void RunBandpass();
   void PublishIndexSections(const IndexSections& s);
   void DrawLevel(int level, const std::string& title, std::int32_t first, std::int32_t last,
                  bool redraw, double factor);
@@ -245,6 +295,9 @@ class Session {
   Progress* progress_ = nullptr;
   NullProgress null_progress_;
   ProfileModel model_;
+  std::function<void(const ModelChange&)> listener_;
+  ModelChange pending_;
+  int change_depth_ = 0;
 };
 
 }  // namespace tarmac

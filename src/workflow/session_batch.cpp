@@ -315,7 +315,7 @@ TableText ResponseTable(const SimulationResult& r, const Units& u) {
 // False only when the person stopped the run; a run that cannot be made is said so in the
 // report instead of a table of the previous run's numbers.
 bool BatchSimulation(Session& session, Document& doc, const std::string& base, int table_number) {
-  ProfileModel& m = session.model();
+  const ProfileModel& m = session.model();
   const Units& u = m.units;
   const std::string type = m.settings.AircraftType;
   doc.setAlignment(ParagraphAlignment::Left);
@@ -365,6 +365,7 @@ std::string Session::BatchSummary(const BatchOutcome& o) {
 }
 
 bool Session::AutoProcessAll(const std::vector<std::string>& files) {
+  ChangeScope scope(*this);
   ProfileModel& m = model_;
   const auto start = std::chrono::steady_clock::now();
   batch_ = BatchOutcome{};
@@ -399,6 +400,7 @@ bool Session::AutoProcessAll(const std::vector<std::string>& files) {
 }
 
 bool Session::AutoProcessFile(const std::string& path, int i, int n, const BatchTurn* turn) {
+  ChangeScope scope(*this);
   ProfileModel& m = model_;
   m.BatchMode = true;
   if (i == 1 || batch_.chosen != n) batch_ = BatchOutcome{n, 0, {}, false};
@@ -439,6 +441,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     for (int level = 0; level < kPanelCount; ++level) {
       if (plots_) plots_->PanelCleared(level);
       m.levels[static_cast<std::size_t>(level)] = PlotLevel{};
+      ModelChange::AddTo(changes().levels, level);
     }
     ClearResults();
     m.PlottedSpeedMax = 0;
@@ -476,6 +479,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
       // A file that is not a profile gets no report: an empty one would pass for a result.
       m.ProfileZ.clear();
+      changes().profile = true;
       m.DataFileName = path;
       throw BatchError{kErrFileAccess, "The file " + path + " is not a .pro profile.",
                        "wrong extension"};

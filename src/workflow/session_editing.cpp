@@ -26,18 +26,18 @@ static bool PanelHasSeries(Prompts& prompts, const ProfileModel& m, int level) {
   return false;
 }
 
-// An edit's new analysis profile: level 0 shows it whole, and the repair copy, of the profile
-// before this edit, can no longer be undone.
-static void ReplaceProfile(Session& session, std::vector<float> z, const std::string& kind,
-                           const std::string& drawnTitle) {
-  ProfileModel& m = session.model();
+void Session::ReplaceProfile(std::vector<float> z, const std::string& kind,
+                             const std::string& drawnTitle) {
+  ProfileModel& m = model_;
   m.ProfileZ = z;
+  changes().profile = true;
   m.undo.repair_saved = false;
   const PlotLevel& l0 = m.levels[0];
-  session.FillLevel(0, std::move(z), l0.step_ft, kind, l0.title, drawnTitle);
+  FillLevel(0, std::move(z), l0.step_ft, kind, l0.title, drawnTitle);
 }
 
 bool Session::HighPass() {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
   prompts_.Status("Converting to Highpass");
@@ -48,12 +48,13 @@ bool Session::HighPass() {
     prompts_.Message(e.what(), "High Pass");
     return false;
   }
-  ReplaceProfile(*this, std::move(z), "ZHiPass", "");
+  ReplaceProfile(std::move(z), "ZHiPass", "");
   prompts_.Status("Finished Highpass");
   return true;
 }
 
 bool Session::Repair() {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
   PlotLevel& l0 = m.levels[0];
@@ -74,6 +75,7 @@ bool Session::Repair() {
   const std::string kind(kRepairLevelKind), title(kRepairLevelTitle);
   FillLevel(1, std::move(r.once), dx, kind, title, title);
   m.ProfileZ = r.twice;
+  changes().profile = true;
   FillLevel(0, std::move(r.twice), dx, kind, title, title);
   return true;
 }
@@ -91,9 +93,11 @@ static void RedrawLevel0(Session& s) {
 }
 
 bool Session::UndoRepair() {
+  ChangeScope scope(*this);
   ProfileModel& m = model_;
   if (!m.undo.repair_saved || !m.HasProfile()) return false;
   m.ProfileZ = m.undo.repair_profile;
+  changes().profile = true;
   PlotLevel& l0 = m.levels[0];
   l0.data = m.ProfileZ;
   l0.kind = m.undo.repair_kind;
@@ -105,6 +109,7 @@ bool Session::UndoRepair() {
 }
 
 bool Session::Zoom(int level, float x1, float x2) {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
   if (level < 0 || level >= kPanelCount) {
@@ -146,6 +151,7 @@ bool Session::Zoom(int level, float x1, float x2) {
 }
 
 bool Session::UndoZoom(int level) {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   if (level < 0) level = 0;
   if (level >= kPanelCount) {
@@ -180,6 +186,7 @@ Selection ProfileSelection(const ProfileModel& m, float x1, float x2) {
 }  // namespace
 
 bool Session::NewLength(int level, float x1, float x2) {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
   if (!PanelHasSeries(prompts_, m, level)) return false;
@@ -201,11 +208,12 @@ bool Session::NewLength(int level, float x1, float x2) {
     m.undo.cuts.push_back({1, m.ProfileNPoints()});
   }
   m.undo.cuts.push_back({s.start, s.end});
-  ReplaceProfile(*this, std::move(cut), m.levels[0].kind, m.levels[0].title);
+  ReplaceProfile(std::move(cut), m.levels[0].kind, m.levels[0].title);
   return true;
 }
 
 bool Session::UndoNewLength() {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
   prompts_.Status(std::string(kUndoNewLengthStatus));
@@ -235,11 +243,12 @@ bool Session::UndoNewLength() {
     m.undo.cuts.clear();
     m.undo.uncut_profile.clear();
   }
-  ReplaceProfile(*this, std::move(back), m.levels[0].kind, m.levels[0].title);
+  ReplaceProfile(std::move(back), m.levels[0].kind, m.levels[0].title);
   return true;
 }
 
 bool Session::VerticalCurve(int level, float x1, float x2) {
+  ChangeScope scope(*this);
   if (!RequireProfile()) return false;
   ProfileModel& m = model_;
   if (!PanelHasSeries(prompts_, m, level)) return false;
@@ -259,6 +268,7 @@ bool Session::VerticalCurve(int level, float x1, float x2) {
     return false;
   }
   m.ProfileZ = r.profile;
+  changes().profile = true;
   m.levels[0].data = std::move(r.profile);
   m.undo.repair_saved = false;
   RedrawLevel0(*this);

@@ -29,9 +29,7 @@ std::string LastFour(const std::string& name) {
 bool Session::ReadFile(const std::string& path) {
   const ProfileFormat format = FormatOfName(NameOf(path));
   if (format == ProfileFormat::Unknown) {
-    model_.BatchMode = false;
-    for (int level = 0; level < kPanelCount; ++level)
-      if (plots_) plots_->PanelCleared(level);
+    // Refused: the panels keep showing the profile in hand.
     prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
     return false;
   }
@@ -39,10 +37,8 @@ bool Session::ReadFile(const std::string& path) {
 }
 
 bool Session::ReadProfileAs(const std::string& path, ProfileFormat format, int erdChannel) {
+  ChangeScope scope(*this);
   ProfileModel& m = model_;
-  m.BatchMode = false;
-  for (int level = 0; level < kPanelCount; ++level)
-    if (plots_) plots_->PanelCleared(level);
   {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
@@ -69,6 +65,11 @@ bool Session::ReadProfileAs(const std::string& path, ProfileFormat format, int e
     return false;
   }
 
+  // Accepted: the panels of the profile before are cleared, and the profile is an interactive
+  // one until a batch says otherwise.
+  m.BatchMode = false;
+  for (int level = 0; level < kPanelCount; ++level)
+    if (plots_) plots_->PanelCleared(level);
   erd_channel_names_ = read.channel_names;
   PublishReadProfile(path, ProfileNameOf(NameOf(path)), read.spacing_ft, read.count_before_cut,
                      std::move(read.profile), std::move(read.speed));
@@ -86,8 +87,10 @@ bool Session::ReadProfileAs(const std::string& path, ProfileFormat format, int e
 void Session::PublishReadProfile(const std::string& path, const std::string& profileName,
                                  double spacing, std::int32_t countBeforeCut,
                                  std::vector<float> profile, std::vector<float> speed) {
-  AppendLines(FolderOf(path) + "Results.txt",
-              {"Data File Name = " + path + " File Name = " + NameOf(path)});
+  if (AppendLines(FolderOf(path) + "Results.txt",
+                  {"Data File Name = " + path + " File Name = " + NameOf(path)}))
+    changes().results_file = true;
+  changes().profile = true;
   const bool withSpeed = !speed.empty();
   PublishProfile(model_, path, profileName, spacing, countBeforeCut, std::move(profile),
                  std::move(speed));
@@ -97,6 +100,9 @@ void Session::PublishReadProfile(const std::string& path, const std::string& pro
 }
 
 void Session::ClearResults() {
+  ChangeScope scope(*this);
+  for (int k = 0; k <= 4; ++k) ModelChange::AddTo(changes().indexes, k);
+  changes().simulation = true;
   model_.sections.Clear();
   model_.ClearResultArrays();
 }
@@ -134,6 +140,7 @@ bool Session::SaveProfile(const std::string& path) {
     prompts_.Message(e.what(), "File Error");
     return false;
   }
+  ChangeScope scope(*this);
   PlotLevel& l0 = model_.levels[0];
   l0.kind = ProfileNameOf(NameOf(path));
   const bool zoomed = l0.zoomed != 0;

@@ -2,6 +2,7 @@
 // section tables and plot levels, the results-file lines, and the filter test.
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 
 #include "common/number_format.h"
@@ -14,6 +15,7 @@
 #include "workflow/results_file.h"
 #include "workflow/index_reports.h"
 #include "workflow/session.h"
+#include "workflow/session_jobs.h"
 
 namespace tarmac {
 namespace {
@@ -34,6 +36,9 @@ constexpr IndexOption kOptions[5] = {
      "California profilograph index"},
     {"Computing Bandpass", "Finished Bandpass", 0, 3, "band-pass index"},
 };
+
+// The step of the filter test's impulse, ft.
+constexpr double kFilterTestSpacing = 0.082;
 
 // An index whose series or statistics hold a value that is not a finite number is no result:
 // it is refused before anything of it is shown or written.
@@ -105,67 +110,210 @@ void Session::FillLevel(int level, std::vector<float> data, double step_ft,
   ShowLevelPlot(level, drawnTitle, 1, l.npoints(), true);
 }
 
-bool Session::RunIndex(int k) {
+// One index run: the preparation and the index on the snapshot, then its publication.
+class Session::IndexJob final : public Session::JobBase {
+ public:
+  IndexJob(Session& session, int k)
+      : JobBase(session, k < 5 ? kOptions[k].computing : "Filter test"), k_(k) {}
+
+ private:
+  void Run(Progress& progress) override;
+  JobRefusal Describe(const std::exception& e) const override;
+  void Apply() override;
+
+  const int k_;
+  PreparedProfile prepared_;
+  IndexSections sections_;  // straightedge, Boeing Bump, band-pass
+  StraightedgeResult straightedge_;
+  BoeingBumpResult bump_;
+  std::optional<CumulativeDistribution> bump_distribution_;  // none when there is no bump
+  IriResult iri_;
+  ProfilographResult profilograph_;
+  BandpassResult bandpass_;
+  std::vector<float> impulse_;  // the filter test
+};
+
+void Session::IndexJob::Run(Progress& progress) {
+  const Settings& s = settings_;
+  if (k_ == 5) {
+    // The filter test: the impulse response of the low-pass filter at the Nyquist frequency.
+    impulse_.assign(600, 0.0f);
+    impulse_[299] = 1.0f;
+    LowPassFilter(1.0 / (2.0 * kFilterTestSpacing), kFilterTestSpacing, impulse_, true);
+    return;
+  }
+  const IndexOption& opt = kOptions[k_];
+  if (opt.factor > 0)
+    prepared_ = PrepareIndexProfile(profile_, s.SampleSpacing,
+                                    DecimationFactor(opt.factor, s.SampleSpacing, s.Decimation),
+                                    s.SmoothEnds, s.SmoothingDistance);
+  switch (k_) {
+    case 0: {
+      const std::span<const float> z(prepared_.data1(), static_cast<std::size_t>(prepared_.n));
+      straightedge_ =
+          ComputeStraightedge(z, s.StraightedgeLength, prepared_.spacing,
+                              StraightedgePositionFromText(s.StraightedgePosition), progress);
+      sections_ = ComputeIndexSections(1, straightedge_.StraightedgeDeviation, prepared_.spacing,
+                                       s.AveragingDistance, units_);
+      RequireFinite(straightedge_.StraightedgeDeviation);
+      RequireFinite(straightedge_.StraightedgeLineStart);
+      RequireFinite(straightedge_.StraightedgeLineEnd);
+      RequireFinite(sections_);
+      break;
+    }
+    case 1:
+      bump_ = ComputeBoeingBumpIndex(prepared_, s.AveragingDistance, units_, progress);
+      RequireFinite(bump_.series.BoeingIndex);
+      RequireFinite(bump_.series.BoeingBumpHeight);
+      RequireFinite(bump_.sections);
+      try {
+        bump_distribution_ = ComputeCumulativeDistribution(bump_.series.BoeingIndex);
+      } catch (const std::invalid_argument&) {
+        // A profile without a single bump has no distribution to write.
+      }
+      break;
+    case 2:
+      iri_ = ComputeIRI(prepared_, s.AveragingDistance, units_, progress);
+      RequireFinite(iri_.IRISlope);
+      RequireFinite(iri_.part_iri);
+      RequireFinite({iri_.total, iri_.First2000, iri_.Center2000, iri_.Last2000});
+      RequireFinite(iri_.section_indexes);
+      break;
+    case 3:
+      profilograph_ = ComputeCAProfilograph(prepared_, s.SectionLengthCAPI, units_, progress);
+      RequireFinite(profilograph_.trace);
+      RequireFinite({profilograph_.total, profilograph_.First2000, profilograph_.Center2000,
+                     profilograph_.Last2000});
+      RequireFinite(profilograph_.CAPISections);
+      break;
+    case 4:
+      bandpass_ = ComputeBandpassIndex(profile_, s.SampleSpacing);
+      sections_ = ComputeIndexSections(5, bandpass_.series, s.SampleSpacing, s.AveragingDistance,
+                                       units_);
+      RequireFinite(bandpass_.series);
+      RequireFinite(sections_);
+      break;
+  }
+}
+
+JobRefusal Session::IndexJob::Describe(const std::exception& e) const {
+  if (dynamic_cast<const NotFinite*>(&e))
+    return {std::string("The ") + kOptions[k_].name +
+                " of this profile is not a finite number: the profile holds values too large "
+                "for it. Nothing was shown or written.",
+            "Cannot Compute Index"};
+  return {e.what(), "Cannot Compute Index"};
+}
+
+void Session::IndexJob::Apply() {
+  Session& session = session_;
+  ProfileModel& m = session.model_;
+  if (k_ == 5) {
+    m.prepared.spacing = kFilterTestSpacing;
+    session.FillLevel(4, std::move(impulse_), kFilterTestSpacing, "Other",
+                      "Test transfer function with cutoff-freq. = NyQuistFreq",
+                      "Test transfer function with cutoff-freq. = NyQuistFreq");
+  } else {
+    switch (k_) {
+      case 0: {
+        session.PublishIndexSections(sections_);
+        const std::string title = "Straightedge," + m.units.ElevationLabel + ",Edgelength = " +
+                                  FormatNumber(straightedge_.edge_used * m.units.LengthFactor,
+                                               "0.0") +
+                                  m.units.LengthLabel;
+        session.FillLevel(1, straightedge_.StraightedgeDeviation, prepared_.spacing,
+                          "Straightedge", title, title);
+        m.straightedge = std::move(straightedge_);
+        m.straightedge_input = std::move(prepared_);
+        m.flags.StraightedgeDone = true;
+        break;
+      }
+      case 1: {
+        session.PublishIndexSections(bump_.sections);
+        session.FillLevel(2, bump_.series.BoeingIndex, prepared_.spacing, "Boeing Bump Index",
+                          "Boeing Bump Index", "Boeing Bump Index");
+        m.flags.BoeingDone = true;
+        // One line of the bump distribution file, in batch runs too.
+        if (bump_distribution_) {
+          const std::string path = FolderOf(m.ResultsFile) + std::string(kBoeingBumpPdfFileName);
+          if (!AppendLine(path, BoeingBumpPdfLine(m.DataFileName, *bump_distribution_)))
+            session.prompts_.Status("Could not append to " + path);
+        } else {
+          session.prompts_.Status("No Boeing Bump distribution: the index is zero everywhere");
+        }
+        m.bump = std::move(bump_.series);
+        m.bump_input = std::move(prepared_);
+        break;
+      }
+      case 2: {
+        IriResult& r = iri_;
+        m.settings.AveragingStep = r.averaging_step;
+        m.TextI[2] = IndexValueText(r.total);
+        m.IndexValue[2] = r.total;
+        session.PublishSectionRow(3, r.section_indexes, &r.section_lengths,
+                                  m.GraphTitle + IriChartTitleSuffix(r));
+        session.PublishStretches(r.First2000, r.Center2000, r.Last2000);
+        session.AppendResults(IriReportLines(r, m.units));
+        const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
+        std::vector<float> shown(r.IRISlope.begin(), r.IRISlope.begin() + r.plotted);
+        session.FillLevel(3, std::move(shown), prepared_.spacing, "IRI (1/4 Car)", title,
+                          "IRI(1/4 Car), Rectified Slope," + m.units.RoughnessLabel);
+        m.iri = std::move(r);
+        m.prepared = std::move(prepared_);
+        m.flags.IRIDone = true;
+        break;
+      }
+      case 3: {
+        ProfilographResult& r = profilograph_;
+        m.settings.AveragingStep = r.averaging_step;
+        m.TextI[3] = IndexValueText(r.total);
+        m.IndexValue[3] = r.total;
+        session.PublishSectionRow(5, r.CAPISections, nullptr,
+                                  m.GraphTitle + ProfilographChartTitleSuffix(r));
+        session.PublishStretches(r.First2000, r.Center2000, r.Last2000);
+        session.AppendResults(ProfilographReportLines(r, m.units));
+        session.FillLevel(4, r.trace, prepared_.spacing, "CA Profilograph",
+                          "CA Profilograph," + m.units.ElevationLabel,
+                          "CA Profilograph," + m.units.RoughnessLabel);
+        m.CAPISections = std::move(r.CAPISections);
+        m.CAPISectionLengths = std::move(r.CAPISectionLengths);
+        m.prepared = std::move(prepared_);
+        m.flags.CAPIDone = true;
+        break;
+      }
+      case 4: {
+        session.PublishIndexSections(sections_);
+        const std::string title = "Bandpass Filter" + m.units.ElevationLabel;
+        session.FillLevel(5, bandpass_.series, m.settings.SampleSpacing, "Bandpass Filter", title,
+                          "BandPass Filter," + m.units.ElevationLabel);
+        m.bandpass = std::move(bandpass_.series);
+        m.flags.BandpassDone = true;
+        break;
+      }
+    }
+    m.chart_row_enabled[static_cast<std::size_t>(kOptions[k_].chart_option)] = true;
+    ModelChange::AddTo(session.changes().indexes, k_);
+    session.prompts_.Status(kOptions[k_].finished);
+  }
+  session.AppendResults({"Indexbegin = " + BareNumber(m.sections.First2000) + ", indexcenter = " +
+                             BareNumber(m.sections.Center2000) + ", indexlast = " +
+                             BareNumber(m.sections.Last2000),
+                         ""});
+}
+
+std::unique_ptr<Job> Session::PrepareIndex(int k) {
   if (k < 0 || k > 5) {
     prompts_.Message("There is no index option " + std::to_string(k) + ".", "Index");
-    return false;
+    return nullptr;
   }
-  if (!RequireProfile()) return false;
-  ProfileModel& m = model_;
-  if (k == 5) {
-    // The filter test: the impulse response of the low-pass filter at the Nyquist frequency.
-    std::vector<float> impulse(600, 0.0f);
-    impulse[299] = 1.0f;
-    const double dx = 0.082;
-    LowPassFilter(1.0 / (2.0 * dx), dx, impulse, true);
-    m.prepared.spacing = dx;
-    FillLevel(4, std::move(impulse), dx, "Other",
-              "Test transfer function with cutoff-freq. = NyQuistFreq",
-              "Test transfer function with cutoff-freq. = NyQuistFreq");
-  } else {
-    const IndexOption& opt = kOptions[k];
-    if (plots_) plots_->PanelCleared(k + 1);
-    prompts_.Status(opt.computing);
-    const std::string oldText = m.TextI[static_cast<std::size_t>(k)];
-    m.TextI[static_cast<std::size_t>(k)] = " ";
-    try {
-      PreparedProfile prepared;
-      if (opt.factor > 0)
-        prepared = PrepareIndexProfile(
-            m.ProfileZ, m.settings.SampleSpacing,
-            DecimationFactor(opt.factor, m.settings.SampleSpacing, m.settings.Decimation),
-            m.settings.SmoothEnds, m.settings.SmoothingDistance);
-      switch (k) {
-        case 0: RunStraightedge(std::move(prepared)); break;
-        case 1: RunBoeingBump(std::move(prepared)); break;
-        case 2: RunIri(std::move(prepared)); break;
-        case 3: RunProfilograph(std::move(prepared)); break;
-        case 4: RunBandpass(); break;
-      }
-    } catch (const Cancelled&) {
-      m.TextI[static_cast<std::size_t>(k)] = oldText;
-      prompts_.Status("Cancelled");
-      return false;
-    } catch (const NotFinite&) {
-      m.TextI[static_cast<std::size_t>(k)] = oldText;
-      prompts_.Message(std::string("The ") + opt.name +
-                           " of this profile is not a finite number: the profile holds values "
-                           "too large for it. Nothing was shown or written.",
-                       "Cannot Compute Index");
-      return false;
-    } catch (const std::exception& e) {
-      m.TextI[static_cast<std::size_t>(k)] = oldText;
-      prompts_.Message(e.what(), "Cannot Compute Index");
-      return false;
-    }
-    m.chart_row_enabled[static_cast<std::size_t>(opt.chart_option)] = true;
-    prompts_.Status(opt.finished);
-  }
-  AppendResults({"Indexbegin = " + BareNumber(m.sections.First2000) + ", indexcenter = " +
-                     BareNumber(m.sections.Center2000) + ", indexlast = " +
-                     BareNumber(m.sections.Last2000),
-                 ""});
-  return true;
+  if (!RequireProfile()) return nullptr;
+  if (k < 5) prompts_.Status(kOptions[k].computing);
+  return std::make_unique<IndexJob>(*this, k);
+}
+
+bool Session::RunIndex(int k) {
+  const std::unique_ptr<Job> job = PrepareIndex(k);
+  return job && RunJob(*job);
 }
 
 // Publishes what the common sectioning computed for the straightedge, bump or band-pass series.
@@ -178,112 +326,6 @@ void Session::PublishIndexSections(const IndexSections& s) {
                     model_.GraphTitle + IndexChartTitleSuffix(s));
   PublishStretches(s.first2000_display, s.center2000_display, s.last2000_display);
   AppendResults(IndexReportLines(s, model_.units));
-}
-
-void Session::RunStraightedge(PreparedProfile prepared) {
-  ProfileModel& m = model_;
-  const std::span<const float> z(prepared.data1(), static_cast<std::size_t>(prepared.n));
-  StraightedgeResult r =
-      ComputeStraightedge(z, m.settings.StraightedgeLength, prepared.spacing,
-                          StraightedgePositionFromText(m.settings.StraightedgePosition), progress());
-  const IndexSections sec = ComputeIndexSections(1, r.StraightedgeDeviation, prepared.spacing,
-                                                 m.settings.AveragingDistance, m.units);
-  RequireFinite(r.StraightedgeDeviation);
-  RequireFinite(r.StraightedgeLineStart);
-  RequireFinite(r.StraightedgeLineEnd);
-  RequireFinite(sec);
-  PublishIndexSections(sec);
-  const std::string title = "Straightedge," + m.units.ElevationLabel + ",Edgelength = " +
-                            FormatNumber(r.edge_used * m.units.LengthFactor, "0.0") +
-                            m.units.LengthLabel;
-  FillLevel(1, r.StraightedgeDeviation, prepared.spacing, "Straightedge", title, title);
-  m.straightedge = std::move(r);
-  m.straightedge_input = std::move(prepared);
-  m.flags.StraightedgeDone = true;
-}
-
-void Session::RunBoeingBump(PreparedProfile prepared) {
-  ProfileModel& m = model_;
-  BoeingBumpResult r =
-      ComputeBoeingBumpIndex(prepared, m.settings.AveragingDistance, m.units, progress());
-  RequireFinite(r.series.BoeingIndex);
-  RequireFinite(r.series.BoeingBumpHeight);
-  RequireFinite(r.sections);
-  PublishIndexSections(r.sections);
-  FillLevel(2, r.series.BoeingIndex, prepared.spacing, "Boeing Bump Index", "Boeing Bump Index",
-            "Boeing Bump Index");
-  m.flags.BoeingDone = true;
-  // One line of the bump distribution file, in batch runs too.
-  try {
-    const CumulativeDistribution d = ComputeCumulativeDistribution(r.series.BoeingIndex);
-    const std::string path = FolderOf(m.ResultsFile) + std::string(kBoeingBumpPdfFileName);
-    if (!AppendLine(path, BoeingBumpPdfLine(m.DataFileName, d)))
-      prompts_.Status("Could not append to " + path);
-  } catch (const std::invalid_argument&) {
-    // A profile without a single bump has no distribution to write.
-    prompts_.Status("No Boeing Bump distribution: the index is zero everywhere");
-  }
-  m.bump = std::move(r.series);
-  m.bump_input = std::move(prepared);
-}
-
-void Session::RunIri(PreparedProfile prepared) {
-  ProfileModel& m = model_;
-  IriResult r = ComputeIRI(prepared, m.settings.AveragingDistance, m.units, progress());
-  RequireFinite(r.IRISlope);
-  RequireFinite(r.part_iri);
-  RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
-  RequireFinite(r.section_indexes);
-  m.settings.AveragingStep = r.averaging_step;
-  m.TextI[2] = IndexValueText(r.total);
-  m.IndexValue[2] = r.total;
-  PublishSectionRow(3, r.section_indexes, &r.section_lengths, m.GraphTitle + IriChartTitleSuffix(r));
-  PublishStretches(r.First2000, r.Center2000, r.Last2000);
-  AppendResults(IriReportLines(r, m.units));
-  const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
-  std::vector<float> shown(r.IRISlope.begin(), r.IRISlope.begin() + r.plotted);
-  FillLevel(3, std::move(shown), prepared.spacing, "IRI (1/4 Car)", title,
-            "IRI(1/4 Car), Rectified Slope," + m.units.RoughnessLabel);
-  m.iri = std::move(r);
-  m.prepared = std::move(prepared);
-  m.flags.IRIDone = true;
-}
-
-void Session::RunProfilograph(PreparedProfile prepared) {
-  ProfileModel& m = model_;
-  ProfilographResult r =
-      ComputeCAProfilograph(prepared, m.settings.SectionLengthCAPI, m.units, progress());
-  RequireFinite(r.trace);
-  RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
-  RequireFinite(r.CAPISections);
-  m.settings.AveragingStep = r.averaging_step;
-  m.TextI[3] = IndexValueText(r.total);
-  m.IndexValue[3] = r.total;
-  PublishSectionRow(5, r.CAPISections, nullptr, m.GraphTitle + ProfilographChartTitleSuffix(r));
-  PublishStretches(r.First2000, r.Center2000, r.Last2000);
-  AppendResults(ProfilographReportLines(r, m.units));
-  FillLevel(4, r.trace, prepared.spacing, "CA Profilograph",
-            "CA Profilograph," + m.units.ElevationLabel,
-            "CA Profilograph," + m.units.RoughnessLabel);
-  m.CAPISections = std::move(r.CAPISections);
-  m.CAPISectionLengths = std::move(r.CAPISectionLengths);
-  m.prepared = std::move(prepared);
-  m.flags.CAPIDone = true;
-}
-
-void Session::RunBandpass() {
-  ProfileModel& m = model_;
-  BandpassResult r = ComputeBandpassIndex(m.ProfileZ, m.settings.SampleSpacing);
-  const IndexSections sec = ComputeIndexSections(5, r.series, m.settings.SampleSpacing,
-                                                 m.settings.AveragingDistance, m.units);
-  RequireFinite(r.series);
-  RequireFinite(sec);
-  PublishIndexSections(sec);
-  const std::string title = "Bandpass Filter" + m.units.ElevationLabel;
-  FillLevel(5, r.series, m.settings.SampleSpacing, "Bandpass Filter", title,
-            "BandPass Filter," + m.units.ElevationLabel);
-  m.bandpass = std::move(r.series);
-  m.flags.BandpassDone = true;
 }
 
 }  // namespace tarmac

@@ -15,6 +15,7 @@
 #include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/session_jobs.h"
 
 namespace tarmac {
 namespace {
@@ -52,64 +53,52 @@ std::string ExistingProfile(const std::string& base) {
 
 }  // namespace
 
-bool Session::RunSimulation(double speedFps) { return Simulate(speedFps, nullptr); }
+// One aircraft run over the prepared profile, then its publication into levels 1..5 and chart
+// rows 6..10.
+class Session::SimulationJob final : public Session::JobBase {
+ public:
+  SimulationJob(Session& session, SimulationInput in)
+      : JobBase(session, "Running " + session.model_.settings.AircraftType + " Simulation"),
+        in_(std::move(in)) {}
 
-bool Session::Simulate(double speedFps, std::string* failure) {
-  ProfileModel& m = model_;
-  auto refuse = [&](const std::string& text, const std::string& title) {
-    if (failure) *failure = text;
-    prompts_.Message(text, title);
-    return false;
-  };
-  if (!RequireProfile()) {
-    if (failure) *failure = "No profile has been read.";
-    return false;
+ private:
+  void Run(Progress& progress) override {
+    const Settings& s = settings_;
+    try {
+      // Every simulation starts from the profile decimated as the design's factor of ten gives.
+      prepared_ = PrepareIndexProfile(
+          profile_, s.SampleSpacing,
+          DecimationFactor(kCoarseDecimation, s.SampleSpacing, s.Decimation), s.SmoothEnds,
+          s.SmoothingDistance);
+      result_ = tarmac::RunSimulation(prepared_, in_, progress);
+    } catch (const SimulationFailure& f) {
+      throw JobRefusal{f.text, f.title};
+    }
   }
-  const std::string& type = m.settings.AircraftType;
-  prompts_.Status("Running " + type + " Simulation");
-
-  const double fps = speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
-  SimulationInput in;
-  in.AircraftType = Trim(type);
-  in.AircraftSpeedFps = fps;
-  in.DampingFactor = m.settings.DampingFactor;
-  in.NumberOfModes = m.settings.NumberOfModes;
-  in.AveragingDistance = m.settings.AveragingDistance;
-  in.AveragingStep = m.settings.AveragingStep;
-  in.SampleSpacing = m.settings.SampleSpacing;
-  in.units = m.units;
-
-  // Everything is computed into locals; the model changes only once the run has
-  // succeeded.
-  PreparedProfile prepared;
-  SimulationResult r;
-  try {
-    // Every simulation starts from the profile decimated as the design's factor of ten gives.
-    prepared = PrepareIndexProfile(
-        m.ProfileZ, m.settings.SampleSpacing,
-        DecimationFactor(kCoarseDecimation, m.settings.SampleSpacing, m.settings.Decimation),
-        m.settings.SmoothEnds, m.settings.SmoothingDistance);
-    r = tarmac::RunSimulation(prepared, in, progress());
-  } catch (const SimulationFailure& f) {
-    return refuse(f.text, f.title);
-  } catch (const Cancelled&) {
-    if (failure) *failure = "Cancelled.";
-    prompts_.Status("Cancelled");
-    return false;
-  } catch (const std::exception& e) {
-    return refuse(e.what(), kFatalErrorTitle);
+  JobRefusal Describe(const std::exception& e) const override {
+    return {e.what(), kFatalErrorTitle};
   }
+  void Apply() override;
 
+  SimulationInput in_;
+  PreparedProfile prepared_;
+  SimulationResult result_;
+};
+
+void Session::SimulationJob::Apply() {
+  Session& session = session_;
+  ProfileModel& m = session.model_;
+  SimulationResult& r = result_;
   // Plot levels 1..5: sample i of a level is step i of the run (the steps
   // before the cg reached the profile and after it left are not shown). The
   // values are g and ratios, the same in either unit system.
   for (int level = 1; level <= 5; ++level)
-    if (plots_) plots_->PanelCleared(level);
+    if (session.plots_) session.plots_->PanelCleared(level);
   const auto n = static_cast<std::size_t>(r.SimNPoints);
   // The shared stretch values hold those of the series computed last, as the run computed them.
   if (!r.levels.empty()) {
     const auto sv = StretchRMS(r.levels.back().values, r.SimNPoints, r.SimSpacing);
-    PublishStretches(sv.first, sv.centre, sv.last);
+    session.PublishStretches(sv.first, sv.centre, sv.last);
   }
   for (ResponseLevel& rl : r.levels) {
     PlotLevel& l = m.levels.at(static_cast<std::size_t>(rl.level));
@@ -120,12 +109,13 @@ bool Session::Simulate(double speedFps, std::string* failure) {
     // The series themselves are not kept: the levels hold their copies.
     rl.values.clear();
     rl.values.shrink_to_fit();
+    ModelChange::AddTo(session.changes().levels, rl.level);
   }
   for (int level = 1; level <= 5; ++level) m.levels.at(static_cast<std::size_t>(level)).zoomed = 0;
   for (int level : kDrawOrder) {
     if (level == 5 && !r.HasRearMain) continue;
     const PlotLevel& l = m.levels.at(static_cast<std::size_t>(level));
-    ShowResponsePlot(level, l.title, 1, r.SimNPoints, true);
+    session.ShowResponsePlot(level, l.title, 1, r.SimNPoints, true);
   }
 
   // Chart rows 6..10. The part lengths stay with the run: `SectionLength`
@@ -135,18 +125,52 @@ bool Session::Simulate(double speedFps, std::string* failure) {
     std::vector<float> values;
     values.reserve(row.values.size());
     for (double v : row.values) values.push_back(static_cast<float>(v));
-    PublishSectionRow(row.row, values, nullptr,
-                      SimulationChartTitle(m.GraphTitle, row.row, row.total));
+    session.PublishSectionRow(row.row, values, nullptr,
+                              SimulationChartTitle(m.GraphTitle, row.row, row.total));
     m.chart_row_enabled[static_cast<std::size_t>(row.row - 1)] = true;
   }
-  AppendResults(r.reportLines);
+  session.AppendResults(r.reportLines);
 
   m.simulation = std::move(r);
-  m.simulation_input = std::move(prepared);
+  m.simulation_input = std::move(prepared_);
   m.prepared = m.simulation_input;
   m.flags.SimulationDone = true;
-  prompts_.Status(type + " Simulation Completed");
-  return true;
+  session.changes().simulation = true;
+  session.prompts_.Status(m.settings.AircraftType + " Simulation Completed");
+}
+
+std::unique_ptr<Session::SimulationJob> Session::MakeSimulationJob(double speedFps) {
+  if (!RequireProfile()) return nullptr;
+  const ProfileModel& m = model_;
+  const std::string& type = m.settings.AircraftType;
+  prompts_.Status("Running " + type + " Simulation");
+  SimulationInput in;
+  in.AircraftType = Trim(type);
+  in.AircraftSpeedFps = speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
+  in.DampingFactor = m.settings.DampingFactor;
+  in.NumberOfModes = m.settings.NumberOfModes;
+  in.AveragingDistance = m.settings.AveragingDistance;
+  in.AveragingStep = m.settings.AveragingStep;
+  in.SampleSpacing = m.settings.SampleSpacing;
+  in.units = m.units;
+  return std::make_unique<SimulationJob>(*this, std::move(in));
+}
+
+std::unique_ptr<Job> Session::PrepareSimulation(double speedFps) {
+  return MakeSimulationJob(speedFps);
+}
+
+bool Session::RunSimulation(double speedFps) { return Simulate(speedFps, nullptr); }
+
+bool Session::Simulate(double speedFps, std::string* failure) {
+  const std::unique_ptr<SimulationJob> job = MakeSimulationJob(speedFps);
+  if (!job) {
+    if (failure) *failure = "No profile has been read.";
+    return false;
+  }
+  const bool ok = RunJob(*job);
+  if (!ok && failure) *failure = job->Failure();
+  return ok;
 }
 
 std::vector<std::string> Session::WriteLogData(const std::string& measurementName) const {
@@ -155,6 +179,7 @@ std::vector<std::string> Session::WriteLogData(const std::string& measurementNam
 }
 
 bool Session::ProcessSimList(const std::string& listFile) {
+  ChangeScope scope(*this);
   std::vector<std::string> names;
   {
     std::ifstream f(listFile);

@@ -35,6 +35,8 @@ struct Settings {
   bool SmoothEnds = false;  // chkSmoothEnds
   bool Runway = true;       // ChkRunway
   bool Concrete = false;    // ChkConcrete
+
+  bool operator==(const Settings&) const = default;
 };
 
 // How a numeric setting is entered and shown.

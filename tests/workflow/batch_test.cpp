@@ -30,7 +30,7 @@ TEST_F(BatchTest, RunwayReportsTwoProfilesInOrderWithSevenColumnTable) {
   const std::string a = dir_.file("alpha.pro"), b = dir_.file("beta.pro");
   WriteSampleProfile(a, 3000, 11, true);
   WriteSampleProfile(b, 2600, 12, false);
-  s_.model().settings.Runway = true;
+  s_.SetRunway(true);
   ASSERT_TRUE(s_.AutoProcessAll({a, b}));
   // One read line per profile, in order, and nothing else: the indexes append nothing.
   EXPECT_EQ(ReadLines(dir_.file("Results.txt")),
@@ -99,7 +99,7 @@ TEST_F(BatchTest, RefusedProfilesGetNoDocumentTheRunGoesOnAndTheSummarySaysSo) {
   WriteText(txt, "not a profile");
   WriteText(bad, "xy");  // not one whole elevation
   WriteSampleProfile(after, 2200, 32, false);
-  s_.model().settings.Runway = false;
+  s_.SetRunway(false);
   EXPECT_FALSE(s_.AutoProcessAll({good, txt, dir_.file("gone.pro"), bad, after}));
   const Session::BatchOutcome& o = s_.LastBatch();
   EXPECT_EQ(o.chosen, 5);

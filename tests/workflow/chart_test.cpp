@@ -22,8 +22,8 @@ TEST(IndexChart, RowsCarryTheSectionValuesAndSimulationTitles) {
   ASSERT_EQ(bump.values.size(), static_cast<std::size_t>(t.IndexPartCount[2]));
   for (std::size_t i = 0; i < bump.values.size(); ++i) EXPECT_EQ(bump.values[i], t.at(static_cast<int>(i) + 1, 2));
 
-  s.model().settings.AircraftType = "B-747";
-  s.model().settings.AircraftSpeed = 20;
+  ASSERT_TRUE(s.SetSetting("AircraftType", "B-747"));
+  ASSERT_TRUE(s.SetSetting("AircraftSpeed", "20"));
   ASSERT_TRUE(s.RunSimulation());
   const auto& sim = s.model().simulation;
   EXPECT_EQ(s.IndexChartRequest(6).total, sim.GcgTotalRMS);

@@ -77,7 +77,7 @@ class SpacingAware : public ::testing::Test {
     WriteSynthPro(pro, SynthesizeProfile(kLength, dx, kSeed), dx);
     EXPECT_TRUE(s.ReadFile(pro));
     EXPECT_TRUE(s.SetSetting("DecimationRule", rule));
-    s.model().BatchMode = true;
+    s.SetBatchMode(true);
     std::array<double, 5> values{};
     for (int k = 0; k < 5; ++k) {
       EXPECT_TRUE(s.RunIndex(k)) << k;

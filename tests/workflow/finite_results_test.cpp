@@ -9,6 +9,7 @@
 
 #include "test_support.h"
 #include "workflow/session.h"
+#include "workflow/session_access.h"
 #include "workflow/synth.h"
 
 namespace tarmac {
@@ -44,15 +45,15 @@ TEST(FiniteResults, AnIndexOrRunThatOverflowsIsRefusedAndWritesNothing) {
     return !run() && prompts.messages.size() == 1u &&
            prompts.messages[0].text.find("not a finite number") != std::string::npos;
   };
-  s.model().ProfileZ = swell;
-  s.model().flags = ResultFlags{};
+  SessionTestAccess::Model(s).ProfileZ = swell;
+  SessionTestAccess::Model(s).flags = ResultFlags{};
   for (int k : {0, 1, 2, 3}) EXPECT_TRUE(refused([&] { return s.RunIndex(k); })) << k;
   EXPECT_EQ(prompts.messages.at(0).title, "Cannot Compute Index");
   // The aircraft leaves the profile before its responses overflow: refused all the same.
   prompts.messages.clear();
   EXPECT_FALSE(s.RunSimulation());
   EXPECT_EQ(prompts.messages.size(), 1u);
-  s.model().ProfileZ = swing;
+  SessionTestAccess::Model(s).ProfileZ = swing;
   EXPECT_TRUE(refused([&] { return s.RunIndex(4); }));
 
   EXPECT_EQ(m.TextI, shown);

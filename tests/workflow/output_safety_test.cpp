@@ -17,6 +17,7 @@
 #include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/session_access.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac::testing {
@@ -78,14 +79,14 @@ TEST_F(OutputSafety, AnAppendIsWholeOrAbsentAndAFailureIsNoted) {
   // The session says so once and lets its caller know.
   RecordingPrompts prompts;
   Session s(prompts);
-  s.model().ResultsFile = dir_.file("Full.txt");
-  EXPECT_FALSE(s.AppendResults({"Indexbegin = "}));
-  EXPECT_FALSE(s.AppendResults({"Indexbegin = "}));
+  SessionTestAccess::Model(s).ResultsFile = dir_.file("Full.txt");
+  EXPECT_FALSE(SessionTestAccess::AppendResults(s, {"Indexbegin = "}));
+  EXPECT_FALSE(SessionTestAccess::AppendResults(s, {"Indexbegin = "}));
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_NE(prompts.messages[0].text.find(dir_.file("Full.txt")), std::string::npos);
   EXPECT_EQ(FailedPaths(), std::vector<std::string>{dir_.file("Full.txt")});
-  s.model().BatchMode = true;  // nothing to append in a batch run: nothing fails
-  EXPECT_TRUE(s.AppendResults({"Indexbegin = "}));
+  s.SetBatchMode(true);  // nothing to append in a batch run: nothing fails
+  EXPECT_TRUE(SessionTestAccess::AppendResults(s, {"Indexbegin = "}));
 }
 
 TEST_F(OutputSafety, ATransactionKeepsAnotherWriterOutUntilItEnds) {

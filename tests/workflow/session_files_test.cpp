@@ -8,6 +8,7 @@
 
 #include "test_support.h"
 #include "workflow/session.h"
+#include "workflow/session_access.h"
 
 namespace tarmac {
 namespace {
@@ -152,7 +153,7 @@ TEST_F(SessionFiles, IndexSummaryLine) {
   WriteText(dir.file("q.pro"), EncodeProFile(Ramp(30, 0.0f), 0.25));
   EXPECT_FALSE(s.SaveIndexes());  // refused while no profile has been read
   ASSERT_TRUE(s.ReadFile(dir.file("q.pro")));
-  s.model().TextI = {"0.1234", " ", "12.5", "", "abc", ""};
+  SessionTestAccess::Model(s).TextI = {"0.1234", " ", "12.5", "", "abc", ""};
   ASSERT_TRUE(s.SaveIndexes());
   EXPECT_EQ(ReadLines(dir.file("Indexes.txt")),
             std::vector<std::string>{dir.file("q.pro") + " 0.1234 0.0000 12.5000 0.0000 0.0000"});

@@ -10,6 +10,7 @@
 #include "common/units.h"
 #include "test_support.h"
 #include "workflow/session.h"
+#include "workflow/session_access.h"
 
 namespace tarmac {
 namespace {
@@ -76,7 +77,7 @@ TEST_F(SimulationSession, FlatRunwayGivesNoResponseAndTheReportIsAppended) {
 
   // In batch mode a run appends nothing.
   const std::string before = ReadAll(dir.file("Results.txt"));
-  s.model().BatchMode = true;
+  s.SetBatchMode(true);
   ASSERT_TRUE(s.RunSimulation());
   EXPECT_EQ(ReadAll(dir.file("Results.txt")), before);
 }
@@ -98,7 +99,7 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   prompts.messages.clear();
   s.SetMetric(true);
   ASSERT_TRUE(s.ReadFile(dir.file("bump.pro")));
-  s.model().settings.AircraftType = "B-747";
+  ASSERT_TRUE(s.SetSetting("AircraftType", "B-747"));
   ASSERT_TRUE(s.RunSimulation(60 * kKnotsToFps));
   const ProfileModel& m = s.model();
   const SimulationResult& r = m.simulation;
@@ -127,9 +128,9 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   EXPECT_FALSE(s.RunSimulation(0.0));  // a speed of zero cannot move the aircraft
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_NE(prompts.messages[0].text.find("speed"), std::string::npos);
-  s.model().settings.NumberOfModes = 11;  // ten airframe modes at most
+  SessionTestAccess::Model(s).settings.NumberOfModes = 11;  // ten airframe modes at most
   EXPECT_FALSE(s.RunSimulation());
-  s.model().settings.NumberOfModes = 10;
+  SessionTestAccess::Model(s).settings.NumberOfModes = 10;
   CancelAfter cancel(20);  // stopped by the person half-way
   s.SetProgress(&cancel);
   EXPECT_FALSE(s.RunSimulation(40 * kKnotsToFps));
