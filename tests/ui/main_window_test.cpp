@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -273,6 +274,35 @@ TEST_F(MainWindowTest, RightClickOnAnIndexPlotShowsTheDetailAndTheReadOuts) {
   // A right click on the profile shows no detail.
   QTest::mouseClick(window->panel(0), Qt::RightButton, {}, At(window->panel(0), 50.0));
   EXPECT_FALSE(window->panel(0)->showing_detail());
+}
+
+TEST(MainWindowSettings, SizeAndLastFolderAreRememberedBetweenRuns) {
+  App();
+  TempDir dir, profiles;
+  const std::string profile = CopySample(profiles.path());
+  const QString ini = QString::fromStdString(dir.file("tarmac.ini"));
+  {
+    QSettings settings(ini, QSettings::IniFormat);
+    ScriptedPrompts prompts;
+    ui::MainWindow window(prompts, &settings);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    prompts.files.push_back(profile);
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(window.model().HasProfile());
+    window.resize(1010, 707);
+    window.close();
+  }
+  QSettings settings(ini, QSettings::IniFormat);
+  ScriptedPrompts prompts;
+  ui::MainWindow window(prompts, &settings);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.size(), QSize(1010, 707));
+  QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);  // the dialog is cancelled
+  ASSERT_EQ(prompts.dialog_folders.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(prompts.dialog_folders[0]), profiles.path());
+  EXPECT_FALSE(window.model().HasProfile());
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ class ScriptedPrompts final : public ui::GuiPrompts {
   std::deque<int> choices;        // answers of the list choices
   std::vector<Shown> messages;
   std::vector<std::string> statuses;
+  std::vector<std::string> dialog_folders;  // the folder each open dialog started in
 
   ScriptedPrompts() {
     SetStatusSink([this](const std::string& t) { statuses.push_back(t); });
@@ -46,7 +47,9 @@ class ScriptedPrompts final : public ui::GuiPrompts {
   std::optional<std::string> Input(const std::string&, const std::string&) override {
     return std::nullopt;
   }
-  std::optional<std::string> OpenFile(const QString&, const QString&, const QString&) override {
+  std::optional<std::string> OpenFile(const QString&, const QString&,
+                                      const QString& folder) override {
+    dialog_folders.push_back(folder.toStdString());
     return Next();
   }
   QStringList OpenFiles(const QString&, const QString&, const QString&) override {
