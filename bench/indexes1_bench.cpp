@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "indexes/bandpass.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 #include "indexes/sections.h"
 #include "indexes/straightedge.h"
 

@@ -9,7 +9,7 @@
 #include "common/units.h"
 #include "indexes/bump_index.h"
 #include "indexes/iri.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 #include "indexes/profilograph.h"
 
 namespace tarmac {

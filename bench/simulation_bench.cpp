@@ -8,7 +8,7 @@
 
 #include "common/progress.h"
 #include "common/units.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 #include "simulation/simulation_run.h"
 
 namespace {

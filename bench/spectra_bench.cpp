@@ -38,7 +38,7 @@ void BM_ProfilePdf(benchmark::State& state) {
   const auto& z = PreparedProfileSamples();
   tarmac::NullProgress progress;
   for (auto _ : state) {
-    auto r = tarmac::PDFF(z, 12.0, kPreparedSpacingFt, progress);
+    auto r = tarmac::ProbabilityDensity(z, 12.0, kPreparedSpacingFt, progress);
     benchmark::DoNotOptimize(r.pdf.data());
   }
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/rounding.h"
-#include "indexes/filters.h"
+#include "profile/filters.h"
 
 namespace tarmac {
 

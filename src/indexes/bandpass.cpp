@@ -1,6 +1,6 @@
 #include "indexes/bandpass.h"
 
-#include "indexes/filters.h"
+#include "profile/filters.h"
 
 namespace tarmac {
 
@@ -14,12 +14,6 @@ BandpassResult ComputeBandpassIndex(std::span<const float> profileZ, double dx) 
   r.short_cutoff = LowPassFilter(1.0 / kBandpassShortWavelength, dx, shorter, /*bothWays=*/true);
   for (std::size_t i = 0; i < shorter.size(); ++i) r.series[i] = shorter[i] - r.series[i];
   return r;
-}
-
-std::vector<float> HighPassProfile(std::span<const float> profileZ, double dx) {
-  std::vector<float> z(profileZ.begin(), profileZ.end());
-  HighPassFilter(z, dx);
-  return z;
 }
 
 }  // namespace tarmac

@@ -1,6 +1,6 @@
 #pragma once
 // The band-pass index: the profile content between wavelengths of 1 and 8 ft, whose RMS by
-// sections is the index; and the high-pass conversion of the profile.
+// sections is the index.
 #include <span>
 #include <vector>
 
@@ -19,9 +19,5 @@ struct BandpassResult {
 // The band-pass filtered full-resolution profile (profileZ: sample i at [i-1], inches) at
 // spacing dx ft. Throws std::invalid_argument for a non-positive spacing.
 BandpassResult ComputeBandpassIndex(std::span<const float> profileZ, double dx);
-
-// The profile converted to its high-pass form (300-ft cut-off wavelength, ends tapered over 2 %),
-// as the "High Pass" command replaces the analysis profile with it.
-std::vector<float> HighPassProfile(std::span<const float> profileZ, double dx);
 
 }  // namespace tarmac

@@ -145,7 +145,6 @@ BoeingBumpResult ComputeBoeingBumpIndex(const PreparedProfile& profile, double a
   r.series = ComputeBoeingBumpSeries(profile, progress);
   r.sections = ComputeIndexSections(kBoeingBumpLevel, r.series.BoeingIndex, profile.spacing,
                                     averagingDistance, units);
-  r.report_lines = IndexReportLines(r.sections, units);
   return r;
 }
 

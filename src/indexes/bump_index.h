@@ -11,7 +11,7 @@
 
 #include "common/progress.h"
 #include "common/units.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 #include "indexes/sections.h"
 
 namespace tarmac {
@@ -46,11 +46,10 @@ BoeingBumpSeries ComputeBoeingBumpSeries(std::span<const float> z, double dx,
 // The same on the prepared profile (samples 1..n, its spacing).
 BoeingBumpSeries ComputeBoeingBumpSeries(const PreparedProfile& profile, Progress& progress);
 
-// A whole run: the series, their sectioned statistics (level 2) and the report lines.
+// A whole run: the series and their sectioned statistics (level 2).
 struct BoeingBumpResult {
   BoeingBumpSeries series;
   IndexSections sections;
-  std::vector<std::string> report_lines;  // one line each, without line breaks
 };
 
 // The index of the prepared profile (decimation factor 10) with parts of averagingDistance ft.

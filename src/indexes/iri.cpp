@@ -251,8 +251,6 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
     totalLength += L;
   }
   r.total = totalLength > 0.0 ? weighted / totalLength : 0.0;
-  r.total_text = FormatNumber(r.total, "0.0000");
-  r.chart_title_suffix = ",  IRI(Total Length) = " + r.total_text;
   r.index_part_count = static_cast<std::int16_t>(P);
   for (std::int32_t j = 0; j < P; ++j) {
     const auto jj = static_cast<std::size_t>(j);
@@ -273,23 +271,6 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
     r.Last2000 = mean(st.last_start);
   }
 
-  auto& lines = r.report_lines;
-  lines.push_back("Profile total length = " +
-                  FormatNumber((N - 1) * dx * units.LengthFactor, "#,##0.0") + units.LengthHeading);
-  lines.push_back("Profile step length = " + FormatNumber(dx * units.LengthFactor, "0.00000") +
-                  units.LengthHeading);
-  lines.push_back("Methods of Measuring Profile Index is IRI 1/4 Car");
-  lines.push_back("IRI total = " + r.total_text);
-  // The heading names the length unit by its bare label ("ft" / "m"), unlike the headings of
-  // the other index reports, and m/km in either unit system, as the report always has.
-  lines.push_back("    partI   length " + units.LengthLabel + "   Index, m/km");
-  for (std::int32_t j = 1; j <= P; ++j) {
-    const auto jj = static_cast<std::size_t>(j - 1);
-    lines.push_back(RightAlign(6, FormatNumber(j, "0")) +
-                    RightAlign(12, FormatNumber(r.part_length_ft[jj] * units.LengthFactor, "#,##0.0")) +
-                    RightAlign(20, FormatNumber(r.part_iri[jj], "0.0000")));
-  }
-  lines.emplace_back();
   progress.step(steps, steps);
   return r;
 }

@@ -11,7 +11,7 @@
 
 #include "common/progress.h"
 #include "common/units.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 
 namespace tarmac {
 
@@ -51,21 +51,17 @@ struct IriResult {
   double spacing = 0.0;         // dx, ft
 
   std::int32_t samples_per_part = 0;  // P0 = round(A / dx)
-  double averaging_step = 0.0;        // `AveragingStep` = A / 10, ft
+  double averaging_step = 0.0;        // A / 10, ft
   std::vector<double> part_length_ft;  // (e - s) dx
   std::vector<double> part_iri;        // display units (x RoughnessFactor)
 
   double total = 0.0;              // whole-profile IRI, display units
-  std::string total_text;          // `TextI`(2): total formatted "0.0000"
-  std::string chart_title_suffix;  // `IndexChartTitle`(3) = `GraphTitle` + this
-  std::int16_t index_part_count = 0;     // `IndexPartCount`(3)
-  std::vector<float> section_indexes;    // `SectionIndexes`(1..P, 3), four decimals
-  std::vector<float> section_lengths;    // `SectionLength`(1..P), display units, one decimal
+  std::int16_t index_part_count = 0;     // P, parts in the section tables (chart row 3)
+  std::vector<float> section_indexes;    // part IRI, display units, four decimals
+  std::vector<float> section_lengths;    // part lengths, display units, one decimal
   // Mean rectified slope of the first, centre and last 2000 ft, display units; zero when the
   // profile is shorter.
   double First2000 = 0.0, Center2000 = 0.0, Last2000 = 0.0;
-  // The report for the results file, one line each without its line break (the last is empty).
-  std::vector<std::string> report_lines;
 };
 
 // IRI of profile z (inches, samples 1..N as [0..N-1]) at spacing dx ft, parts of

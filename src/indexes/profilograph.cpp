@@ -6,7 +6,7 @@
 
 #include "common/number_format.h"
 #include "common/rounding.h"
-#include "indexes/filters.h"
+#include "profile/filters.h"
 #include "indexes/sections.h"
 
 namespace tarmac {
@@ -258,8 +258,6 @@ ProfilographResult ComputeCAProfilograph(std::span<const float> z, double dx,
   r.whole = EvaluateProfilographStretch(trace, dx, sectionLength, units, progress);
   r.averaging_step = r.whole.averaging_step;
   r.total = r.whole.index;
-  r.total_text = FormatNumber(r.total, "0.0000");
-  r.chart_title_suffix = ",  CA PI(Total Length) = " + r.total_text;
   r.index_part_count = static_cast<std::int16_t>(r.whole.sections.size());
   for (const ProfilographSection& s : r.whole.sections) {
     r.CAPISections.push_back(RoundedFor(s.pi_display, "0.0000"));
@@ -279,21 +277,6 @@ ProfilographResult ComputeCAProfilograph(std::span<const float> z, double dx,
     r.averaging_step = kProfilographStretchSection / 10.0;
   }
 
-  auto& lines = r.report_lines;
-  lines.push_back("Profile total length = " + FormatNumber(N * dx * units.LengthFactor, "#,##0.0") +
-                  units.LengthHeading);
-  lines.push_back("Profile step length = " + FormatNumber(dx * units.LengthFactor, "0.00000") +
-                  units.LengthHeading);
-  lines.push_back("Methods of Measuring Profile Index is CA Profilograph");
-  lines.push_back("PI total = " + r.total_text);
-  lines.push_back("    partI   length " + units.LengthHeading + "     Index," + units.PILabel);
-  for (std::size_t j = 0; j < r.whole.sections.size(); ++j) {
-    const ProfilographSection& s = r.whole.sections[j];
-    lines.push_back(RightAlign(6, FormatNumber(j + 1, "0")) +
-                    RightAlign(12, FormatNumber(s.length_display, "#,##0.0")) +
-                    RightAlign(20, FormatNumber(s.pi_display, "0.0000")));
-  }
-  lines.emplace_back();
   return r;
 }
 

@@ -10,7 +10,7 @@
 
 #include "common/progress.h"
 #include "common/units.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 
 namespace tarmac {
 
@@ -105,14 +105,11 @@ struct ProfilographResult {
   double spacing = 0.0;       // dx, ft
   ProfilographStretch whole;  // pass 1
   double total = 0.0;                  // whole-profile PI, display units
-  std::string total_text;              // `TextI`(3): "0.0000"
-  std::string chart_title_suffix;      // `IndexChartTitle`(5) = `GraphTitle` + this
-  std::int16_t index_part_count = 0;   // `IndexPartCount`(5)
-  std::vector<float> CAPISections;        // also `SectionIndexes`(1..P, 5): four decimals
+  std::int16_t index_part_count = 0;   // P, parts in the section tables (chart row 5)
+  std::vector<float> CAPISections;        // section indexes, display units, four decimals
   std::vector<float> CAPISectionLengths;  // display units, one decimal
   double First2000 = 0.0, Center2000 = 0.0, Last2000 = 0.0;  // display units, 0 when short
-  double averaging_step = 0.0;  // `AveragingStep` left by the last pass (S / 10)
-  std::vector<std::string> report_lines;  // one line each without its line break
+  double averaging_step = 0.0;  // S / 10 of the last pass: the shortest section kept
 };
 
 // The index of profile z (inches, sample i at [i - 1]) at spacing dx ft with sections of

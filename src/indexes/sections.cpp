@@ -12,9 +12,6 @@ namespace {
 // What differs between the indexes summarised here.
 struct LevelInfo {
   int chart_row;
-  int text_box;
-  const char* report_name;
-  const char* title_text;
   bool shows_rms;        // the band-pass index is shown by its RMS, the others by their mean
   bool elevation_unit;   // converted to millimetres in metric mode
 };
@@ -22,11 +19,11 @@ struct LevelInfo {
 LevelInfo InfoOf(int level) {
   switch (level) {
     case kStraightedgeLevel:
-      return {1, 0, "StraightEdge", ",  StraightEdge Mean(Total Length) = ", false, true};
+      return {1, false, true};
     case kBoeingBumpLevel:
-      return {2, 1, "BoeingIndex", ",  Boeing Mean(Total Length) = ", false, false};
+      return {2, false, false};
     case kBandpassLevel:
-      return {4, 4, "Bandpass Filter", ", Bandpass RMS(Total Length) = ", true, true};
+      return {4, true, true};
     default:
       throw std::invalid_argument("Index level " + std::to_string(level) +
                                   " has no sectioned report (levels 1, 2 and 5 have).");
@@ -65,8 +62,6 @@ float ReadBack(double v, const char* pattern) {
 
 }  // namespace
 
-std::string IndexReportName(int level) { return InfoOf(level).report_name; }
-
 Stretch2000 Stretch2000Bounds(std::int32_t n, double dx) {
   Stretch2000 s;
   s.samples = Int(kStretchLength / dx) + 1;
@@ -92,7 +87,6 @@ IndexSections ComputeIndexSections(int level, std::span<const float> series, dou
   IndexSections r;
   r.level = level;
   r.chart_row = info.chart_row;
-  r.text_box = info.text_box;
   r.count = static_cast<std::int32_t>(series.size());
   r.spacing = dx;
   const double a = averagingDistance;
@@ -178,8 +172,6 @@ IndexSections ComputeIndexSections(int level, std::span<const float> series, dou
 
   // Published values.
   r.shown_value = info.shows_rms ? r.total_rms_display : r.total_mean_display;
-  r.shown_text = FormatNumber(r.shown_value, "0.0000");
-  r.chart_title_suffix = std::string(info.title_text) + r.shown_text;
   r.index_part_count = RoundHalfEven16(static_cast<double>(r.parts.size()));
   r.section_lengths.reserve(r.parts.size());
   r.section_indexes.reserve(r.parts.size());
@@ -189,34 +181,6 @@ IndexSections ComputeIndexSections(int level, std::span<const float> series, dou
         ReadBack(info.shows_rms ? p.rms_display : static_cast<double>(p.mean_display), "0.0000"));
   }
   return r;
-}
-
-std::vector<std::string> IndexReportLines(const IndexSections& s, const Units& units) {
-  const LevelInfo info = InfoOf(s.level);
-  const std::string meanUnit =
-      s.level == kBoeingBumpLevel ? std::string("(-)      ") : units.ShortElevationHeading;
-  std::vector<std::string> lines;
-  lines.reserve(s.parts.size() + 10);
-  lines.push_back("Profile total length = " + FormatNumber(s.count * s.display_spacing, "#,##0.0") +
-                  units.LengthHeading);
-  lines.push_back("Profile step length = " + FormatNumber(s.display_spacing, "0.00000") +
-                  units.LengthHeading);
-  lines.push_back(std::string("Method of Computing Profile Index is ") + info.report_name);
-  lines.push_back("Total min  = " + FormatNumber(s.minimum_display, "0.0000"));
-  lines.push_back("Total max  = " + FormatNumber(s.maximum_display, "0.0000"));
-  lines.push_back("Total Mean = " + FormatNumber(s.total_mean_display, "0.0000"));
-  lines.push_back("Total RMS  = " + FormatNumber(s.total_rms_display, "0.0000"));
-  lines.push_back("    partI   length " + units.LengthHeading + "   PartMean " + meanUnit +
-                  "     PartRMS " + units.ShortElevationHeading);
-  for (std::size_t i = 0; i < s.parts.size(); ++i) {
-    const IndexPart& p = s.parts[i];
-    lines.push_back(RightAlign(6, FormatNumber(static_cast<double>(i + 1), "0")) +
-                    RightAlign(12, FormatNumber(p.length_display, "#,##0.0")) +
-                    RightAlign(20, FormatNumber(p.mean_display, "0.0000")) +
-                    RightAlign(22, FormatNumber(p.rms_display, "0.0000")));
-  }
-  lines.emplace_back();
-  return lines;
 }
 
 }  // namespace tarmac

@@ -1,10 +1,10 @@
 #pragma once
 // Sectioned statistics of an index series: parts of the averaging distance with their mean and
 // RMS, length-weighted totals, the first, centre and last 2000 ft, the values published for the
-// main window, the index chart and the batch tables, and the lines of the index report.
+// main window, the index chart and the batch tables. The texts made of them (the value shown, the
+// chart title, the report) are the workflow layer's (workflow/index_reports.h).
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "common/units.h"
@@ -47,11 +47,10 @@ struct IndexPart {
 // Everything the sectioning of one index series computes.
 struct IndexSections {
   int level = 0;                 // 1, 2 or 5
-  int chart_row = 0;             // 1, 2 or 4: the row of `SectionIndexes` and the index chart
-  int text_box = 0;              // 0, 1 or 4: the `TextI` box that shows the value
-  std::int32_t count = 0;        // N, also `LevelNPoints`(level)
+  int chart_row = 0;             // 1, 2 or 4: the row of the section tables and the index chart
+  std::int32_t count = 0;        // N, the samples of the series
   double spacing = 0.0;          // dx, feet
-  double averaging_step = 0.0;   // `AveragingStep` = A / 10, feet
+  double averaging_step = 0.0;   // A / 10, feet: the shortest part kept
   std::int32_t samples_per_part = 0;  // nA = round(A / dx)
   std::int32_t part_capacity = 0;     // round(N / nA + 4)
 
@@ -67,8 +66,7 @@ struct IndexSections {
   double last2000 = 0.0;
   Stretch2000 stretches;
 
-  // Display units (x MmFactor for levels 1 and 5). The published `First2000`, `Center2000`,
-  // `Last2000` are the display values.
+  // Display units (x MmFactor for levels 1 and 5); the 2000-ft values published are these.
   double display_spacing = 0.0;  // dx x LengthFactor
   double total_mean_display = 0.0;
   double total_rms_display = 0.0;
@@ -80,11 +78,9 @@ struct IndexSections {
 
   // Published values.
   double shown_value = 0.0;        // total mean (levels 1, 2) or total RMS (level 5), display units
-  std::string shown_text;          // for `TextI`: shown_value formatted "0.0000"
-  std::string chart_title_suffix;  // `IndexChartTitle` = `GraphTitle` + this
-  std::int16_t index_part_count = 0;        // `IndexPartCount`(chart_row)
-  std::vector<float> section_lengths;       // `SectionLength`(1..p), display units, one decimal
-  std::vector<float> section_indexes;       // `SectionIndexes`(1..p, chart_row), four decimals
+  std::int16_t index_part_count = 0;        // parts in the section tables
+  std::vector<float> section_lengths;       // part lengths, display units, one decimal
+  std::vector<float> section_indexes;       // part values of the chart row, four decimals
 };
 
 // Sections the series (sample i of the program at series[i-1]) of index level 1 (straightedge,
@@ -93,12 +89,5 @@ struct IndexSections {
 // or averaging distance, or an empty series.
 IndexSections ComputeIndexSections(int level, std::span<const float> series, double dx,
                                    double averagingDistance, const Units& units);
-
-// The index report appended to the results file, one entry per line without its line break
-// (the last entry is the empty line that closes the report).
-std::vector<std::string> IndexReportLines(const IndexSections& s, const Units& units);
-
-// The name of the index in the report ("StraightEdge", "BoeingIndex", "Bandpass Filter").
-std::string IndexReportName(int level);
 
 }  // namespace tarmac

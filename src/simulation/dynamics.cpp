@@ -22,12 +22,8 @@ std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 }  // namespace
 
-GroundProfile GroundInFeet(const PreparedProfile& profile) {
-  GroundProfile g;
-  g.z = profile.z;
-  g.n = profile.n;
-  g.margin = profile.margin;
-  g.spacing = profile.spacing;
+MarginSeries GroundInFeet(const PreparedProfile& profile) {
+  MarginSeries g = profile;
   // Elevations are held in inches; the aircraft works in feet. The margins are zeros.
   for (std::int32_t i = 1; i <= g.n; ++i) {
     float& v = g.z[static_cast<std::size_t>(i + g.margin + 1)];
@@ -51,12 +47,12 @@ double InterpolateOrifice(const AircraftModel& a, int g, double stroke) {
 }
 
 AircraftSimulator::AircraftSimulator(std::shared_ptr<const AircraftModel> aircraft,
-                                     GroundProfile ground)
+                                     MarginSeries ground)
     : aircraft_(std::move(aircraft)), ground_(std::move(ground)) {
   if (!aircraft_) throw std::invalid_argument("A simulator needs an aircraft.");
 }
 
-AircraftSimulator::AircraftSimulator(AircraftModel aircraft, GroundProfile ground)
+AircraftSimulator::AircraftSimulator(AircraftModel aircraft, MarginSeries ground)
     : AircraftSimulator(std::make_shared<const AircraftModel>(std::move(aircraft)),
                         std::move(ground)) {}
 

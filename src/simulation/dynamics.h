@@ -7,25 +7,14 @@
 #include <memory>
 #include <vector>
 
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 #include "simulation/aircraft.h"
 
 namespace tarmac {
 
-// The ground under the aircraft in feet, laid out like the prepared profile (margins included).
-struct GroundProfile {
-  std::vector<float> z;     // elevations (ft); sample i at z[i + margin + 1]
-  std::int32_t n = 0;       // samples 1..n carry the profile
-  std::int32_t margin = 0;  // zero samples on either side
-  double spacing = 0.0;     // ft between samples
-
-  float at(std::int32_t i) const { return z[static_cast<std::size_t>(i + margin + 1)]; }
-  std::int32_t first() const { return -margin - 1; }
-  std::int32_t last() const { return n + margin + 1; }
-};
-
-// The prepared profile (inches) with samples 1..n converted to feet; the margins are copied.
-GroundProfile GroundInFeet(const PreparedProfile& profile);
+// The ground under the aircraft: the prepared profile (inches) with samples 1..n converted to
+// feet; the margins are copied.
+MarginSeries GroundInFeet(const PreparedProfile& profile);
 
 // Per-gear memory and work values; index g is gear g + 1.
 struct GearState {
@@ -92,8 +81,8 @@ class AircraftSimulator {
  public:
   // The simulator shares the aircraft it flies, so that the data set lives as long as any
   // simulator that uses it; an aircraft given by value is copied into a share of its own.
-  AircraftSimulator(std::shared_ptr<const AircraftModel> aircraft, GroundProfile ground);
-  AircraftSimulator(AircraftModel aircraft, GroundProfile ground);
+  AircraftSimulator(std::shared_ptr<const AircraftModel> aircraft, MarginSeries ground);
+  AircraftSimulator(AircraftModel aircraft, MarginSeries ground);
 
   // One outer step (GroundNInner inner steps; a single motionless one in static mode).
   // Throws SimulationFailure when a gear would read the ground outside the profile's margins.
@@ -104,7 +93,7 @@ class AircraftSimulator {
   double StationAccelG(int s) const;
 
   const AircraftModel& aircraft() const { return *aircraft_; }
-  const GroundProfile& ground() const { return ground_; }
+  const MarginSeries& ground() const { return ground_; }
 
   GearState gear;
   BodyState body;
@@ -120,7 +109,7 @@ class AircraftSimulator {
   void IntegrateRigidBody(double h, int innerIndex);
 
   std::shared_ptr<const AircraftModel> aircraft_;  // never null
-  GroundProfile ground_;
+  MarginSeries ground_;
   double sumFz_ = 0.0;  // lb, body-z gear force of the current inner step
   double sumM_ = 0.0;   // lb ft, pitching moment of the current inner step
 };

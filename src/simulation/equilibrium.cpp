@@ -29,7 +29,7 @@ void AlignVelocity(BodyState& b, double V) {
 
 // Ground elevation (ft) of the sample at or behind x, as the first estimate reads it.
 double SampleBelow(const AircraftSimulator& sim, int g, double x) {
-  const GroundProfile& z = sim.ground();
+  const MarginSeries& z = sim.ground();
   const double cell = std::floor(x / z.spacing);
   if (!(cell >= z.first() && cell <= z.last())) {
     throw SimulationFailure{kFatalErrorTitle, "Gear " + std::to_string(g + 1) +

@@ -29,7 +29,7 @@ std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 // Every gear reads the ground from one sample behind the cg's start to one sample past the end
 // of the run; refuse an aircraft whose gears reach beyond the profile's margins.
-void CheckMargins(const AircraftModel& a, const GroundProfile& z) {
+void CheckMargins(const AircraftModel& a, const MarginSeries& z) {
   const double s = z.spacing;
   for (int g = 0; g < a.NumGears; ++g) {
     const double gx = a.GearX[At(g)];
@@ -129,7 +129,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   if (!(in.AveragingDistance > 0)) Refuse("The averaging distance must be greater than zero.");
 
   AircraftSimulator sim(model, GroundInFeet(profile));
-  const GroundProfile& ground = sim.ground();
+  const MarginSeries& ground = sim.ground();
   CheckMargins(a, ground);
 
   const std::int32_t n = profile.n;

@@ -11,7 +11,7 @@
 
 #include "common/progress.h"
 #include "common/units.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 
 namespace tarmac {
 

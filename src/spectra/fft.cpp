@@ -14,7 +14,7 @@ struct Buffer1 {
 };
 }  // namespace
 
-void FOUR1(std::span<double> data, std::int32_t nn, int isign) {
+void FourierTransform(std::span<double> data, std::int32_t nn, int isign) {
   if (nn < 1 || (nn & (nn - 1)) != 0) {
     throw std::invalid_argument("The transform length must be a power of two.");
   }
@@ -67,12 +67,12 @@ void FOUR1(std::span<double> data, std::int32_t nn, int isign) {
   }
 }
 
-double FWINDOW(std::int32_t /*j*/, int /*iwin*/, std::int32_t /*m*/) {
+double WindowWeight(std::int32_t /*j*/, int /*iwin*/, std::int32_t /*m*/) {
   // Only the rectangular window is ever asked for: no taper on the record.
   return 1.0;
 }
 
-double SPCTRM(std::span<double> p, std::int32_t m, std::int32_t k, std::span<double> w1, int iwin) {
+double Periodogram(std::span<double> p, std::int32_t m, std::int32_t k, std::span<double> w1, int iwin) {
   const std::int32_t mm = m + m;
   const std::int32_t m4 = mm + mm;
   const std::int32_t m44 = m4 + 4;
@@ -85,18 +85,18 @@ double SPCTRM(std::span<double> p, std::int32_t m, std::int32_t k, std::span<dou
 
   double sumw = 0.0;
   for (std::int32_t j = 1; j <= mm; ++j) {
-    const double f = FWINDOW(j, iwin, m);
+    const double f = WindowWeight(j, iwin, m);
     sumw += f * f;
   }
   for (std::int32_t j = 1; j <= m; ++j) pp(j) = 0.0;
   double den = 0.0;
   for (std::int32_t rec = 1; rec <= k; ++rec) {
     for (std::int32_t j = 1; j <= mm; ++j) {
-      const double f = FWINDOW(j, iwin, m);
+      const double f = WindowWeight(j, iwin, m);
       w(2 * j) *= f;
       w(2 * j - 1) *= f;
     }
-    FOUR1(w1, mm, +1);
+    FourierTransform(w1, mm, +1);
     // The zero-frequency value enters twice, as the program has always done.
     pp(1) = pp(1) + 2.0 * (w(1) * w(1) + w(2) * w(2));
     for (std::int32_t j = 2; j <= m; ++j) {

@@ -5,12 +5,12 @@
 
 #include "common/number_format.h"
 #include "common/rounding.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 #include "spectra/sort.h"
 
 namespace tarmac {
 
-PdfResult PDFF(std::span<const float> series, double divisor, double spacing_ft,
+PdfResult ProbabilityDensity(std::span<const float> series, double divisor, double spacing_ft,
                Progress& progress) {
   if (!(spacing_ft > 0.0) || !std::isfinite(spacing_ft)) {
     throw std::invalid_argument("The sample spacing of the series must be positive.");
@@ -62,7 +62,7 @@ PdfResult PDFF(std::span<const float> series, double divisor, double spacing_ft,
   r.ckurt = s4 / (n * var * var) - 3.0;
 
   for (double& v : x) v = (v - r.amean) / r.asdev;
-  SORT1(std::span<double>(x));
+  SortAscending(std::span<double>(x));
 
   const long long total = 2LL * l;
   const std::size_t stride = ll / 100 + 1;
@@ -110,7 +110,7 @@ PdfResult PDFF(std::span<const float> series, double divisor, double spacing_ft,
 PdfResult ComputeProfilePdf(const PreparedProfile& profile, Progress& progress) {
   const std::span<const float> samples(profile.data1(), static_cast<std::size_t>(
                                                             profile.n < 0 ? 0 : profile.n));
-  return PDFF(samples, 12.0, profile.spacing, progress);
+  return ProbabilityDensity(samples, 12.0, profile.spacing, progress);
 }
 
 std::array<std::string, 6> PdfStatisticsLines(const PdfResult& r) {

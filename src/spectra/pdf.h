@@ -30,13 +30,13 @@ struct PdfResult {
   double ymax = 0.0, ymin = 0.0, xmax = 0.0, xmin = 0.0;  // plot limits
 };
 
-// PDFF over the values series[i-1] / divisor (12.0 turns prepared-profile inches into feet,
+// ProbabilityDensity over the values series[i-1] / divisor (12.0 turns prepared-profile inches into feet,
 // 1.0 keeps a response level as stored). spacing_ft is the prepared profile's spacing: the
 // neighbour count NRP = CLng(1000 / spacing_ft) serves the response series too.
 // Throws std::invalid_argument when the series has no more than NRP values (no density point)
 // or is constant (it cannot be standardised), or when the spacing gives NRP < 1.
 // Polls progress during the density and normal-curve loops; throws Cancelled when asked.
-PdfResult PDFF(std::span<const float> series, double divisor, double spacing_ft,
+PdfResult ProbabilityDensity(std::span<const float> series, double divisor, double spacing_ft,
                Progress& progress);
 
 // The profile density: the prepared profile (decimated by 10) in feet.

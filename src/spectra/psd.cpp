@@ -8,7 +8,7 @@
 
 #include "common/number_format.h"
 #include "common/rounding.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 #include "spectra/fft.h"
 
 namespace tarmac {
@@ -75,7 +75,7 @@ PsdResult ComputePsd(std::span<const float> series, double divisor, double dt, i
     r.transform[2 * static_cast<std::size_t>(k - 1)] = static_cast<double>(v) / divisor;
   }
   r.power.assign(m, 0.0);
-  r.den = SPCTRM(r.power, r.m, 1, r.transform, kSpectrumWindowType);
+  r.den = Periodogram(r.power, r.m, 1, r.transform, kSpectrumWindowType);
 
   // Logarithm raised by n decades. A bin of zero power has no logarithm; it is drawn at the
   // floor: 15 decades below the strongest bin (the round-off of a double-precision transform),

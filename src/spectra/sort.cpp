@@ -51,15 +51,15 @@ void Sort1(std::span<T> ra) {
 
 }  // namespace
 
-void SORT1(std::span<double> ra) { Sort1(ra); }
-void SORT1(std::span<float> ra) { Sort1(ra); }
+void SortAscending(std::span<double> ra) { Sort1(ra); }
+void SortAscending(std::span<float> ra) { Sort1(ra); }
 
 std::vector<std::int32_t> IndexSort(std::span<const float> a) {
   const auto n = static_cast<std::int32_t>(a.size());
   std::vector<std::int32_t> idx(a.size());
   for (std::int32_t i = 0; i < n; ++i) idx[static_cast<std::size_t>(i)] = i;
   if (n < 2) return idx;
-  // Same heap as SORT1, moving positions and comparing the values they point at.
+  // Same heap as SortAscending, moving positions and comparing the values they point at.
   std::int32_t l = CLng(n / 2.0 + 1.0);
   std::int32_t ir = n;
   auto at = [&](std::int32_t i) -> std::int32_t& { return idx[static_cast<std::size_t>(i - 1)]; };

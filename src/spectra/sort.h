@@ -8,8 +8,8 @@
 namespace tarmac {
 
 // Sorts ra ascending in place by heapsort. Series of fewer than two values are left as they are.
-void SORT1(std::span<double> ra);
-void SORT1(std::span<float> ra);
+void SortAscending(std::span<double> ra);
+void SortAscending(std::span<float> ra);
 
 // Index heapsort: positions idx such that a[idx[0]] <= a[idx[1]] <= ... The positions are
 // 0-based element positions into a (not sample numbers counted from 1).

@@ -10,7 +10,7 @@
 #include "common/units.h"
 #include "indexes/bump_index.h"
 #include "indexes/iri.h"
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 #include "indexes/straightedge.h"
 #include "simulation/simulation_run.h"
 #include "workflow/settings.h"

@@ -13,7 +13,7 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/units.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 #include "report/document.h"
 #include "simulation/simulation_run.h"
 #include "spectra/cumulative.h"

@@ -7,7 +7,7 @@
 #include "editing/repair.h"
 #include "editing/selection.h"
 #include "editing/vertical_curve.h"
-#include "indexes/bandpass.h"
+#include "profile/filters.h"
 #include "workflow/session.h"
 
 namespace tarmac {

@@ -6,12 +6,13 @@
 
 #include "common/number_format.h"
 #include "indexes/bandpass.h"
-#include "indexes/filters.h"
-#include "indexes/prepare.h"
+#include "profile/filters.h"
+#include "profile/prepare.h"
 #include "indexes/profilograph.h"
 #include "indexes/sections.h"
 #include "spectra/cumulative.h"
 #include "workflow/results_file.h"
+#include "workflow/index_reports.h"
 #include "workflow/session.h"
 
 namespace tarmac {
@@ -170,10 +171,11 @@ bool Session::RunIndex(int k) {
 // Publishes what the common sectioning computed for the straightedge, bump or band-pass series.
 void Session::PublishIndexSections(const IndexSections& s) {
   model_.settings.AveragingStep = s.averaging_step;
-  model_.TextI[static_cast<std::size_t>(s.text_box)] = s.shown_text;
-  model_.IndexValue[static_cast<std::size_t>(s.text_box)] = s.shown_value;
+  const auto box = static_cast<std::size_t>(IndexValueBox(s.level));
+  model_.TextI[box] = IndexValueText(s.shown_value);
+  model_.IndexValue[box] = s.shown_value;
   PublishSectionRow(s.chart_row, s.section_indexes, &s.section_lengths,
-                    model_.GraphTitle + s.chart_title_suffix);
+                    model_.GraphTitle + IndexChartTitleSuffix(s));
   PublishStretches(s.first2000_display, s.center2000_display, s.last2000_display);
   AppendResults(IndexReportLines(s, model_.units));
 }
@@ -233,11 +235,11 @@ void Session::RunIri(PreparedProfile prepared) {
   RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
   RequireFinite(r.section_indexes);
   m.settings.AveragingStep = r.averaging_step;
-  m.TextI[2] = r.total_text;
+  m.TextI[2] = IndexValueText(r.total);
   m.IndexValue[2] = r.total;
-  PublishSectionRow(3, r.section_indexes, &r.section_lengths, m.GraphTitle + r.chart_title_suffix);
+  PublishSectionRow(3, r.section_indexes, &r.section_lengths, m.GraphTitle + IriChartTitleSuffix(r));
   PublishStretches(r.First2000, r.Center2000, r.Last2000);
-  AppendResults(r.report_lines);
+  AppendResults(IriReportLines(r, m.units));
   const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
   std::vector<float> shown(r.IRISlope.begin(), r.IRISlope.begin() + r.plotted);
   FillLevel(3, std::move(shown), prepared.spacing, "IRI (1/4 Car)", title,
@@ -255,11 +257,11 @@ void Session::RunProfilograph(PreparedProfile prepared) {
   RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
   RequireFinite(r.CAPISections);
   m.settings.AveragingStep = r.averaging_step;
-  m.TextI[3] = r.total_text;
+  m.TextI[3] = IndexValueText(r.total);
   m.IndexValue[3] = r.total;
-  PublishSectionRow(5, r.CAPISections, nullptr, m.GraphTitle + r.chart_title_suffix);
+  PublishSectionRow(5, r.CAPISections, nullptr, m.GraphTitle + ProfilographChartTitleSuffix(r));
   PublishStretches(r.First2000, r.Center2000, r.Last2000);
-  AppendResults(r.report_lines);
+  AppendResults(ProfilographReportLines(r, m.units));
   FillLevel(4, r.trace, prepared.spacing, "CA Profilograph",
             "CA Profilograph," + m.units.ElevationLabel,
             "CA Profilograph," + m.units.RoughnessLabel);

@@ -8,7 +8,7 @@
 
 #include "common/number_format.h"
 #include "common/units.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 #include "report/document.h"
 #include "simulation/simulation_failure.h"
 #include "simulation/simulation_run.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 #include "spectra/cumulative.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
@@ -147,7 +147,7 @@ std::optional<PdfResult> Session::RunPdf(SpectrumSeries series) {
       prompts_.Message(load.text, load.title);
       return std::nullopt;
     }
-    PdfResult r = PDFF(load.input->values, load.input->divisor, load.input->spacing_ft, progress());
+    PdfResult r = ProbabilityDensity(load.input->values, load.input->divisor, load.input->spacing_ft, progress());
     if (!AllFinite(r.h) || !AllFinite(r.pdf) || !AllFinite(r.normal) ||
         !AllFinite(std::initializer_list<double>{r.amean, r.asdev, r.cskew, r.ckurt, r.area,
                                                  r.arean, r.ymax, r.ymin, r.xmax, r.xmin})) {

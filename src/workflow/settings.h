@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/units.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 
 namespace tarmac {
 

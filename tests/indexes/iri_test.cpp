@@ -113,31 +113,5 @@ TEST(Iri, PartsAndTheLeftoverRule) {
   EXPECT_THROW(ComputeIRI(std::vector<float>{}, 0.49, 1000.0, MakeUnits(false), np), std::invalid_argument);
 }
 
-TEST(Iri, ReportLines) {
-  NullProgress np;
-  const auto z = RoughProfile(2401, 0.5, 2);  // 1200 ft: one full part and a 200-ft part
-  double totals[2];
-  for (bool metric : {false, true}) {
-    const IriResult r = ComputeIRI(z, 0.5, 1000.0, MakeUnits(metric), np);
-    const auto& L = r.report_lines;
-    ASSERT_EQ(L.size(), 8u);
-    if (!metric) {
-      EXPECT_EQ(L[0], "Profile total length = 1,200.0(ft)");
-      EXPECT_EQ(L[4], "    partI   length ft   Index, m/km");
-      EXPECT_EQ(L[6].substr(0, 18), "     2       200.0");
-    } else {
-      EXPECT_EQ(L[0], "Profile total length = 365.8(m)");
-      EXPECT_EQ(L[4], "    partI   length m   Index, m/km");
-      EXPECT_EQ(L[5].substr(0, 18), "     1       304.8");
-    }
-    EXPECT_EQ(L[2], "Methods of Measuring Profile Index is IRI 1/4 Car");
-    EXPECT_EQ(L[3], "IRI total = " + FormatNumber(r.total, "0.0000"));
-    EXPECT_EQ(L[5].substr(18), RightAlign(20, FormatNumber(r.part_iri[0], "0.0000")));
-    EXPECT_EQ(r.chart_title_suffix, ",  IRI(Total Length) = " + r.total_text);
-    totals[metric] = r.total;
-  }
-  EXPECT_NEAR(totals[1], totals[0] * 0.015778787, 1e-9);  // in/mile to m/km
-}
-
 }  // namespace
 }  // namespace tarmac

@@ -139,21 +139,5 @@ TEST(Profilograph, WholeProfileInBothUnitSystems) {
   EXPECT_FLOAT_EQ(si.CAPISectionLengths[0], 152.3f);  // 1020 x 0.49 ft = 152.34 m
 }
 
-TEST(Profilograph, ReportLines) {
-  NullProgress np;
-  const auto z = std::vector<float>(2401, 0.0f);  // 1200.5 ft
-  const auto r = ComputeCAProfilograph(z, 0.5, 500.0, kUs, np);
-  EXPECT_EQ(r.report_lines, (std::vector<std::string>{
-                                "Profile total length = 1,200.5(ft)", "Profile step length = 0.50000(ft)",
-                                "Methods of Measuring Profile Index is CA Profilograph", "PI total = 0.0000",
-                                "    partI   length (ft)     Index,(in/mile)",
-                                "     1       500.0              0.0000", "     2       500.0              0.0000",
-                                "     3       200.0              0.0000", ""}));
-  EXPECT_EQ(r.chart_title_suffix, ",  CA PI(Total Length) = 0.0000");
-  const auto m = ComputeCAProfilograph(z, 0.5, 500.0, MakeUnits(true), np);
-  EXPECT_EQ(m.report_lines[4], "    partI   length (m)     Index,m/km");
-  EXPECT_EQ(m.report_lines[5], "     1       152.4              0.0000");
-}
-
 }  // namespace
 }  // namespace tarmac

@@ -77,8 +77,8 @@ TEST(Aircraft, OrificeTablesAndInterpolation) {
 
 // Ground in feet: samples 1..n at 1 ft, elevation f(x), zero margins of `margin` samples.
 template <typename F>
-GroundProfile Ground(int n, int margin, F f) {
-  GroundProfile g;
+MarginSeries Ground(int n, int margin, F f) {
+  MarginSeries g;
   g.n = n, g.spacing = 1.0, g.margin = margin;
   g.z.assign(static_cast<std::size_t>(n + 2 * margin + 3), 0.0f);
   for (int i = g.first(); i <= g.last(); ++i) g.z[static_cast<std::size_t>(i + margin + 1)] = static_cast<float>(f(i - 1.0));
@@ -86,7 +86,7 @@ GroundProfile Ground(int n, int margin, F f) {
 }
 const auto kLevel = [](double) { return 0.0; };
 
-AircraftSimulator Standing(const AircraftModel& a, GroundProfile ground, double x, double V) {
+AircraftSimulator Standing(const AircraftModel& a, MarginSeries ground, double x, double V) {
   AircraftSimulator sim(a, std::move(ground));
   sim.body.PositionX = x;
   sim.body.BodyU = sim.control.AircraftSpeedFps = V;

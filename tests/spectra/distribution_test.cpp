@@ -31,7 +31,7 @@ TEST(Sort1, ValueSortMatchesStdSortAndIndexSortOrdersTiesAlike) {
     for (auto& x : a) x = n % 2 ? u(rng) : ties[static_cast<std::size_t>(pick(rng))];
     std::vector<float> sorted = a, expected = a;
     std::sort(expected.begin(), expected.end());
-    SORT1(std::span<float>(sorted));
+    SortAscending(std::span<float>(sorted));
     EXPECT_EQ(sorted, expected) << "n=" << n;
     const auto idx = IndexSort(a);
     EXPECT_EQ(std::set<int>(idx.begin(), idx.end()).size(), a.size());  // a permutation
@@ -56,7 +56,7 @@ TEST(Pdff, MomentsDensityAndNormalCurveOfASkewedSample) {
   }
   const long double var = s2 / (v.size() - 1), sd = std::sqrt(var);
   NullProgress progress;
-  const PdfResult r = PDFF(v, 1.0, 1.0, progress);  // NRP = 1000
+  const PdfResult r = ProbabilityDensity(v, 1.0, 1.0, progress);  // NRP = 1000
   EXPECT_NEAR(r.amean, static_cast<double>(mean), 1e-9);
   EXPECT_NEAR(r.asdev, static_cast<double>(sd), 1e-9);
   EXPECT_NEAR(r.cskew, static_cast<double>(s3 / (v.size() * sd * var)), 1e-9);
@@ -72,23 +72,23 @@ TEST(Pdff, MomentsDensityAndNormalCurveOfASkewedSample) {
     EXPECT_NEAR(r.normal[i], std::exp(-r.h[i] * r.h[i] / 2) / std::sqrt(2 * std::numbers::pi),
                 1e-6);
   }
-  EXPECT_NEAR(PDFF(v, 12.0, 1.0, progress).amean * 12.0, r.amean, 1e-9);  // the divisor gives feet
+  EXPECT_NEAR(ProbabilityDensity(v, 12.0, 1.0, progress).amean * 12.0, r.amean, 1e-9);  // the divisor gives feet
 }
 
 TEST(Pdff, RefusalsTiesCancellationAndStatisticsText) {
   NullProgress progress;
   std::vector<float> ties(500, 0.0f);
   std::fill_n(ties.begin(), 50, 1.0f);
-  EXPECT_THROW(PDFF(std::vector<float>(ties.begin(), ties.begin() + 100), 1.0, 10.0, progress),
+  EXPECT_THROW(ProbabilityDensity(std::vector<float>(ties.begin(), ties.begin() + 100), 1.0, 10.0, progress),
                std::invalid_argument);  // N = NRP
-  EXPECT_THROW(PDFF(std::vector<float>(500, 3.0f), 1.0, 10.0, progress), std::invalid_argument);
-  EXPECT_THROW(PDFF(ties, 1.0, 0.0, progress), std::invalid_argument);
-  EXPECT_DOUBLE_EQ(PDFF(ties, 1.0, 10.0, progress).ymax, 100.0 / (1e-6 * 500));  // floored spacing
+  EXPECT_THROW(ProbabilityDensity(std::vector<float>(500, 3.0f), 1.0, 10.0, progress), std::invalid_argument);
+  EXPECT_THROW(ProbabilityDensity(ties, 1.0, 0.0, progress), std::invalid_argument);
+  EXPECT_DOUBLE_EQ(ProbabilityDensity(ties, 1.0, 10.0, progress).ymax, 100.0 / (1e-6 * 500));  // floored spacing
   struct CancelAtOnce final : Progress {
     void step(long long, long long) override {}
     bool cancelled() const override { return true; }
   } cancel;
-  EXPECT_THROW(PDFF(ties, 1.0, 10.0, cancel), Cancelled);
+  EXPECT_THROW(ProbabilityDensity(ties, 1.0, 10.0, cancel), Cancelled);
   PdfResult fixed;
   fixed.amean = 1234.5678;
   fixed.asdev = 0.25;

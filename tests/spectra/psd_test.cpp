@@ -68,7 +68,7 @@ TEST(Psd, RecordIsTheLargestCentredPowerOfTwo) {
   EXPECT_THROW(ComputePsd(std::vector<float>{1.0f}, 1.0, 0.1, 10), std::invalid_argument);
   EXPECT_THROW(ComputePsd(std::vector<float>{1.0f, 2.0f}, 1.0, 0.0, 10), std::invalid_argument);
   std::vector<double> six_points(12);
-  EXPECT_THROW(FOUR1(six_points, 6, 1), std::invalid_argument);
+  EXPECT_THROW(FourierTransform(six_points, 6, 1), std::invalid_argument);
 }
 
 TEST(Psd, ZeroPowerBinsOfAConstantSeriesSitFifteenDecadesBelowTheStrongest) {

@@ -1,4 +1,4 @@
-#include "indexes/filters.h"
+#include "profile/filters.h"
 
 #include <cmath>
 #include <cstdint>
@@ -210,6 +210,12 @@ bool ThirdOrderLowPass(double cutoff, double spacing, std::span<float> series, b
   RunPasses(e, filter, bothWays);
   e.copyBack(series);
   return true;
+}
+
+std::vector<float> HighPassProfile(std::span<const float> profileZ, double dx) {
+  std::vector<float> z(profileZ.begin(), profileZ.end());
+  HighPassFilter(z, dx);
+  return z;
 }
 
 }  // namespace tarmac

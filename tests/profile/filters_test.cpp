@@ -1,4 +1,4 @@
-#include "indexes/filters.h"
+#include "profile/filters.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "indexes/bandpass.h"
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 
 namespace tarmac {
 namespace {
@@ -93,19 +92,6 @@ TEST(ThirdOrderLowPass, DcGainHalfPowerAndNyquistPassThrough) {
   auto z = original;
   EXPECT_FALSE(ThirdOrderLowPass(0.5, 1.0, z, true));
   EXPECT_EQ(z, original);
-}
-
-TEST(Bandpass, KeepsOnlyTheFourFootWaveInPhase) {
-  const std::size_t n = 12000;  // about 1000 ft
-  const auto a = Sine(n, kDx, 4.0), b = Sine(n, kDx, 0.5), c = Sine(n, kDx, 20.0);
-  std::vector<float> mix(n);
-  for (std::size_t i = 0; i < n; ++i) mix[i] = 0.3f * a[i] + b[i] + 5.0f * c[i] + 2.0f;
-  const BandpassResult r = ComputeBandpassIndex(mix, kDx);
-  for (std::size_t i = n / 4; i < 3 * n / 4; ++i) ASSERT_NEAR(r.series[i], 0.3 * a[i], 0.03) << i;
-  EXPECT_DOUBLE_EQ(r.long_cutoff, 0.125);
-  EXPECT_DOUBLE_EQ(r.short_cutoff, 1.0);
-  // At a spacing coarser than half a foot the 1-ft cut-off is lowered to the Nyquist frequency.
-  EXPECT_DOUBLE_EQ(ComputeBandpassIndex(Sine(500, 0.6, 4.0), 0.6).short_cutoff, 1.0 / 1.2);
 }
 
 TEST(HighPass, KeepsShortWavesAndRemovesTheLongSwell) {

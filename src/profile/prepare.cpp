@@ -1,4 +1,4 @@
-#include "indexes/prepare.h"
+#include "profile/prepare.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/rounding.h"
-#include "indexes/filters.h"
+#include "profile/filters.h"
 
 namespace tarmac {
 

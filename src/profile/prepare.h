@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "indexes/prepared_profile.h"
+#include "profile/prepared_profile.h"
 
 namespace tarmac {
 

@@ -5,6 +5,7 @@
 // Frequencies are spatial (cycles per foot), spacings in feet, elevations in inches.
 #include <array>
 #include <span>
+#include <vector>
 
 namespace tarmac {
 
@@ -57,6 +58,10 @@ inline constexpr double kHighPassWavelength = 300.0;
 // The first and last 2 % of the series are first tapered towards zero with a raised-cosine
 // window; the taper stays in the result. Throws std::invalid_argument for a non-positive spacing.
 void HighPassFilter(std::span<float> series, double spacing);
+
+// The profile converted to its high-pass form (300-ft cut-off wavelength, ends tapered over 2 %),
+// as the "High Pass" command replaces the analysis profile with it.
+std::vector<float> HighPassProfile(std::span<const float> profileZ, double dx);
 
 // Third-order Butterworth low-pass (a second-order section followed by a first-order section),
 // in place, the profilograph's smoothing of its trace. Padding of four cut-off wavelengths by odd
