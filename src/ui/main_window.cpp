@@ -28,6 +28,8 @@
 #include "editing/selection.h"
 #include "editing/vertical_curve.h"
 #include "render/level_plot.h"
+#include "ui/chart_window.h"
+#include "ui/parameter_window.h"
 #include "workflow/erd.h"
 
 #ifndef TARMAC_VERSION
@@ -219,16 +221,8 @@ QWidget* MainWindow::BuildControls() {
   add("cmdAuto", QStringLiteral("&Automatically Process All"), &MainWindow::AutoProcessAll)
       ->setToolTip(QStringLiteral("Automatically Process All"));
   add("cmdRunSim", QStringLiteral("Run Si&m"), &MainWindow::RunSimulation);
-  add("cmdInputOutput", QStringLiteral("In / Out"), [this] {
-    prompts_.Message("The parameter window is not part of this version yet; the settings can "
-                     "be given to the command line with --set NAME=VALUE.",
-                     "In / Out");
-  });
-  add("BarChartPlot", QStringLiteral("ShowBars"), [this] {
-    prompts_.Message("The index chart window is not part of this version yet; the command "
-                     "line's chart command draws it.",
-                     "ShowBars");
-  });
+  add("cmdInputOutput", QStringLiteral("In / Out"), &MainWindow::ShowParameters);
+  add("BarChartPlot", QStringLiteral("ShowBars"), &MainWindow::ShowBars);
   add("cmdZoom", QStringLiteral("&Zoom"), &MainWindow::Zoom);
   add("cmdUndoZoom", QStringLiteral("Un&do Zoom"), &MainWindow::UndoZoom);
   add("cmdNewLength", QStringLiteral("New &Length"), &MainWindow::NewLength);
@@ -353,6 +347,7 @@ bool MainWindow::Run(const QString& what, const std::function<bool()>& command) 
   if (selection_.active()) FinishSelection(*selection_.Cancel());
   const bool ok = runner_.Run(what, command);
   Refresh();
+  if (chart_window_ && chart_window_->isVisible()) chart_window_->Refresh();
   return ok;
 }
 
@@ -670,12 +665,29 @@ void MainWindow::ShowIndexDetail(int level, double x) {
   if (detail) panels_[static_cast<std::size_t>(level)]->ShowDetail(*detail, m.units);
 }
 
+void MainWindow::ShowBars() {
+  if (runner_.running() || !session_->RequireProfile()) return;
+  if (!chart_window_) chart_window_ = new ChartWindow(*session_, this);
+  chart_window_->Refresh();
+  chart_window_->show();
+  chart_window_->raise();
+}
+
+void MainWindow::ShowParameters() {
+  if (runner_.running()) return;
+  if (!parameter_window_) parameter_window_ = new ParameterWindow(*session_, prompts_, this);
+  parameter_window_->Refresh();
+  parameter_window_->show();
+  parameter_window_->raise();
+}
+
 // --- Units ------------------------------------------------------------------------------------
 
 void MainWindow::SetMetric(bool metric) {
   const Units before = model().units;
   session_->SetMetric(metric);
   if (before.Metric != metric) RedrawForUnits();
+  if (parameter_window_) parameter_window_->Refresh();
 }
 
 void MainWindow::RedrawForUnits() {

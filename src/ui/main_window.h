@@ -25,6 +25,9 @@ class QSettings;
 
 namespace tarmac::ui {
 
+class ChartWindow;
+class ParameterWindow;
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -62,6 +65,8 @@ class MainWindow : public QMainWindow {
   void VerticalCurve();
   void CancelOperation();
   void SetMetric(bool metric);
+  void ShowBars();  // the index chart window, without waiting for it
+  void ShowParameters();  // the parameter window ("In / Out"), without waiting for it
 
   // --- Selection state ---------------------------------------------------------------------
   // The level the last selection ended with: the panel of both clicks, or -1 (cancelled,
@@ -77,6 +82,8 @@ class MainWindow : public QMainWindow {
   QLabel* status_panel(int i) const { return status_[static_cast<std::size_t>(i - 1)]; }
   QProgressBar* progress_bar() const { return progress_bar_; }
   QCheckBox* metric_box() const { return metric_; }
+  ChartWindow* chart_window() const { return chart_window_; }
+  ParameterWindow* parameter_window() const { return parameter_window_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -119,6 +126,8 @@ class MainWindow : public QMainWindow {
   std::vector<QWidget*> busy_widgets_;
   std::vector<QAction*> busy_actions_;
   QPushButton* cancel_button_ = nullptr;
+  ChartWindow* chart_window_ = nullptr;
+  ParameterWindow* parameter_window_ = nullptr;
 
   TwoClickSelection selection_;
   SelectionUse selection_use_ = SelectionUse::Zoom;

@@ -14,7 +14,11 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "ui/chart_window.h"
 #include "ui/main_window.h"
+#include "ui/parameter_window.h"
+#include <QTableWidget>
+#include <QComboBox>
 #include "ui/ui_support.h"
 
 namespace tarmac::testing {
@@ -274,6 +278,70 @@ TEST_F(MainWindowTest, RightClickOnAnIndexPlotShowsTheDetailAndTheReadOuts) {
   // A right click on the profile shows no detail.
   QTest::mouseClick(window->panel(0), Qt::RightButton, {}, At(window->panel(0), 50.0));
   EXPECT_FALSE(window->panel(0)->showing_detail());
+}
+
+TEST_F(MainWindowTest, ShowBarsOffersTheChartsOfTheIndexesRunAndSavesTheOneShown) {
+  ReadSample();
+  QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_5, Qt::ControlModifier);
+  QTest::mouseClick(window->findChild<QPushButton*>("BarChartPlot"), Qt::LeftButton);
+  ui::ChartWindow* chart = window->chart_window();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_TRUE(chart->isVisible());
+  auto* rows = chart->findChild<QComboBox*>();
+  ASSERT_EQ(rows->count(), 2);
+  // Chart rows: the Boeing Bump Index is row 2, the band-pass index row 4.
+  EXPECT_EQ(rows->itemData(0).toInt(), 2);
+  EXPECT_EQ(rows->itemData(1).toInt(), 4);
+  EXPECT_EQ(window->model().shown_chart_row, 2);
+  // An index run while the window is open joins its options.
+  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  EXPECT_EQ(rows->count(), 3);
+  EXPECT_EQ(rows->itemData(0).toInt(), 1);
+
+  ASSERT_TRUE(chart->ShowRow(4));
+  QTest::mouseClick(chart->findChild<QPushButton*>(), Qt::LeftButton);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "ChartFile" / "runwayChart.docx"));
+  EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, InOutChangesASettingInDisplayUnitsAndRefusesWhatIsNoNumber) {
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdInputOutput"), Qt::LeftButton);
+  ui::ParameterWindow* params = window->parameter_window();
+  ASSERT_NE(params, nullptr);
+  QTableWidget* table = params->table();
+  int row = -1;
+  for (int r = 0; r < table->rowCount(); ++r)
+    if (table->item(r, 0)->text().contains("Averaging")) row = r;
+  ASSERT_GE(row, 0);
+  const double before = window->model().settings.AveragingDistance;
+
+  prompts.inputs.push_back("abc");
+  EXPECT_FALSE(params->EditRow(row));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].title, "Incorrect Data Entry");
+  EXPECT_EQ(window->model().settings.AveragingDistance, before);
+  // A cancelled box: nothing changes, nothing is said.
+  EXPECT_FALSE(params->EditRow(row));
+  EXPECT_EQ(prompts.messages.size(), 1u);
+
+  // In metric units the value typed is in metres and held in feet.
+  ClickMetric();
+  EXPECT_TRUE(table->item(row, 0)->text().contains("m"));
+  prompts.inputs.push_back("152.4");
+  EXPECT_TRUE(params->EditRow(row));
+  EXPECT_NEAR(window->model().settings.AveragingDistance, 500.0, 1e-9);
+  EXPECT_EQ(table->item(row, 1)->text().toDouble(), 152.4);
+
+  // The aircraft is chosen from its list.
+  int aircraft = -1;
+  for (int r = 0; r < table->rowCount(); ++r)
+    if (table->item(r, 0)->text().contains("Aircraft Type")) aircraft = r;
+  ASSERT_GE(aircraft, 0);
+  prompts.choices.push_back(3);
+  EXPECT_TRUE(params->EditRow(aircraft));
+  EXPECT_EQ(window->model().settings.AircraftType, "DC-10");
+  EXPECT_EQ(table->item(aircraft, 1)->text(), "DC-10");
 }
 
 TEST(MainWindowSettings, SizeAndLastFolderAreRememberedBetweenRuns) {

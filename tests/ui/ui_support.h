@@ -34,6 +34,7 @@ class ScriptedPrompts final : public ui::GuiPrompts {
   };
   std::deque<std::string> files;  // answers of the file dialogs, in order
   std::deque<int> choices;        // answers of the list choices
+  std::deque<std::string> inputs; // answers of the input boxes
   std::vector<Shown> messages;
   std::vector<std::string> statuses;
   std::vector<std::string> dialog_folders;  // the folder each open dialog started in
@@ -45,7 +46,10 @@ class ScriptedPrompts final : public ui::GuiPrompts {
     messages.push_back({text, title});
   }
   std::optional<std::string> Input(const std::string&, const std::string&) override {
-    return std::nullopt;
+    if (inputs.empty()) return std::nullopt;
+    std::string a = inputs.front();
+    inputs.pop_front();
+    return a;
   }
   std::optional<std::string> OpenFile(const QString&, const QString&,
                                       const QString& folder) override {
