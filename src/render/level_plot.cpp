@@ -212,8 +212,15 @@ LevelPlotResult RenderLevelPlot(QPainter& painter, const QRect& area, const Leve
   painter.setRenderHint(QPainter::TextAntialiasing, true);
 
   const double h = box.height();
-  const QFont title_font = paint::PlotFont(false, paint::FontPixels(h, 0.048, 11, 20), true);
+  QFont title_font = paint::PlotFont(false, paint::FontPixels(h, 0.048, 11, 20), true);
   const QFont label_font = paint::PlotFont(false, paint::FontPixels(h, 0.036, 9, 15));
+  {
+    // A long title (an aircraft response on a narrow panel) is set smaller rather than clipped.
+    const double room = 0.9 * box.width();
+    const double wide = QFontMetricsF(title_font).horizontalAdvance(paint::ToQString(plot.title));
+    if (wide > room && room > 0.0)
+      title_font.setPixelSize(std::max(8, static_cast<int>(title_font.pixelSize() * room / wide)));
+  }
   const QString top_label = QString::fromStdString(FormatNumber(r.y_max, ".0000"));
   const QString bottom_label = QString::fromStdString(FormatNumber(r.y_min, ".0000"));
   const QString caption = paint::ToQString(plot.axis_label);
@@ -265,13 +272,6 @@ LevelPlotResult RenderLevelPlot(QPainter& painter, const QRect& area, const Leve
 
   painter.setFont(label_font);
   painter.setPen(paint::kInk);
-  const double dist_label_y = r.ToPixelY(ym - 0.05 * dy);
-  paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(r.x_start, "0.000")),
-                          r.ToPixelX(r.x_start), dist_label_y, 0, -1, window);
-  if (r.x_end > r.x_start) {
-    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(r.x_end, "0.000")),
-                            r.ToPixelX(r.x_end), dist_label_y, 0, -1, window);
-  }
   const double label_right = window.left() - pad;
   paint::DrawAnchoredText(painter, top_label, label_right, r.ToPixelY(r.y_max), 1, 0, box);
   paint::DrawAnchoredText(painter, bottom_label, label_right, r.ToPixelY(r.y_min), 1, 0, box);
@@ -302,6 +302,18 @@ LevelPlotResult RenderLevelPlot(QPainter& painter, const QRect& area, const Leve
     pen.setCosmetic(true);  // the fast antialiased path: thousands of short strokes per picture
     painter.setPen(pen);
     DrawSeries(painter, plot, r);
+  }
+  // The distance labels sit on the axis, inside the curve's band: drawn last, on a white ground,
+  // so that the curve never hides them.
+  painter.setClipRect(box);
+  painter.setFont(label_font);
+  painter.setPen(paint::kInk);
+  const double dist_label_y = r.ToPixelY(ym - 0.05 * dy);
+  paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(r.x_start, "0.000")),
+                          r.ToPixelX(r.x_start), dist_label_y, 0, -1, window, true);
+  if (r.x_end > r.x_start) {
+    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(r.x_end, "0.000")),
+                            r.ToPixelX(r.x_end), dist_label_y, 0, -1, window, true);
   }
   painter.restore();
   return r;

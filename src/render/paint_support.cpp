@@ -72,7 +72,7 @@ std::vector<unsigned char> PngBytes(const QImage& image) {
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
 void DrawAnchoredText(QPainter& painter, const QString& text, double x, double y, int h_align,
-                      int v_align, const QRectF& keep_inside) {
+                      int v_align, const QRectF& keep_inside, bool backing) {
   const QFontMetricsF metrics(painter.font());
   const double w = metrics.horizontalAdvance(text);
   const double h = metrics.height();
@@ -82,6 +82,7 @@ void DrawAnchoredText(QPainter& painter, const QString& text, double x, double y
     left = std::clamp(left, keep_inside.left(), std::max(keep_inside.left(), keep_inside.right() - w));
     top = std::clamp(top, keep_inside.top(), std::max(keep_inside.top(), keep_inside.bottom() - h));
   }
+  if (backing) painter.fillRect(QRectF(left - 1.0, top, w + 3.0, h), Qt::white);
   painter.drawText(QRectF(left, top, w + 1.0, h), Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 

@@ -51,9 +51,10 @@ std::vector<unsigned char> RenderPng(int width, int height, Result* result, Rend
 
 // Draws text with its box anchored at (x, y): h_align -1 left edge, 0 centre, 1 right edge;
 // v_align -1 top edge, 0 middle, 1 bottom edge. The box is pushed back inside `keep_inside`
-// so labels at the ends of an axis are never clipped by the picture's edge.
+// so labels at the ends of an axis are never clipped by the picture's edge. With `backing` the
+// text's box is first filled white, so that a label over a curve stays readable.
 void DrawAnchoredText(QPainter& painter, const QString& text, double x, double y, int h_align,
-                      int v_align, const QRectF& keep_inside);
+                      int v_align, const QRectF& keep_inside, bool backing = false);
 
 // Draws text turned a quarter turn anticlockwise (reading upwards), centred on (x, y).
 void DrawVerticalText(QPainter& painter, const QString& text, double x, double y);

@@ -1,0 +1,377 @@
+// The main window driven as a person drives it, off screen: keys, clicks on the option buttons,
+// clicks on the plots. What it writes must be what the command line writes for the same steps.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "ui/chart_window.h"
+#include "ui/main_window.h"
+#include "ui/parameter_window.h"
+#include <QTableWidget>
+#include <QComboBox>
+#include "ui/ui_support.h"
+
+namespace tarmac::testing {
+namespace {
+
+QPoint At(const ui::PlotPanel* p, double plot_x) {
+  const double y = (p->geometry().top + p->geometry().bottom) / 2;
+  return p->ToWidget(plot_x, y).toPoint();
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    window = std::make_unique<ui::MainWindow>(prompts);
+    window->resize(1280, 800);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    profile = CopySample(dir.path());
+  }
+  // Reads the sample through Ctrl+O and the file dialog, as a person would.
+  void ReadSample() {
+    prompts.files.push_back(profile);
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(window->model().HasProfile());
+  }
+  std::string Results() const { return ReadAll(dir.file("Results.txt")); }
+  std::string Status() const { return window->status_panel(1)->text().toStdString(); }
+  // A click on the box's mark, at its left end.
+  void ClickMetric() {
+    QCheckBox* box = window->metric_box();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+  }
+
+  TempDir dir;
+  ScriptedPrompts prompts;
+  std::unique_ptr<ui::MainWindow> window;
+  std::string profile;
+};
+
+TEST_F(MainWindowTest, ReadAndTheFiveIndexesWriteWhatTheCommandLineWrites) {
+  ReadSample();
+  EXPECT_EQ(window->windowTitle().toStdString(), "Profile and Roughness Indexes - " + profile);
+  EXPECT_FALSE(window->panel(0)->empty());
+  EXPECT_TRUE(window->panel(2)->empty());
+
+  const char* finished[5] = {"Finished Straightedge", "Finished Boeing", "Finished IRI",
+                             "Finished CA Profilograph", "Finished Bandpass"};
+  for (int k = 0; k < 5; ++k) {
+    QTest::mouseClick(window->option(k), Qt::LeftButton);
+    EXPECT_EQ(Status(), finished[k]) << "option " << k;
+    EXPECT_FALSE(window->panel(k + 1)->empty()) << "option " << k;
+    EXPECT_FALSE(window->value_box(k)->text().trimmed().isEmpty()) << "option " << k;
+  }
+  EXPECT_TRUE(prompts.messages.empty());
+
+  // The same sequence from the command line, in a folder of its own.
+  TempDir cli;
+  const std::string cli_profile = CopySample(cli.path());
+  const std::string json = cli.file("out.json");
+  const std::string command = std::string(TARMAC_BINARY_DIR) + "/src/cli/tarmac analyze '" +
+                              cli_profile +
+                              "' --index straightedge,bump,iri,profilograph,bandpass --json '" +
+                              json + "' > /dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+
+  const std::string from = cli.path().string(), to = dir.path().string();
+  EXPECT_EQ(Results(), Replace(ReadAll(cli.file("Results.txt")), from, to));
+  EXPECT_EQ(ReadAll(dir.file("BoeingBumpPDFs.txt")),
+            Replace(ReadAll(cli.file("BoeingBumpPDFs.txt")), from, to));
+  const auto j = nlohmann::json::parse(ReadAll(json));
+  const char* keys[5] = {"straightedge", "bump", "iri", "profilograph", "bandpass"};
+  for (int k = 0; k < 5; ++k)
+    EXPECT_EQ(window->value_box(k)->text().toStdString(),
+              j["indexes"][keys[k]]["text"].get<std::string>())
+        << keys[k];
+}
+
+TEST_F(MainWindowTest, KeyboardRunsTheIndexesInTheOrderOfTheOptionsAndRightClickDoesNothing) {
+  ReadSample();
+  // A right click on an option neither runs its index nor clears its plot.
+  const std::string before = Results();
+  QTest::mouseClick(window->option(4), Qt::RightButton);
+  EXPECT_TRUE(window->value_box(4)->text().isEmpty());
+  EXPECT_EQ(Results(), before);
+  EXPECT_FALSE(window->model().flags.BandpassDone);
+
+  QTest::keyClick(window.get(), Qt::Key_5, Qt::ControlModifier);
+  EXPECT_TRUE(window->model().flags.BandpassDone);
+  EXPECT_TRUE(window->option(4)->isChecked());
+  EXPECT_EQ(Status(), "Finished Bandpass");
+  QTest::keyClick(window.get(), Qt::Key_3, Qt::ControlModifier);
+  EXPECT_TRUE(window->model().flags.IRIDone);
+  EXPECT_EQ(Status(), "Finished IRI");
+  // The filter test draws its impulse response over panel 4 and appends its line too.
+  QTest::keyClick(window.get(), Qt::Key_6, Qt::ControlModifier);
+  EXPECT_EQ(window->panel(4)->kind(), "Other");
+  const auto lines = ReadLines(dir.file("Results.txt"));
+  int stretch_lines = 0;
+  for (const auto& l : lines) stretch_lines += l.rfind("Indexbegin = ", 0) == 0;
+  EXPECT_EQ(stretch_lines, 3);
+}
+
+TEST_F(MainWindowTest, TwoClickZoomMarksTheFirstClickAndUndoZoomGoesBack) {
+  ReadSample();
+  ui::PlotPanel* p0 = window->panel(0);
+  const int n = window->model().levels[0].npoints();
+  auto* zoom = window->findChild<QPushButton*>("cmdZoom");
+  QTest::mouseClick(zoom, Qt::LeftButton);
+  EXPECT_EQ(Status(), "Zooming");
+  QTest::mouseClick(p0, Qt::LeftButton, {}, At(p0, 40.0));
+  ASSERT_TRUE(p0->marker().has_value());
+  EXPECT_NEAR(*p0->marker(), 40.0, 0.5);
+  // Right to left gives the same stretch as left to right.
+  QTest::mouseClick(p0, Qt::LeftButton, {}, At(p0, 20.0));
+  EXPECT_FALSE(p0->marker().has_value());
+  EXPECT_EQ(window->last_selection_level(), 0);
+  const PlotLevel& l0 = window->model().levels[0];
+  EXPECT_EQ(l0.zoomed, 1);
+  // The stretch between 2000 and 4000 ft, within a pixel of the clicks.
+  const double dx = window->model().settings.SampleSpacing;
+  const double px_ft = 100.0 * 100.0 / p0->width() * 1.1;  // feet per pixel before the zoom
+  EXPECT_NEAR(l0.shown_first * dx, 2000.0, px_ft);
+  EXPECT_NEAR(l0.shown_last * dx, 4000.0, px_ft);
+  EXPECT_NEAR(p0->geometry().x_start, 20.0, 0.5);
+  EXPECT_NEAR(p0->geometry().x_end, 40.0, 0.5);
+
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdUndoZoom"), Qt::LeftButton);
+  EXPECT_EQ(l0.zoomed, 0);
+  EXPECT_EQ(l0.shown_first, 1);
+  EXPECT_EQ(l0.shown_last, n);
+  // Nothing left to undo.
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdUndoZoom"), Qt::LeftButton);
+  ASSERT_FALSE(prompts.messages.empty());
+  EXPECT_EQ(prompts.messages.back().title, "Not Zoomed");
+}
+
+TEST_F(MainWindowTest, CancelDuringASelectionAndClicksOnTwoPanelsEndWithLevelMinusOne) {
+  ReadSample();
+  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);  // panel 1: the straightedge
+  const std::string status = Status();
+  ui::PlotPanel* p0 = window->panel(0);
+  ui::PlotPanel* p1 = window->panel(1);
+
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdZoom"), Qt::LeftButton);
+  QTest::mouseClick(p0, Qt::LeftButton, {}, At(p0, 30.0));
+  EXPECT_TRUE(window->selecting());
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_FALSE(window->selecting());
+  EXPECT_EQ(window->last_selection_level(), -1);
+  EXPECT_FALSE(p0->marker().has_value());
+  EXPECT_EQ(window->model().levels[0].zoomed, 0);
+  EXPECT_EQ(Status(), status);
+  // After the cancel a click is a click, not the end of a selection.
+  QTest::mouseClick(p0, Qt::LeftButton, {}, At(p0, 50.0));
+  EXPECT_EQ(window->model().levels[0].zoomed, 0);
+
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdNewLength"), Qt::LeftButton);
+  QTest::mouseClick(p0, Qt::LeftButton, {}, At(p0, 10.0));
+  QTest::mouseClick(p1, Qt::LeftButton, {}, At(p1, 60.0));
+  EXPECT_EQ(window->last_selection_level(), -1);
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].title, "Invalid Selection");
+  EXPECT_EQ(prompts.messages[0].text,
+            "Length cannot be changed using two different plots.\r\nPlease start over.");
+  EXPECT_EQ(window->model().undo.CutsInForce(), 0);
+}
+
+TEST_F(MainWindowTest, ACancelledIndexLeavesEverythingAsItWas) {
+  ReadSample();
+  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  const std::string results = Results();
+  const std::string box = window->value_box(1)->text().toStdString();
+  const auto profile_before = window->model().ProfileZ;
+  // Escape as soon as the window serves events inside the computation.
+  QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+  QTest::mouseClick(window->option(1), Qt::LeftButton);
+  EXPECT_FALSE(window->model().flags.BoeingDone);
+  EXPECT_EQ(window->value_box(1)->text().toStdString(), box);
+  EXPECT_EQ(Status(), "Cancelled");
+  EXPECT_EQ(Results(), results);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("BoeingBumpPDFs.txt")));
+  EXPECT_EQ(window->model().ProfileZ, profile_before);
+  EXPECT_TRUE(window->model().flags.StraightedgeDone);
+  EXPECT_FALSE(window->panel(1)->empty());
+  EXPECT_TRUE(window->option(2)->isEnabled()) << "commands come back after the run";
+}
+
+TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
+  ReadSample();
+  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  const ProfileModel& m = window->model();
+  const auto profile_before = m.ProfileZ;
+  const auto deviation_before = m.levels[1].data;
+  const std::string box = window->value_box(0)->text().toStdString();
+  const std::string results = Results();
+  const LevelPlot before0 = *window->panel(0)->plot();
+  const LevelPlot before1 = *window->panel(1)->plot();
+  EXPECT_EQ(before0.axis_label, "Hundreds of Feet");
+
+  ClickMetric();
+  ASSERT_TRUE(m.units.Metric);
+  const LevelPlot after0 = *window->panel(0)->plot();
+  const LevelPlot after1 = *window->panel(1)->plot();
+  EXPECT_EQ(after0.axis_label, "Hundreds of Meters");
+  EXPECT_EQ(after0.values, before0.values);
+  EXPECT_DOUBLE_EQ(after0.value_factor, 2.54);
+  EXPECT_DOUBLE_EQ(after0.length_factor, 0.3048);
+  EXPECT_NE(after0.title.find(",cm"), std::string::npos) << after0.title;
+  EXPECT_EQ(after1.values, before1.values);
+  EXPECT_DOUBLE_EQ(after1.value_factor, 25.4);
+  EXPECT_EQ(after1.title.rfind("Straightedge,mm,Edgelength = ", 0), 0u) << after1.title;
+  EXPECT_EQ(after1.title.substr(after1.title.size() - 1), "m");
+  EXPECT_EQ(m.ProfileZ, profile_before);
+  EXPECT_EQ(m.levels[1].data, deviation_before);
+  EXPECT_EQ(window->value_box(0)->text().toStdString(), box);
+  EXPECT_EQ(Results(), results);
+
+  // And back: the very labels of before.
+  ClickMetric();
+  EXPECT_EQ(window->panel(0)->plot()->title, before0.title);
+  EXPECT_EQ(window->panel(1)->plot()->title, before1.title);
+}
+
+TEST_F(MainWindowTest, RightClickOnAnIndexPlotShowsTheDetailAndTheReadOuts) {
+  ReadSample();
+  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  ui::PlotPanel* p1 = window->panel(1);
+  ui::PlotPanel* p2 = window->panel(2);
+
+  QTest::mouseClick(p1, Qt::RightButton, {}, At(p1, 50.0));
+  EXPECT_TRUE(p1->showing_detail());
+  EXPECT_EQ(p1->kind(), "Straightedge Plot");
+  EXPECT_EQ(p1->plot()->title.rfind("Straightedge, Deviation = ", 0), 0u) << p1->plot()->title;
+  EXPECT_EQ(window->status_panel(6)->text().toStdString(), "Current = Straightedge");
+  EXPECT_EQ(window->status_panel(2)->text().left(4).toStdString(), "X = ");
+  // The detail cannot be zoomed; Undo Zoom brings the series back.
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdZoom"), Qt::LeftButton);
+  QTest::mouseClick(p1, Qt::LeftButton, {}, At(p1, 49.0));
+  QTest::mouseClick(p1, Qt::LeftButton, {}, At(p1, 51.0));
+  ASSERT_FALSE(prompts.messages.empty());
+  EXPECT_EQ(prompts.messages.back().text, "Cannot zoom this plot.");
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdUndoZoom"), Qt::LeftButton);
+  EXPECT_FALSE(p1->showing_detail());
+  EXPECT_EQ(p1->kind(), "Straightedge");
+
+  QTest::mouseClick(p2, Qt::RightButton, {}, At(p2, 50.0));
+  EXPECT_TRUE(p2->showing_detail());
+  EXPECT_EQ(p2->plot()->title.rfind("Boeing Bump Index, Index = ", 0), 0u) << p2->plot()->title;
+  // A right click on the profile shows no detail.
+  QTest::mouseClick(window->panel(0), Qt::RightButton, {}, At(window->panel(0), 50.0));
+  EXPECT_FALSE(window->panel(0)->showing_detail());
+}
+
+TEST_F(MainWindowTest, ShowBarsOffersTheChartsOfTheIndexesRunAndSavesTheOneShown) {
+  ReadSample();
+  QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_5, Qt::ControlModifier);
+  QTest::mouseClick(window->findChild<QPushButton*>("BarChartPlot"), Qt::LeftButton);
+  ui::ChartWindow* chart = window->chart_window();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_TRUE(chart->isVisible());
+  auto* rows = chart->findChild<QComboBox*>();
+  ASSERT_EQ(rows->count(), 2);
+  // Chart rows: the Boeing Bump Index is row 2, the band-pass index row 4.
+  EXPECT_EQ(rows->itemData(0).toInt(), 2);
+  EXPECT_EQ(rows->itemData(1).toInt(), 4);
+  EXPECT_EQ(window->model().shown_chart_row, 2);
+  // An index run while the window is open joins its options.
+  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  EXPECT_EQ(rows->count(), 3);
+  EXPECT_EQ(rows->itemData(0).toInt(), 1);
+
+  ASSERT_TRUE(chart->ShowRow(4));
+  QTest::mouseClick(chart->findChild<QPushButton*>(), Qt::LeftButton);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "ChartFile" / "runwayChart.docx"));
+  EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, InOutChangesASettingInDisplayUnitsAndRefusesWhatIsNoNumber) {
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdInputOutput"), Qt::LeftButton);
+  ui::ParameterWindow* params = window->parameter_window();
+  ASSERT_NE(params, nullptr);
+  QTableWidget* table = params->table();
+  int row = -1;
+  for (int r = 0; r < table->rowCount(); ++r)
+    if (table->item(r, 0)->text().contains("Averaging")) row = r;
+  ASSERT_GE(row, 0);
+  const double before = window->model().settings.AveragingDistance;
+
+  prompts.inputs.push_back("abc");
+  EXPECT_FALSE(params->EditRow(row));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].title, "Incorrect Data Entry");
+  EXPECT_EQ(window->model().settings.AveragingDistance, before);
+  // A cancelled box: nothing changes, nothing is said.
+  EXPECT_FALSE(params->EditRow(row));
+  EXPECT_EQ(prompts.messages.size(), 1u);
+
+  // In metric units the value typed is in metres and held in feet.
+  ClickMetric();
+  EXPECT_TRUE(table->item(row, 0)->text().contains("m"));
+  prompts.inputs.push_back("152.4");
+  EXPECT_TRUE(params->EditRow(row));
+  EXPECT_NEAR(window->model().settings.AveragingDistance, 500.0, 1e-9);
+  EXPECT_EQ(table->item(row, 1)->text().toDouble(), 152.4);
+
+  // The aircraft is chosen from its list.
+  int aircraft = -1;
+  for (int r = 0; r < table->rowCount(); ++r)
+    if (table->item(r, 0)->text().contains("Aircraft Type")) aircraft = r;
+  ASSERT_GE(aircraft, 0);
+  prompts.choices.push_back(3);
+  EXPECT_TRUE(params->EditRow(aircraft));
+  EXPECT_EQ(window->model().settings.AircraftType, "DC-10");
+  EXPECT_EQ(table->item(aircraft, 1)->text(), "DC-10");
+}
+
+TEST(MainWindowSettings, SizeAndLastFolderAreRememberedBetweenRuns) {
+  App();
+  TempDir dir, profiles;
+  const std::string profile = CopySample(profiles.path());
+  const QString ini = QString::fromStdString(dir.file("tarmac.ini"));
+  {
+    QSettings settings(ini, QSettings::IniFormat);
+    ScriptedPrompts prompts;
+    ui::MainWindow window(prompts, &settings);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    prompts.files.push_back(profile);
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(window.model().HasProfile());
+    window.resize(1010, 707);
+    window.close();
+  }
+  QSettings settings(ini, QSettings::IniFormat);
+  ScriptedPrompts prompts;
+  ui::MainWindow window(prompts, &settings);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.size(), QSize(1010, 707));
+  QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);  // the dialog is cancelled
+  ASSERT_EQ(prompts.dialog_folders.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(prompts.dialog_folders[0]), profiles.path());
+  EXPECT_FALSE(window.model().HasProfile());
+}
+
+}  // namespace
+}  // namespace tarmac::testing
