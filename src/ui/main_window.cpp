@@ -196,9 +196,9 @@ QWidget* MainWindow::BuildControls() {
   connect(concrete_, &QCheckBox::toggled, this, [this](bool on) { session_->SetConcrete(on); });
   // The two boxes are plain settings of the analysis.
   connect(runway_, &QCheckBox::toggled, this,
-          [this](bool on) { session_->model().settings.Runway = on; });
+          [this](bool on) { session_->SetRunway(on); });
   connect(smooth_ends_, &QCheckBox::toggled, this,
-          [this](bool on) { session_->model().settings.SmoothEnds = on; });
+          [this](bool on) { session_->SetSmoothEnds(on); });
   v->addWidget(boxes);
 
   auto* ops = new QGroupBox(QStringLiteral("Operations"), side);

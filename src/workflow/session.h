@@ -64,6 +64,9 @@ class Session {
   // The main window's check boxes and the batch flag.
   void SetSmoothEnds(bool smooth);   // chkSmoothEnds
   void SetRunway(bool runway);       // ChkRunway: the batch simulates the take-off roll too
+  // Refuses a command while no profile has been read (message through Prompts); a window asks
+  // before it starts a two-click selection.
+  bool RequireProfile();
   // While set, the index and simulation commands append nothing to the results file (a batch
   // run writes its reports elsewhere). Reading a profile clears it.
   void SetBatchMode(bool batch) { model_.BatchMode = batch; }
@@ -273,8 +276,6 @@ class Session {
   // Publishes the values of the three 2000-ft stretches.
   void PublishStretches(double first, double center, double last);
 
-  // Refuses a command while no profile has been read (message through Prompts).
-  bool RequireProfile();
   // Appends to the results file unless in batch mode, all or nothing. False when the block could
   // not be written: the person is told (once per results file), and the failure is noted among
   // the output failures (workflow/atomic_file.h) so that the caller does not report success.
