@@ -19,6 +19,7 @@
 #include "render/paint_support.h"
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/results_file.h"
 #include "workflow/unexpected.h"
 

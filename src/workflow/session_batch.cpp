@@ -20,6 +20,7 @@
 #include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac {

@@ -14,6 +14,7 @@
 #include "workflow/results_file.h"
 #include "workflow/index_reports.h"
 #include "workflow/session.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac {
 namespace {

@@ -9,6 +9,7 @@
 #include "spectra/cumulative.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac {
 namespace {

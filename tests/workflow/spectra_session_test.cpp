@@ -7,6 +7,7 @@
 
 #include "test_support.h"
 #include "workflow/session.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/synth.h"
 
 namespace tarmac {
