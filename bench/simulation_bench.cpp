@@ -47,7 +47,6 @@ void BM_SimulateB747Taxi(benchmark::State& state) {
   tarmac::SimulationInput in;
   in.AircraftType = "B-747";
   in.AircraftSpeedFps = 20 * tarmac::kKnotsToFps;
-  in.SampleSpacing = kSampleSpacingFt;
   tarmac::NullProgress progress;
   for (auto _ : state) {
     auto r = tarmac::RunSimulation(profile, in, progress);

@@ -53,7 +53,7 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   sim["time_step_s"] = r.SimTimeStep;
   sim["ground_n_inner"] = r.GroundNInner;
   sim["static_gear_loads_lb"] = Floats(r.StaticGearLoad);
-  sim["weight"] = r.Weight;  // display mass units
+  sim["weight"] = r.weight_lb * m.units.MassFactor;  // display mass units
   sim["part_lengths_ft"] = Floats(r.SimPartLength);
   sim["step_ft"] = r.SimSpacing;
   sim["decimation_rule"] = std::string(DecimationRuleName(m.settings.Decimation));

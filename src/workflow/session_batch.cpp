@@ -290,13 +290,13 @@ TableText ResponseTable(const SimulationResult& r, const Units& u) {
   put("Total", r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS, r.MainDynTotalRMS, r.RearDynTotalRMS);
   put("Max", r.GcgMax, r.GcpMax, r.NoseDynMax, r.MainDynMax, r.RearDynMax);
   put("Min", r.GcgMin, r.GcpMin, r.NoseDynMin, r.MainDynMin, r.RearDynMin);
-  // Static forces in the mass unit of the heading: the weight is already in display units,
-  // the gear loads are held in pounds.
+  // Static forces in the mass unit of the heading; the weight and the gear loads are held in
+  // pounds.
   const auto load = [&](std::size_t g) {
     return g < r.StaticGearLoad.size() ? r.StaticGearLoad[g] : 0.0f;
   };
   tt.at(row, 1) = "Static Force" + u.MassHeading;
-  tt.at(row, 3) = Fmt(r.Weight, "0");
+  tt.at(row, 3) = Fmt(r.weight_lb * u.MassFactor, "0");
   tt.at(row, 5) = Fmt(load(0) * u.MassFactor, "0");
   tt.at(row, 6) = Fmt(static_cast<float>(load(1) + load(2)) * u.MassFactor, "0");
   if (rear) tt.at(row, 7) = Fmt(static_cast<float>(load(3) + load(4)) * u.MassFactor, "0");

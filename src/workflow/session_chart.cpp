@@ -5,6 +5,7 @@
 #include "report/document.h"
 #include "simulation/simulation_run.h"
 #include "workflow/session.h"
+#include "workflow/simulation_reports.h"
 
 namespace tarmac {
 namespace {

@@ -15,6 +15,7 @@
 #include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/simulation_reports.h"
 
 namespace tarmac {
 namespace {
@@ -76,8 +77,6 @@ bool Session::Simulate(double speedFps, std::string* failure) {
   in.NumberOfModes = m.settings.NumberOfModes;
   in.AveragingDistance = m.settings.AveragingDistance;
   in.AveragingStep = m.settings.AveragingStep;
-  in.SampleSpacing = m.settings.SampleSpacing;
-  in.units = m.units;
 
   // Everything is computed into locals; the model changes only once the run has
   // succeeded.
@@ -91,7 +90,7 @@ bool Session::Simulate(double speedFps, std::string* failure) {
         m.settings.SmoothEnds, m.settings.SmoothingDistance);
     r = tarmac::RunSimulation(prepared, in, progress());
   } catch (const SimulationFailure& f) {
-    return refuse(f.text, f.title);
+    return refuse(SimulationFailureText(f), SimulationFailureTitle(f));
   } catch (const Cancelled&) {
     if (failure) *failure = "Cancelled.";
     prompts_.Status("Cancelled");
@@ -115,8 +114,8 @@ bool Session::Simulate(double speedFps, std::string* failure) {
     PlotLevel& l = m.levels.at(static_cast<std::size_t>(rl.level));
     l.data.assign(rl.values.begin() + 1, rl.values.begin() + 1 + static_cast<std::ptrdiff_t>(n));
     l.step_ft = r.SimSpacing;
-    l.kind = rl.LevelKind;
-    l.title = rl.LevelTitle;
+    l.kind = r.AircraftType;
+    l.title = ResponseLevelTitle(r, rl.level);
     // The series themselves are not kept: the levels hold their copies.
     rl.values.clear();
     rl.values.shrink_to_fit();
@@ -139,7 +138,7 @@ bool Session::Simulate(double speedFps, std::string* failure) {
                       SimulationChartTitle(m.GraphTitle, row.row, row.total));
     m.chart_row_enabled[static_cast<std::size_t>(row.row - 1)] = true;
   }
-  AppendResults(r.reportLines);
+  AppendResults(SimulationReportLines(r, m.settings.SampleSpacing, m.units));
 
   m.simulation = std::move(r);
   m.simulation_input = std::move(prepared);
@@ -151,7 +150,7 @@ bool Session::Simulate(double speedFps, std::string* failure) {
 
 std::vector<std::string> Session::WriteLogData(const std::string& measurementName) const {
   if (!model_.flags.SimulationDone) return {};
-  return WriteLogDataLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
+  return SimulationLogLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
 }
 
 bool Session::ProcessSimList(const std::string& listFile) {
