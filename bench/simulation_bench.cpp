@@ -50,7 +50,7 @@ void BM_SimulateB747Taxi(benchmark::State& state) {
   tarmac::NullProgress progress;
   for (auto _ : state) {
     auto r = tarmac::RunSimulation(profile, in, progress);
-    benchmark::DoNotOptimize(r.GcgTotalRMS);
+    benchmark::DoNotOptimize(r.cg_total_rms);
   }
   state.counters["samples"] = profile.n;
 }

@@ -55,16 +55,16 @@ bool AllFinite(const Values& values) {
 // far beyond any pavement) has no results: nothing of it may be shown or written.
 void RequireFiniteResults(const SimulationResult& r) {
   bool ok = AllFinite(std::initializer_list<double>{
-      r.GcgMin, r.GcgMax, r.GcpMin, r.GcpMax, r.NoseDynMin, r.NoseDynMax, r.MainDynMin,
-      r.MainDynMax, r.RearDynMin, r.RearDynMax, r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS,
-      r.MainDynTotalRMS, r.RearDynTotalRMS});
-  ok = ok && AllFinite(r.StaticGearLoad) && AllFinite(r.GcgRMSpart) && AllFinite(r.GcpRMSpart) &&
-       AllFinite(r.NoseDynRMSpart) && AllFinite(r.MainDynRMSpart) && AllFinite(r.RearDynRMSpart);
+      r.cg_min_g, r.cg_max_g, r.pilot_min_g, r.pilot_max_g, r.nose_min, r.nose_max, r.main_min,
+      r.main_max, r.rear_min, r.rear_max, r.cg_total_rms, r.pilot_total_rms, r.nose_total_rms,
+      r.main_total_rms, r.rear_total_rms});
+  ok = ok && AllFinite(r.static_gear_loads_lb) && AllFinite(r.cg_part_rms) && AllFinite(r.pilot_part_rms) &&
+       AllFinite(r.nose_part_rms) && AllFinite(r.main_part_rms) && AllFinite(r.rear_part_rms);
   for (const ResponseLevel& l : r.levels) {
     // Samples 1..n are the run's results; the steps before and after are only its run-in.
-    ok = ok && AllFinite(std::span<const float>(l.values).subspan(1, At(r.SimNPoints)));
+    ok = ok && AllFinite(std::span<const float>(l.values).subspan(1, At(r.sample_count)));
   }
-  for (const StretchValues& v : r.SimStretchValues)
+  for (const StretchValues& v : r.stretch_values)
     ok = ok && AllFinite(std::initializer_list<float>{v.first, v.centre, v.last});
   if (!ok) throw SimulationFailure{SimulationFailureKind::NotFinite, r.AircraftType};
 }
@@ -132,25 +132,25 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
 
   SimulationResult r;
   r.AircraftType = type;
-  r.HasRearMain = rearMain;
-  r.SimNPoints = n;
-  r.SimSpacing = spacing;
+  r.has_rear_main = rearMain;
+  r.sample_count = n;
+  r.spacing_ft = spacing;
   r.AircraftSpeedFps = in.AircraftSpeedFps;
-  r.SimTimeStep = spacing / in.AircraftSpeedFps;
-  if (r.SimTimeStep / kMaxInnerStep >= std::numeric_limits<std::int16_t>::max())
+  r.time_step_s = spacing / in.AircraftSpeedFps;
+  if (r.time_step_s / kMaxInnerStep >= std::numeric_limits<std::int16_t>::max())
     Refuse(SimulationFailureKind::SpeedTooLow, type);
-  r.GroundNInner = InnerStepCount(r.SimTimeStep);
+  r.inner_steps = InnerStepCount(r.time_step_s);
 
   sim.body.BodyU = in.AircraftSpeedFps;
   sim.control.AircraftSpeedFps = in.AircraftSpeedFps;
-  sim.control.SimTimeStep = r.SimTimeStep;
-  sim.control.GroundNInner = r.GroundNInner;
+  sim.control.SimTimeStep = r.time_step_s;
+  sim.control.GroundNInner = r.inner_steps;
   sim.body.PositionX = -kStartBehind;
-  FindStaticEquilibrium(sim, progress, r.equilibriumIterations);
+  FindStaticEquilibrium(sim, progress, r.equilibrium_iterations);
 
-  r.StaticGearLoad.resize(At(a.NumGears));
+  r.static_gear_loads_lb.resize(At(a.NumGears));
   for (int g = 0; g < a.NumGears; ++g)
-    r.StaticGearLoad[At(g)] = static_cast<float>(-sim.gear.GearForce[At(g)]);
+    r.static_gear_loads_lb[At(g)] = static_cast<float>(-sim.gear.GearForce[At(g)]);
   sim.ModalToStations();
 
   // Time history. Series index k is the outer step; all steps before the cg reaches the first
@@ -190,9 +190,9 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
       v = static_cast<float>((static_cast<double>(v) - staticLoad) / staticLoad);
     }
   };
-  toCoefficient(nose, r.StaticGearLoad[0]);
-  toCoefficient(main, r.StaticGearLoad[1]);
-  if (rearMain) toCoefficient(rear, r.StaticGearLoad[3]);
+  toCoefficient(nose, r.static_gear_loads_lb[0]);
+  toCoefficient(main, r.static_gear_loads_lb[1]);
+  if (rearMain) toCoefficient(rear, r.static_gear_loads_lb[3]);
 
   // Statistics over the profile samples, part by part.
   const double A = in.AveragingDistance;
@@ -209,16 +209,16 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   };
   for (std::int32_t i = 1; i <= n; ++i) {
     const auto s = At(i);
-    extremes(gcg[s], r.GcgMin, r.GcgMax);
-    extremes(gcp[s], r.GcpMin, r.GcpMax);
+    extremes(gcg[s], r.cg_min_g, r.cg_max_g);
+    extremes(gcp[s], r.pilot_min_g, r.pilot_max_g);
     gcgSum[p] += static_cast<double>(gcg[s]) * gcg[s];
     gcpSum[p] += static_cast<double>(gcp[s]) * gcp[s];
-    extremes(nose[s], r.NoseDynMin, r.NoseDynMax);
-    extremes(main[s], r.MainDynMin, r.MainDynMax);
+    extremes(nose[s], r.nose_min, r.nose_max);
+    extremes(main[s], r.main_min, r.main_max);
     addSingle(noseSum[p], nose[s]);
     addSingle(mainSum[p], main[s]);
     if (rearMain) {
-      extremes(rear[s], r.RearDynMin, r.RearDynMax);
+      extremes(rear[s], r.rear_min, r.rear_max);
       addSingle(rearSum[p], rear[s]);
     }
     partLength[p] += spacing;
@@ -231,37 +231,37 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   // A short last part is dropped; its samples still count for the extremes.
   std::size_t kept = p + 1;
   if (partLength[p] < in.AveragingStep) kept = p;
-  r.SimPartCount = static_cast<std::int32_t>(kept);
+  r.part_count = static_cast<std::int32_t>(kept);
   double lengthSum = 0, gcgWeighted = 0, gcpWeighted = 0, noseWeighted = 0, mainWeighted = 0,
          rearWeighted = 0;
   for (std::size_t i = 0; i < kept; ++i) {
     const double len = partLength[i];
     const double count = len / spacing;
-    r.SimPartLength.push_back(len);
-    r.GcgRMSpart.push_back(std::sqrt(gcgSum[i] / count));
-    r.GcpRMSpart.push_back(std::sqrt(gcpSum[i] / count));
-    r.NoseDynRMSpart.push_back(static_cast<float>(std::sqrt(noseSum[i] / count)));
-    r.MainDynRMSpart.push_back(static_cast<float>(std::sqrt(mainSum[i] / count)));
-    if (rearMain) r.RearDynRMSpart.push_back(static_cast<float>(std::sqrt(rearSum[i] / count)));
+    r.part_lengths_ft.push_back(len);
+    r.cg_part_rms.push_back(std::sqrt(gcgSum[i] / count));
+    r.pilot_part_rms.push_back(std::sqrt(gcpSum[i] / count));
+    r.nose_part_rms.push_back(static_cast<float>(std::sqrt(noseSum[i] / count)));
+    r.main_part_rms.push_back(static_cast<float>(std::sqrt(mainSum[i] / count)));
+    if (rearMain) r.rear_part_rms.push_back(static_cast<float>(std::sqrt(rearSum[i] / count)));
     lengthSum += len;
   }
   for (std::size_t i = 0; i < kept; ++i) {
-    const double len = r.SimPartLength[i];
-    gcgWeighted += std::pow(r.GcgRMSpart[i], 2) * len;
-    gcpWeighted += std::pow(r.GcpRMSpart[i], 2) * len;
-    noseWeighted += std::pow(static_cast<double>(r.NoseDynRMSpart[i]), 2) * len;
-    mainWeighted += std::pow(static_cast<double>(r.MainDynRMSpart[i]), 2) * len;
-    if (rearMain) rearWeighted += std::pow(static_cast<double>(r.RearDynRMSpart[i]), 2) * len;
+    const double len = r.part_lengths_ft[i];
+    gcgWeighted += std::pow(r.cg_part_rms[i], 2) * len;
+    gcpWeighted += std::pow(r.pilot_part_rms[i], 2) * len;
+    noseWeighted += std::pow(static_cast<double>(r.nose_part_rms[i]), 2) * len;
+    mainWeighted += std::pow(static_cast<double>(r.main_part_rms[i]), 2) * len;
+    if (rearMain) rearWeighted += std::pow(static_cast<double>(r.rear_part_rms[i]), 2) * len;
   }
   // With no part kept (a profile shorter than the shortest part) every total is 0, not 0/0.
   auto total = [&](double weighted) {
     return lengthSum > 0 ? std::sqrt(weighted / lengthSum) : 0.0;
   };
-  r.GcgTotalRMS = total(gcgWeighted);
-  r.GcpTotalRMS = total(gcpWeighted);
-  r.NoseDynTotalRMS = static_cast<float>(total(noseWeighted));
-  r.MainDynTotalRMS = static_cast<float>(total(mainWeighted));
-  r.RearDynTotalRMS = static_cast<float>(total(rearWeighted));
+  r.cg_total_rms = total(gcgWeighted);
+  r.pilot_total_rms = total(gcpWeighted);
+  r.nose_total_rms = static_cast<float>(total(noseWeighted));
+  r.main_total_rms = static_cast<float>(total(mainWeighted));
+  r.rear_total_rms = static_cast<float>(total(rearWeighted));
 
   // Plot levels 1..5 and chart rows 6..10.
   r.levels.push_back({1, gcg});
@@ -273,13 +273,13 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
     SimulationChartRow c{row, {}, totalValue};
     for (std::size_t i = 0; i < kept; ++i)
       c.values.push_back(ValueOfText(FormatNumber(parts[i], "0.0000")));  // single or double
-    r.chartRows.push_back(std::move(c));
+    r.chart_rows.push_back(std::move(c));
   };
-  chartRow(6, r.GcgRMSpart, r.GcgTotalRMS);
-  chartRow(7, r.GcpRMSpart, r.GcpTotalRMS);
-  chartRow(8, r.NoseDynRMSpart, r.NoseDynTotalRMS);
-  chartRow(9, r.MainDynRMSpart, r.MainDynTotalRMS);
-  if (rearMain) chartRow(10, r.RearDynRMSpart, r.RearDynTotalRMS);
+  chartRow(6, r.cg_part_rms, r.cg_total_rms);
+  chartRow(7, r.pilot_part_rms, r.pilot_total_rms);
+  chartRow(8, r.nose_part_rms, r.nose_total_rms);
+  chartRow(9, r.main_part_rms, r.main_total_rms);
+  if (rearMain) chartRow(10, r.rear_part_rms, r.rear_total_rms);
 
   r.weight_lb = a.Weight;
 
@@ -287,7 +287,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   for (const ResponseLevel& level : r.levels) {
     const StretchRMSValues sv = StretchRMS(level.values, n, spacing);
     r.stretch_rms.push_back(sv);
-    r.SimStretchValues.push_back({static_cast<float>(sv.first), static_cast<float>(sv.centre),
+    r.stretch_values.push_back({static_cast<float>(sv.first), static_cast<float>(sv.centre),
                                   static_cast<float>(sv.last)});
   }
   RequireFiniteResults(r);

@@ -50,39 +50,39 @@ struct SimulationChartRow {
 
 struct SimulationResult {
   std::string AircraftType;      // as given in the input
-  bool HasRearMain = false;      // the B-747: a fifth series for the rear main gears
-  std::int32_t SimNPoints = 0;
-  double SimSpacing = 0.0;       // ft
+  bool has_rear_main = false;      // the B-747: a fifth series for the rear main gears
+  std::int32_t sample_count = 0;
+  double spacing_ft = 0.0;       // ft
   double AircraftSpeedFps = 0.0;
-  double SimTimeStep = 0.0;      // s, one outer step (one sample)
-  std::int16_t GroundNInner = 1;
-  int equilibriumIterations = 0;
+  double time_step_s = 0.0;      // s, one outer step (one sample)
+  std::int16_t inner_steps = 1;
+  int equilibrium_iterations = 0;
 
   // Levels 1 (cg g), 2 (pilot g), 3 (nose dyn. coeff.), 4 (gear 2), 5 (gear 4, B-747 only),
   // in level order. The program draws them in the order 1, 2, 5, 3, 4.
   std::vector<ResponseLevel> levels;
 
-  std::vector<float> StaticGearLoad;  // lb, per gear (gear 1 first)
+  std::vector<float> static_gear_loads_lb;  // lb, per gear (gear 1 first)
   double weight_lb = 0.0;             // gross weight, lb
 
-  double GcgMin = 0, GcgMax = 0, GcpMin = 0, GcpMax = 0;  // g
-  float NoseDynMin = 1, NoseDynMax = 0, MainDynMin = 1, MainDynMax = 0, RearDynMin = 1,
-        RearDynMax = 0;
-  double GcgTotalRMS = 0, GcpTotalRMS = 0;
-  float NoseDynTotalRMS = 0, MainDynTotalRMS = 0, RearDynTotalRMS = 0;
+  double cg_min_g = 0, cg_max_g = 0, pilot_min_g = 0, pilot_max_g = 0;  // g
+  float nose_min = 1, nose_max = 0, main_min = 1, main_max = 0, rear_min = 1,
+        rear_max = 0;
+  double cg_total_rms = 0, pilot_total_rms = 0;
+  float nose_total_rms = 0, main_total_rms = 0, rear_total_rms = 0;
 
   // Parts kept (the short last part dropped); index i is part i + 1.
-  std::int32_t SimPartCount = 0;
-  std::vector<double> SimPartLength;  // ft
-  std::vector<double> GcgRMSpart, GcpRMSpart;
-  std::vector<float> NoseDynRMSpart, MainDynRMSpart, RearDynRMSpart;
+  std::int32_t part_count = 0;
+  std::vector<double> part_lengths_ft;  // ft
+  std::vector<double> cg_part_rms, pilot_part_rms;
+  std::vector<float> nose_part_rms, main_part_rms, rear_part_rms;
 
   // Stretch values of the series cg, pilot, nose, main, rear main (the last only for the B-747).
-  std::vector<StretchValues> SimStretchValues;
+  std::vector<StretchValues> stretch_values;
   // The same in double precision, as computed.
   std::vector<StretchRMSValues> stretch_rms;
 
-  std::vector<SimulationChartRow> chartRows;  // rows 6..9, or 6..10 for the B-747
+  std::vector<SimulationChartRow> chart_rows;  // rows 6..9, or 6..10 for the B-747
 };
 
 // Runs the aircraft over the prepared profile (elevations in inches). Throws SimulationFailure

@@ -23,7 +23,7 @@ struct PsdResult {
   std::int32_t nstart = 0;  // first sample of the record, counted from 1 (1 <= nstart)
   std::int32_t m = 0;       // number of frequency bins, np / 2
   double dt = 0.0;          // sampling interval, s
-  int exponent = 0;         // n of 10^n added to the power before the logarithm (NEXP)
+  int exponent = 0;         // n of 10^n added to the power before the logarithm
   // The transform of the record as FourierTransform leaves it: 2*np doubles, (real, imaginary) pairs.
   std::vector<double> transform;
   // Mean-square power sums of bins 1..m before normalising (bin 1 counted twice); [j-1] = bin j.

@@ -187,17 +187,17 @@ void Session::RunStraightedge(PreparedProfile prepared) {
   StraightedgeResult r =
       ComputeStraightedge(z, m.settings.StraightedgeLength, prepared.spacing,
                           StraightedgePositionFromText(m.settings.StraightedgePosition), progress());
-  const IndexSections sec = ComputeIndexSections(1, r.StraightedgeDeviation, prepared.spacing,
+  const IndexSections sec = ComputeIndexSections(1, r.deviation, prepared.spacing,
                                                  m.settings.AveragingDistance, m.units);
-  RequireFinite(r.StraightedgeDeviation);
-  RequireFinite(r.StraightedgeLineStart);
-  RequireFinite(r.StraightedgeLineEnd);
+  RequireFinite(r.deviation);
+  RequireFinite(r.line_start);
+  RequireFinite(r.line_end);
   RequireFinite(sec);
   PublishIndexSections(sec);
   const std::string title = "Straightedge," + m.units.ElevationLabel + ",Edgelength = " +
                             FormatNumber(r.edge_used * m.units.LengthFactor, "0.0") +
                             m.units.LengthLabel;
-  FillLevel(1, r.StraightedgeDeviation, prepared.spacing, "Straightedge", title, title);
+  FillLevel(1, r.deviation, prepared.spacing, "Straightedge", title, title);
   m.straightedge = std::move(r);
   m.straightedge_input = std::move(prepared);
   m.flags.StraightedgeDone = true;
@@ -207,16 +207,16 @@ void Session::RunBoeingBump(PreparedProfile prepared) {
   ProfileModel& m = model_;
   BoeingBumpResult r =
       ComputeBoeingBumpIndex(prepared, m.settings.AveragingDistance, m.units, progress());
-  RequireFinite(r.series.BoeingIndex);
-  RequireFinite(r.series.BoeingBumpHeight);
+  RequireFinite(r.series.index);
+  RequireFinite(r.series.height);
   RequireFinite(r.sections);
   PublishIndexSections(r.sections);
-  FillLevel(2, r.series.BoeingIndex, prepared.spacing, "Boeing Bump Index", "Boeing Bump Index",
+  FillLevel(2, r.series.index, prepared.spacing, "Boeing Bump Index", "Boeing Bump Index",
             "Boeing Bump Index");
   m.flags.BoeingDone = true;
   // One line of the bump distribution file, in batch runs too.
   try {
-    const CumulativeDistribution d = ComputeCumulativeDistribution(r.series.BoeingIndex);
+    const CumulativeDistribution d = ComputeCumulativeDistribution(r.series.index);
     const std::string path = FolderOf(m.ResultsFile) + std::string(kBoeingBumpPdfFileName);
     if (!AppendLine(path, BoeingBumpPdfLine(m.DataFileName, d)))
       prompts_.Status("Could not append to " + path);
@@ -231,18 +231,18 @@ void Session::RunBoeingBump(PreparedProfile prepared) {
 void Session::RunIri(PreparedProfile prepared) {
   ProfileModel& m = model_;
   IriResult r = ComputeIRI(prepared, m.settings.AveragingDistance, m.units, progress());
-  RequireFinite(r.IRISlope);
+  RequireFinite(r.slope);
   RequireFinite(r.part_iri);
-  RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
+  RequireFinite({r.total, r.first_2000, r.centre_2000, r.last_2000});
   RequireFinite(r.section_indexes);
   m.settings.AveragingStep = r.averaging_step;
   m.TextI[2] = IndexValueText(r.total);
   m.IndexValue[2] = r.total;
   PublishSectionRow(3, r.section_indexes, &r.section_lengths, m.GraphTitle + IriChartTitleSuffix(r));
-  PublishStretches(r.First2000, r.Center2000, r.Last2000);
+  PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
   AppendResults(IriReportLines(r, m.units));
   const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
-  std::vector<float> shown(r.IRISlope.begin(), r.IRISlope.begin() + r.plotted);
+  std::vector<float> shown(r.slope.begin(), r.slope.begin() + r.plotted);
   FillLevel(3, std::move(shown), prepared.spacing, "IRI (1/4 Car)", title,
             "IRI(1/4 Car), Rectified Slope," + m.units.RoughnessLabel);
   m.iri = std::move(r);
@@ -255,19 +255,19 @@ void Session::RunProfilograph(PreparedProfile prepared) {
   ProfilographResult r =
       ComputeCAProfilograph(prepared, m.settings.SectionLengthCAPI, m.units, progress());
   RequireFinite(r.trace);
-  RequireFinite({r.total, r.First2000, r.Center2000, r.Last2000});
-  RequireFinite(r.CAPISections);
+  RequireFinite({r.total, r.first_2000, r.centre_2000, r.last_2000});
+  RequireFinite(r.section_indexes);
   m.settings.AveragingStep = r.averaging_step;
   m.TextI[3] = IndexValueText(r.total);
   m.IndexValue[3] = r.total;
-  PublishSectionRow(5, r.CAPISections, nullptr, m.GraphTitle + ProfilographChartTitleSuffix(r));
-  PublishStretches(r.First2000, r.Center2000, r.Last2000);
+  PublishSectionRow(5, r.section_indexes, nullptr, m.GraphTitle + ProfilographChartTitleSuffix(r));
+  PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
   AppendResults(ProfilographReportLines(r, m.units));
   FillLevel(4, r.trace, prepared.spacing, "CA Profilograph",
             "CA Profilograph," + m.units.ElevationLabel,
             "CA Profilograph," + m.units.RoughnessLabel);
-  m.CAPISections = std::move(r.CAPISections);
-  m.CAPISectionLengths = std::move(r.CAPISectionLengths);
+  m.CAPISections = std::move(r.section_indexes);
+  m.CAPISectionLengths = std::move(r.section_lengths);
   m.prepared = std::move(prepared);
   m.flags.CAPIDone = true;
 }

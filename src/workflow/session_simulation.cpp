@@ -104,16 +104,16 @@ bool Session::Simulate(double speedFps, std::string* failure) {
   // values are g and ratios, the same in either unit system.
   for (int level = 1; level <= 5; ++level)
     if (plots_) plots_->PanelCleared(level);
-  const auto n = static_cast<std::size_t>(r.SimNPoints);
+  const auto n = static_cast<std::size_t>(r.sample_count);
   // The shared stretch values hold those of the series computed last, as the run computed them.
   if (!r.levels.empty()) {
-    const auto sv = StretchRMS(r.levels.back().values, r.SimNPoints, r.SimSpacing);
+    const auto sv = StretchRMS(r.levels.back().values, r.sample_count, r.spacing_ft);
     PublishStretches(sv.first, sv.centre, sv.last);
   }
   for (ResponseLevel& rl : r.levels) {
     PlotLevel& l = m.levels.at(static_cast<std::size_t>(rl.level));
     l.data.assign(rl.values.begin() + 1, rl.values.begin() + 1 + static_cast<std::ptrdiff_t>(n));
-    l.step_ft = r.SimSpacing;
+    l.step_ft = r.spacing_ft;
     l.kind = r.AircraftType;
     l.title = ResponseLevelTitle(r, rl.level);
     // The series themselves are not kept: the levels hold their copies.
@@ -122,15 +122,15 @@ bool Session::Simulate(double speedFps, std::string* failure) {
   }
   for (int level = 1; level <= 5; ++level) m.levels.at(static_cast<std::size_t>(level)).zoomed = 0;
   for (int level : kDrawOrder) {
-    if (level == 5 && !r.HasRearMain) continue;
+    if (level == 5 && !r.has_rear_main) continue;
     const PlotLevel& l = m.levels.at(static_cast<std::size_t>(level));
-    ShowResponsePlot(level, l.title, 1, r.SimNPoints, true);
+    ShowResponsePlot(level, l.title, 1, r.sample_count, true);
   }
 
   // Chart rows 6..10. The part lengths stay with the run: `SectionLength`
   // belongs to the indexes' sections, which the batch report tabulates beside
   // the responses.
-  for (const SimulationChartRow& row : r.chartRows) {
+  for (const SimulationChartRow& row : r.chart_rows) {
     std::vector<float> values;
     values.reserve(row.values.size());
     for (double v : row.values) values.push_back(static_cast<float>(v));

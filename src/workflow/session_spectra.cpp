@@ -75,7 +75,7 @@ SpectrumLoad LoadSpectrumSeries(const ProfileModel& m, Session::SpectrumSeries s
   const std::string caption = Session::SpectrumSeriesCaption(series);
   const SimulationResult& sim = m.simulation;
   if (series == Session::SpectrumSeries::RearMainForce && m.flags.SimulationDone &&
-      !sim.HasRearMain) {
+      !sim.has_rear_main) {
     r.text = "The " + caption + " series exists for the B-747 only.";
     r.title = "No Such Series";
     return r;
@@ -181,8 +181,8 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
     // The deviations are held in inches; the distribution is taken over the values the
     // engineer sees, millimetres in metric mode, and its axis says so.
     const float factor = static_cast<float>(m.units.MmFactor);
-    values.reserve(m.straightedge.StraightedgeDeviation.size());
-    for (float d : m.straightedge.StraightedgeDeviation) values.push_back(d * factor);
+    values.reserve(m.straightedge.deviation.size());
+    for (float d : m.straightedge.deviation) values.push_back(d * factor);
     req.title = "Straightedge";
     req.unit_label = m.units.ElevationLabel;
   } else {
@@ -190,7 +190,7 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
       prompts_.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
       return std::nullopt;
     }
-    values = m.bump.BoeingIndex;
+    values = m.bump.index;
     req.title = "Boeing Bump Index";
     req.unit_label = "Index Value";
   }

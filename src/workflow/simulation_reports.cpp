@@ -88,7 +88,7 @@ std::string ResponseLevelTitle(const SimulationResult& r, int level) {
     case 2: return head + "G cp";
     case 3: return head + "Dynamic coefficient of Nose Strut Force";
     case 4:
-      return head + (r.HasRearMain ? "Dynamic coefficient of Front Main Strut Force"
+      return head + (r.has_rear_main ? "Dynamic coefficient of Front Main Strut Force"
                                    : "Dynamic coefficient of Main Strut Force");
     default: return type + ", Dynamic coefficient of Rear Main Strut Force";
   }
@@ -96,9 +96,9 @@ std::string ResponseLevelTitle(const SimulationResult& r, int level) {
 
 std::vector<std::string> SimulationReportLines(const SimulationResult& r,
                                                double sample_spacing_ft, const Units& u) {
-  const double d = r.SimSpacing * u.LengthFactor;
-  const std::int32_t n = r.SimNPoints;
-  const bool rearMain = r.HasRearMain;
+  const double d = r.spacing_ft * u.LengthFactor;
+  const std::int32_t n = r.sample_count;
+  const bool rearMain = r.has_rear_main;
   std::vector<std::string> L;
   L.push_back("Aircraft type = " + r.AircraftType);
   L.push_back("Aircraft speed = " + FormatNumber(r.AircraftSpeedFps * u.LengthFactor, "0.0") +
@@ -108,39 +108,39 @@ std::vector<std::string> SimulationReportLines(const SimulationResult& r,
               FormatNumber(sample_spacing_ft * u.LengthFactor, "0.00000") + u.LengthHeading);
   L.push_back("Profile decimated step length for simulation = " + FormatNumber(d, "0.0000") +
               u.LengthHeading);
-  L.push_back("Simulation step length = " + FormatNumber(r.SimTimeStep, "0.00000") + " seconds");
-  L.push_back("GroundNInner = " + BareNumber(static_cast<double>(r.GroundNInner)));
+  L.push_back("Simulation step length = " + FormatNumber(r.time_step_s, "0.00000") + " seconds");
+  L.push_back("GroundNInner = " + BareNumber(static_cast<double>(r.inner_steps)));
   L.push_back("Simulation inner step length = " +
-              FormatNumber(r.SimTimeStep / r.GroundNInner, "0.00000") + " seconds");
+              FormatNumber(r.time_step_s / r.inner_steps, "0.00000") + " seconds");
   // The accelerations are double, the dynamic coefficients single precision: each is written
   // with the digits its precision holds.
   const auto f4 = [](double v) { return FormatNumber(v, "0.0000"); };
   const auto f4s = [](float v) { return FormatNumber(v, "0.0000"); };
-  L.push_back("Gcg min = " + f4(r.GcgMin) + "  " + "Gcg max = " + f4(r.GcgMax) + "  " +
-              "Gcg TotalRMS = " + f4(r.GcgTotalRMS));
-  L.push_back("Gcp min = " + f4(r.GcpMin) + "  " + "Gcp max = " + f4(r.GcpMax) + "  " +
-              "Gcp TotalRMS = " + f4(r.GcpTotalRMS));
+  L.push_back("Gcg min = " + f4(r.cg_min_g) + "  " + "Gcg max = " + f4(r.cg_max_g) + "  " +
+              "Gcg TotalRMS = " + f4(r.cg_total_rms));
+  L.push_back("Gcp min = " + f4(r.pilot_min_g) + "  " + "Gcp max = " + f4(r.pilot_max_g) + "  " +
+              "Gcp TotalRMS = " + f4(r.pilot_total_rms));
   auto dynLine = [&](const char* label, float lo, float hi, float tot) {
     L.push_back(std::string(label) + f4s(lo) + "  " + " Max = " + f4s(hi) + "  " + " TotalRMS = " +
                 f4s(tot));
   };
-  dynLine("Nose Dynamic Coefficient Min = ", r.NoseDynMin, r.NoseDynMax, r.NoseDynTotalRMS);
-  dynLine("Main Dynamic Coefficient Min = ", r.MainDynMin, r.MainDynMax, r.MainDynTotalRMS);
+  dynLine("Nose Dynamic Coefficient Min = ", r.nose_min, r.nose_max, r.nose_total_rms);
+  dynLine("Main Dynamic Coefficient Min = ", r.main_min, r.main_max, r.main_total_rms);
   if (rearMain)
-    dynLine("MainRear Dynamic Coefficient Min = ", r.RearDynMin, r.RearDynMax, r.RearDynTotalRMS);
+    dynLine("MainRear Dynamic Coefficient Min = ", r.rear_min, r.rear_max, r.rear_total_rms);
   L.push_back(" ");
   L.push_back(std::string("GRMSpartI") + " " + "length(ft)" + "   " + "GcgRMSpart(g)" + "   " +
               "GcpRMSpart(g)" + "   " + "NoseDyn-Coeff." + "  " + "MainDyn-Coeff." + "  " +
               "MainRearDyn-Coeff.");
-  for (std::int32_t p = 0; p < r.SimPartCount; ++p) {
+  for (std::int32_t p = 0; p < r.part_count; ++p) {
     const std::size_t i = At(p);
     std::string line = RightAlign(4, FormatNumber(static_cast<double>(i + 1), "0")) +
-                       RightAlign(13, FormatNumber(r.SimPartLength[i], "#,##0.0"));
-    line += RightAlign(16, f4(r.GcgRMSpart[i]));
-    line += RightAlign(16, f4(r.GcpRMSpart[i]));
-    line += RightAlign(16, f4s(r.NoseDynRMSpart[i]));
-    line += RightAlign(16, f4s(r.MainDynRMSpart[i]));
-    if (rearMain) line += RightAlign(16, f4s(r.RearDynRMSpart[i]));
+                       RightAlign(13, FormatNumber(r.part_lengths_ft[i], "#,##0.0"));
+    line += RightAlign(16, f4(r.cg_part_rms[i]));
+    line += RightAlign(16, f4(r.pilot_part_rms[i]));
+    line += RightAlign(16, f4s(r.nose_part_rms[i]));
+    line += RightAlign(16, f4s(r.main_part_rms[i]));
+    if (rearMain) line += RightAlign(16, f4s(r.rear_part_rms[i]));
     L.push_back(line);
   }
   static constexpr const char* kStretchLabels[] = {"CG, Indexbegin = ", "CP, Indexbegin = ",
@@ -164,21 +164,21 @@ std::vector<std::string> SimulationLogLines(const SimulationResult& r,
   L.push_back(text("Measurement Name = ") + "," + text(measurement_name));
   L.push_back(item("Aircraft speed, ft/s, knots = ", r.AircraftSpeedFps) + "," +
               GeneralNumber(r.AircraftSpeedFps / kKnotsToFps));
-  L.push_back(item("Profile total length, ft = ", r.SimNPoints * r.SimSpacing));
+  L.push_back(item("Profile total length, ft = ", r.sample_count * r.spacing_ft));
   L.push_back(item("Profile start step length, ft = ", sample_spacing_ft));
-  L.push_back(item("Profile decimated step length for simulation, ft = ", r.SimSpacing));
-  L.push_back(item("Simulation step length, seconds = ", r.SimTimeStep));
-  L.push_back(item("Simulation inner step length, seconds = ", r.SimTimeStep / r.GroundNInner));
-  L.push_back(item("Gcg min = ", r.GcgMin));
-  L.push_back(item("Gcg max = ", r.GcgMax));
-  L.push_back(item("Gcp min = ", r.GcpMin));
-  L.push_back(item("Gcp max = ", r.GcpMax));
+  L.push_back(item("Profile decimated step length for simulation, ft = ", r.spacing_ft));
+  L.push_back(item("Simulation step length, seconds = ", r.time_step_s));
+  L.push_back(item("Simulation inner step length, seconds = ", r.time_step_s / r.inner_steps));
+  L.push_back(item("Gcg min = ", r.cg_min_g));
+  L.push_back(item("Gcg max = ", r.cg_max_g));
+  L.push_back(item("Gcp min = ", r.pilot_min_g));
+  L.push_back(item("Gcp max = ", r.pilot_max_g));
   L.push_back(text("GRMSpartI   length (ft)    GcgRMSpart (in)    GcpRMSpart (in)"));
-  for (std::int32_t i = 0; i < r.SimPartCount; ++i) {
+  for (std::int32_t i = 0; i < r.part_count; ++i) {
     const auto s = At(i);
     L.push_back(GeneralNumber(static_cast<double>(i + 1)) + "," +
-                GeneralNumber(static_cast<double>(Fix(r.SimPartLength[s]))) + "," +
-                GeneralNumber(r.GcgRMSpart[s]) + "," + GeneralNumber(r.GcpRMSpart[s]));
+                GeneralNumber(static_cast<double>(Fix(r.part_lengths_ft[s]))) + "," +
+                GeneralNumber(r.cg_part_rms[s]) + "," + GeneralNumber(r.pilot_part_rms[s]));
   }
   L.push_back("");
   return L;

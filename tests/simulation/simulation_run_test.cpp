@@ -55,11 +55,11 @@ TEST(SimulationRun, FlatRunwayStaysAtRest) {
     const SimulationResult r = Simulate(MakeProfile(3000, kLevel), Input(type, 100));
     // The static loads carry the weight, the nose gear a few per cent of it.
     double sum = 0;
-    for (float load : r.StaticGearLoad) sum += load;
+    for (float load : r.static_gear_loads_lb) sum += load;
     EXPECT_NEAR(sum, r.weight_lb, 1e-6 * r.weight_lb);
-    EXPECT_NEAR(r.StaticGearLoad[0], 0.09 * r.weight_lb, 0.06 * r.weight_lb);
+    EXPECT_NEAR(r.static_gear_loads_lb[0], 0.09 * r.weight_lb, 0.06 * r.weight_lb);
     for (const ResponseLevel& level : r.levels)
-      for (int k = 1; k <= r.SimNPoints; ++k) ASSERT_LT(std::fabs(level.values[static_cast<std::size_t>(k)]), 1e-3) << k;
+      for (int k = 1; k <= r.sample_count; ++k) ASSERT_LT(std::fabs(level.values[static_cast<std::size_t>(k)]), 1e-3) << k;
   }
 }
 
@@ -74,9 +74,9 @@ TEST(SimulationRun, PartsTotalsAndShortLastPart) {
     in.AveragingStep = step;
     const SimulationResult r = Simulate(bumpy, in);
     const int parts = step == 50.0 ? 3 : 2, kept = step == 50.0 ? n : 2 * 1464;
-    ASSERT_EQ(r.SimPartCount, parts);
+    ASSERT_EQ(r.part_count, parts);
     // The total RMS is the RMS over the samples of the kept parts; the extremes see them all.
-    const double totals[] = {r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS, r.MainDynTotalRMS, r.RearDynTotalRMS};
+    const double totals[] = {r.cg_total_rms, r.pilot_total_rms, r.nose_total_rms, r.main_total_rms, r.rear_total_rms};
     for (std::size_t s = 0; s < r.levels.size(); ++s) {
       double sum = 0, lo = 0, hi = 0;
       for (int k = 1; k <= n; ++k) {
@@ -86,14 +86,14 @@ TEST(SimulationRun, PartsTotalsAndShortLastPart) {
         hi = std::max(hi, x);
       }
       EXPECT_NEAR(totals[s], std::sqrt(sum / kept), 1e-5 * totals[s]) << "series " << s;
-      EXPECT_TRUE(s > 0 || (r.GcgMin == lo && r.GcgMax == hi));
+      EXPECT_TRUE(s > 0 || (r.cg_min_g == lo && r.cg_max_g == hi));
     }
   }
   // 40 samples (32 ft) are less than the shortest part kept (50 ft): totals 0, not 0/0.
   const SimulationResult stub = Simulate(MakeProfile(40, Bump(5, 20, 1)), Input("DC-9", 100));
-  EXPECT_EQ(stub.SimPartCount, 0);
-  EXPECT_EQ(stub.GcgTotalRMS, 0.0);
-  EXPECT_GT(stub.GcgMax, 0.0);  // the bump was still felt
+  EXPECT_EQ(stub.part_count, 0);
+  EXPECT_EQ(stub.cg_total_rms, 0.0);
+  EXPECT_GT(stub.cg_max_g, 0.0);  // the bump was still felt
 }
 
 TEST(SimulationRun, StretchValues) {

@@ -92,20 +92,20 @@ TEST(SimulationReports, ReportWritesEachValueWithTheDigitsOfItsPrecision) {
     SCOPED_TRACE(i);
     const SimulationResult r = Simulate(MakeProfile(3000, Bump(1000, 50, 1 + i * 0.002)), Input("B-727", 100));
     const auto L = SimulationReportLines(r, kDx / 10, MakeUnits(false));
-    EXPECT_EQ(L[8], "Gcg min = " + Double4(r.GcgMin) + "  Gcg max = " + Double4(r.GcgMax) +
-                        "  Gcg TotalRMS = " + Double4(r.GcgTotalRMS));
-    EXPECT_EQ(L[10], "Nose Dynamic Coefficient Min = " + Single4(r.NoseDynMin) + "   Max = " +
-                         Single4(r.NoseDynMax) + "   TotalRMS = " + Single4(r.NoseDynTotalRMS));
-    ASSERT_EQ(r.SimPartCount, 3);
+    EXPECT_EQ(L[8], "Gcg min = " + Double4(r.cg_min_g) + "  Gcg max = " + Double4(r.cg_max_g) +
+                        "  Gcg TotalRMS = " + Double4(r.cg_total_rms));
+    EXPECT_EQ(L[10], "Nose Dynamic Coefficient Min = " + Single4(r.nose_min) + "   Max = " +
+                         Single4(r.nose_max) + "   TotalRMS = " + Single4(r.nose_total_rms));
+    ASSERT_EQ(r.part_count, 3);
     for (std::size_t s = 0; s < 3; ++s) {
       const std::string& row = L[14 + s];  // 16-wide value columns after 4 + 13 characters
-      EXPECT_EQ(row.substr(4 + 13, 16), RightAlign(16, Double4(r.GcgRMSpart[s])));
-      EXPECT_EQ(row.substr(4 + 13 + 48, 16), RightAlign(16, Single4(r.MainDynRMSpart[s])));
+      EXPECT_EQ(row.substr(4 + 13, 16), RightAlign(16, Double4(r.cg_part_rms[s])));
+      EXPECT_EQ(row.substr(4 + 13 + 48, 16), RightAlign(16, Single4(r.main_part_rms[s])));
       // The chart rows hold the values as written.
-      EXPECT_EQ(r.chartRows[3].values[s], std::strtod(Single4(r.MainDynRMSpart[s]).c_str(), nullptr));
+      EXPECT_EQ(r.chart_rows[3].values[s], std::strtod(Single4(r.main_part_rms[s]).c_str(), nullptr));
     }
-    EXPECT_EQ(SimulationChartTitle("RWY", 8, r.NoseDynTotalRMS),
-              "RWY,  RMS(Total Length) = " + Single4(r.NoseDynTotalRMS).substr(r.NoseDynTotalRMS < 1 ? 1 : 0));
+    EXPECT_EQ(SimulationChartTitle("RWY", 8, r.nose_total_rms),
+              "RWY,  RMS(Total Length) = " + Single4(r.nose_total_rms).substr(r.nose_total_rms < 1 ? 1 : 0));
   }
 }
 
