@@ -86,10 +86,10 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       if (series) {
         const auto& in = m.straightedge_input;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
-        j["series"] = SeriesJson(m.straightedge.StraightedgeDeviation);
-        j["gap_offset"] = Array(m.straightedge.StraightedgeGapOffset);
-        j["line_start"] = SeriesJson(m.straightedge.StraightedgeLineStart);
-        j["line_end"] = SeriesJson(m.straightedge.StraightedgeLineEnd);
+        j["series"] = SeriesJson(m.straightedge.deviation);
+        j["gap_offset"] = Array(m.straightedge.gap_offset);
+        j["line_start"] = SeriesJson(m.straightedge.line_start);
+        j["line_end"] = SeriesJson(m.straightedge.line_end);
       }
       break;
     }
@@ -99,10 +99,10 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       if (series) {
         const auto& in = m.bump_input;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
-        j["series"] = SeriesJson(m.bump.BoeingIndex);
-        j["height"] = SeriesJson(m.bump.BoeingBumpHeight);
-        j["distance"] = SeriesJson(m.bump.BoeingBumpDistance);
-        j["length"] = SeriesJson(m.bump.BoeingBumpLength);
+        j["series"] = SeriesJson(m.bump.index);
+        j["height"] = SeriesJson(m.bump.height);
+        j["distance"] = SeriesJson(m.bump.distance);
+        j["length"] = SeriesJson(m.bump.chord_length);
       }
       break;
     }
@@ -112,8 +112,8 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       if (series) {
         const auto& in = m.prepared;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
-        j["series"] = SeriesJson(std::vector<float>(m.iri.IRISlope.begin(),
-                                                    m.iri.IRISlope.begin() + m.iri.plotted));
+        j["series"] = SeriesJson(std::vector<float>(m.iri.slope.begin(),
+                                                    m.iri.slope.begin() + m.iri.plotted));
       }
       break;
     }

@@ -16,6 +16,7 @@
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
 #include "workflow/batch_runner.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/results_file.h"
 #include "workflow/unexpected.h"
 

@@ -8,6 +8,7 @@
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
 #include "workflow/atomic_file.h"
+#include "workflow/spectra_texts.h"
 #include "common/number_format.h"
 #include "render/prob_dist_plot.h"
 #include "render/spectrum_plot.h"
