@@ -55,7 +55,10 @@ void TerminalPrompts::Message(const std::string& text, const std::string& title)
                                              "Incorrect Data Entry", "Wrong Extension"};
   bool plain = title.empty();
   for (const char* t : kPlainTitles) plain = plain || title == t;
-  std::cerr << "tarmac: " << (plain ? std::string() : title + ": ") << OneLine(text) << "\n";
+  const std::string& file = ProfileBeingRead();
+  const std::string context =
+      !plain ? title + ": " : file.empty() ? std::string() : "cannot read the profile " + file + ": ";
+  std::cerr << "tarmac: " << context << OneLine(text) << "\n";
 }
 
 std::optional<std::string> TerminalPrompts::Input(const std::string&, const std::string&) {

@@ -28,6 +28,10 @@ enum ExitCode : int {
 // dialog's advice ("Please retry.") is left out.
 std::string OneLine(const std::string& text);
 
+// The profile file the calling thread is reading through ReadProfile (empty otherwise): a refusal
+// shown meanwhile names it.
+std::string& ProfileBeingRead();
+
 // Messages go to stderr as one line "tarmac: text" (with the title when it says more than
 // "error"); input boxes cannot be answered and count as Cancel.
 class TerminalPrompts final : public Prompts {

@@ -117,7 +117,15 @@ int ReadProfile(Session& s, const std::string& path) {
                  ".dat, .erd, .csv or .txt\n";
     return kInputRefused;
   }
-  return s.ReadFile(abs) ? kOk : kInputRefused;
+  ProfileBeingRead() = abs;
+  const bool read = s.ReadFile(abs);
+  ProfileBeingRead().clear();
+  return read ? kOk : kInputRefused;
+}
+
+std::string& ProfileBeingRead() {
+  thread_local std::string path;
+  return path;
 }
 
 std::string SettingUnit(const SettingSpec& spec, const Units& units) {

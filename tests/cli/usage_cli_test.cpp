@@ -160,6 +160,12 @@ TEST_F(Usage, OneLineMessagesAndOneExitCodeRule) {
   for (const char* type : {".pro", ".dat", ".erd", ".csv", ".txt"})
     EXPECT_NE(r.err.find(type), std::string::npos) << r.err;
 
+  std::ofstream(path("bad.csv")) << "Distance,Elevation\n0,1\n0.25,abc\n";
+  r = Tarmac("read " + path("bad.csv"));
+  EXPECT_EQ(r.rc, 3);
+  EXPECT_EQ(r.err, "tarmac: cannot read the profile " + path("bad.csv") +
+                       ": Line 3 of the file: the elevation in column 2, \"abc\", is not a number.\n");
+
   // 4: a computation refused (a cut past the end of the profile).
   EXPECT_EQ(Tarmac("edit " + path("strip.pro") + " --out " + path("e.pro") +
                    " --new-length 0:9000").rc, 4);
