@@ -1,4 +1,6 @@
 // Simulations requested on the command line and their JSON.
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 
 #include "cli/analysis_json.h"
@@ -20,6 +22,7 @@ nlohmann::json ResponseJson(Value min, Value max, Value total, const Parts& part
   j["min"] = Num(min);
   j["max"] = Num(max);
   j["total_rms"] = Num(total);
+  j["peak"] = std::max(std::abs(static_cast<double>(Num(min))), std::abs(static_cast<double>(Num(max))));
   nlohmann::json p = nlohmann::json::array();
   for (const auto& v : parts) p.push_back(Num(v));
   j["parts"] = p;
@@ -78,6 +81,18 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
     resp["rear_main"] = ResponseJson(r.rear_min, r.rear_max, r.rear_total_rms,
                                      r.rear_part_rms, stretch(4), m.levels[5], series);
   sim["responses"] = resp;
+  // Accelerations in g; a gear's dynamic load as a ratio to its static load.
+  nlohmann::json responses = {{"gcg", "g"}, {"gcp", "g"}, {"nose", "-"}, {"main", "-"}};
+  if (r.HasRearMain) responses["rear_main"] = "-";
+  sim["units"] = {{"speed_knots", "knots"},
+                  {"speed_fps", "ft/s"},
+                  {"time_step_s", "s"},
+                  {"static_gear_loads_lb", "lb"},
+                  {"weight", m.units.Metric ? "kg" : "lb"},
+                  {"part_lengths_ft", "ft"},
+                  {"step_ft", "ft"},
+                  {"responses", responses},
+                  {"input", "in"}};
   j["simulations"].push_back(sim);
   return true;
 }
