@@ -758,7 +758,14 @@ void MainWindow::ShowBars() {
 
 void MainWindow::ShowParameters() {
   if (runner_.running()) return;
-  if (!parameter_window_) parameter_window_ = new ParameterWindow(*session_, prompts_, this);
+  if (!parameter_window_)
+    parameter_window_ = new ParameterWindow(
+        *session_, prompts_,
+        [this](const std::string& x, const std::string& p) {
+          status_[1]->setText(Q(x));
+          status_[2]->setText(Q(p));
+        },
+        this);
   parameter_window_->Refresh();
   parameter_window_->show();
   parameter_window_->raise();
