@@ -86,7 +86,10 @@ void SpectrumView::paintEvent(QPaintEvent*) {
                           m.height_fraction * height(), m.frequency);
     }
   } else if (!picture_.isNull()) {
-    painter.drawPixmap(rect(), picture_);
+    // The panel's picture at its own proportions, centred: its labels stay legible.
+    const QPixmap shown =
+        picture_.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    painter.drawPixmap((width() - shown.width()) / 2, (height() - shown.height()) / 2, shown);
   }
   painter.setPen(Qt::gray);
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
