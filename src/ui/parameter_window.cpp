@@ -89,6 +89,8 @@ ParameterWindow::ParameterWindow(Session& session, GuiPrompts& prompts,
   table_->setColumnCount(2);
   table_->setHorizontalHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Value")});
   table_->verticalHeader()->setVisible(false);
+  // Rows as high as their text: the whole grid shows without scrolling.
+  table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
   table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -149,7 +151,7 @@ ParameterWindow::ParameterWindow(Session& session, GuiPrompts& prompts,
   });
   layout->addWidget(dist, 1);
 
-  resize(900, 460);
+  resize(900, 500);
   Refresh();
 }
 
