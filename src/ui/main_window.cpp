@@ -21,15 +21,24 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include "editing/new_length.h"
 #include "editing/repair.h"
 #include "editing/selection.h"
 #include "editing/vertical_curve.h"
 #include "render/level_plot.h"
+#include "render/session_plots.h"
+#include "ui/batch_support.h"
 #include "ui/chart_window.h"
 #include "ui/parameter_window.h"
+#include "ui/spectra_window.h"
+#include "workflow/batch_runner.h"
 #include "workflow/erd.h"
 #include "workflow/editing_texts.h"
 
@@ -80,6 +89,7 @@ MainWindow::MainWindow(GuiPrompts& prompts, QSettings* settings, QWidget* parent
   setObjectName(QStringLiteral("frmStart"));
   session_ = std::make_unique<Session>(prompts_, &sink_);
   session_->SetProgress(&runner_.progress());
+  session_->SetChangeListener([this](const ModelChange& c) { OnModelChanged(c); });
   prompts_.SetStatusSink([this](const std::string& text) { SetStatus(text); });
 
   auto* central = new QWidget(this);
@@ -108,6 +118,8 @@ MainWindow::MainWindow(GuiPrompts& prompts, QSettings* settings, QWidget* parent
 
   connect(&runner_, &CommandRunner::started, this, [this](const QString&) { UpdateBusy(true); });
   connect(&runner_, &CommandRunner::progressed, progress_bar_, &QProgressBar::setValue);
+  connect(&runner_, &CommandRunner::statusChanged, this,
+          [this](const QString& text) { status_[0]->setText(text); });
   connect(&runner_, &CommandRunner::finished, this, [this](bool) {
     UpdateBusy(false);
     if (close_after_run_) QTimer::singleShot(0, this, &QWidget::close);
@@ -131,7 +143,10 @@ MainWindow::MainWindow(GuiPrompts& prompts, QSettings* settings, QWidget* parent
 }
 
 MainWindow::~MainWindow() {
-  // The sink outlives no panel: the Session goes first.
+  // A worker still computing is stopped before the Session it was prepared from goes; the sink
+  // outlives no panel: the Session goes first.
+  runner_.Abandon();
+  session_->SetChangeListener({});
   session_.reset();
 }
 
@@ -236,11 +251,7 @@ QWidget* MainWindow::BuildControls() {
   // Its caption's mnemonic would be Alt+A, which belongs to "Automatically Process All": the
   // caption keeps its text without the second claim on the key.
   add("cmdProcessAll", QStringLiteral("ProcessSim All"), &MainWindow::ProcessSimAll);
-  add("PSD", QStringLiteral("PSD"), [this] {
-    prompts_.Message("The spectra window is not part of this version yet; the command line's "
-                     "psd and pdf commands compute the spectra.",
-                     "PSD");
-  });
+  add("PSD", QStringLiteral("PSD"), &MainWindow::ShowSpectra);
   cancel_button_ =
       add("cmdCancelOperation", QStringLiteral("Cancel Op."), &MainWindow::CancelOperation, false);
   add("cmdEXIT", QStringLiteral("E&xit"), &QWidget::close, false);
@@ -331,25 +342,50 @@ void MainWindow::Refresh() {
   concrete_->setChecked(m.settings.Concrete);
 }
 
-void MainWindow::SetStatus(const std::string& text) {
-  status_[0]->setText(Q(text));
-  // A batch run names the profile it works on in the caption.
-  if (runner_.running() && !model().Caption.empty()) setWindowTitle(Q(model().Caption));
+void MainWindow::SetStatus(const std::string& text) { status_[0]->setText(Q(text)); }
+
+void MainWindow::OnModelChanged(const ModelChange& c) {
+  const ProfileModel& m = model();
+  setWindowTitle(m.DataFileName.empty() ? QString::fromLatin1(kBaseCaption) : Q(m.Caption));
+  if (c.profile || c.units || !c.indexes.empty() || c.simulation)
+    for (int k = 0; k < 6; ++k)
+      values_[static_cast<std::size_t>(k)]->setText(Q(m.TextI[static_cast<std::size_t>(k)]));
+  if (c.settings && spectra_window_) spectra_window_->Refresh();
+  if (c.settings || c.units) {
+    const QSignalBlocker b1(metric_), b2(runway_), b3(smooth_ends_), b4(concrete_);
+    metric_->setChecked(m.settings.Metric);
+    runway_->setChecked(m.settings.Runway);
+    smooth_ends_->setChecked(m.settings.SmoothEnds);
+    concrete_->setChecked(m.settings.Concrete);
+    if (parameter_window_) parameter_window_->Refresh();
+  }
+  if ((c.profile || c.units || !c.indexes.empty() || c.simulation) && chart_window_ &&
+      chart_window_->isVisible())
+    chart_window_->Refresh();
 }
 
 void MainWindow::UpdateBusy(bool busy) {
   for (QWidget* w : busy_widgets_) w->setEnabled(!busy);
   for (QAction* a : busy_actions_) a->setEnabled(!busy);
+  // The settings and the chart shown must not change under a computation.
+  if (parameter_window_) parameter_window_->setEnabled(!busy);
+  if (chart_window_) chart_window_->setEnabled(!busy);
   progress_bar_->setValue(0);
   progress_bar_->setVisible(busy);
 }
 
 bool MainWindow::Run(const QString& what, const std::function<bool()>& command) {
   if (selection_.active()) FinishSelection(*selection_.Cancel());
-  const bool ok = runner_.Run(what, command);
-  Refresh();
-  if (chart_window_ && chart_window_->isVisible()) chart_window_->Refresh();
-  return ok;
+  // What the command changed comes back through the change listener.
+  return runner_.Run(what, command);
+}
+
+bool MainWindow::StartJob(const QString& what, std::unique_ptr<Job> job) {
+  if (!job) return false;  // refused while prepared: the reason has been shown
+  return runner_.StartJob(what, std::move(job), [this](bool published) {
+    // A cancelled job publishes nothing; the window says so.
+    if (!published && runner_.cancel_requested()) SetStatus("Cancelled");
+  });
 }
 
 QString MainWindow::LastFolder() const {
@@ -504,12 +540,14 @@ void MainWindow::ExportErd() {
 
 void MainWindow::RunIndexOption(int k) {
   if (runner_.running() || k < 0 || k > 5) return;
-  Run(QString::fromLatin1(kOptionCaptions[k]), [this, k] { return session_->RunIndex(k); });
+  if (selection_.active()) FinishSelection(*selection_.Cancel());
+  StartJob(QString::fromLatin1(kOptionCaptions[k]), session_->PrepareIndex(k));
 }
 
 void MainWindow::RunSimulation() {
   if (runner_.running()) return;
-  Run(QStringLiteral("Run Sim"), [this] { return session_->RunSimulation(); });
+  if (selection_.active()) FinishSelection(*selection_.Cancel());
+  StartJob(QStringLiteral("Run Sim"), session_->PrepareSimulation());
 }
 
 void MainWindow::AutoProcessAll() {
@@ -520,8 +558,36 @@ void MainWindow::AutoProcessAll() {
   RememberFolder(chosen.front().toStdString());
   std::vector<std::string> files;
   for (const QString& f : chosen) files.push_back(QFileInfo(f).absoluteFilePath().toStdString());
-  Run(QStringLiteral("Automatically Process All"),
-      [this, files] { return session_->AutoProcessAll(files); });
+  if (static_cast<int>(files.size()) > Session::kMaxBatchFiles) {
+    prompts_.Message("At most " + std::to_string(Session::kMaxBatchFiles) +
+                         " profiles can be processed in one run; " +
+                         std::to_string(files.size()) + " were chosen.",
+                     "Too Many Files");
+    return;
+  }
+  // The profiles are processed side by side by worker sessions with the window's settings; the
+  // profile in the window stays as it is.
+  const Settings settings = model().settings;
+  const int jobs = std::clamp(QThread::idealThreadCount(), 1, static_cast<int>(files.size()));
+  auto batch = std::make_shared<BatchRunner>(
+      files, jobs,
+      [] {
+        return BatchRunner::Worker{std::make_unique<KeptPrompts>(),
+                                   std::make_unique<RenderPlotSink>()};
+      },
+      [settings](Session& s) { return ApplySettings(s, settings); });
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  runner_.StartWork(
+      QStringLiteral("Automatically Process All"), [batch](Progress& p) { batch->Run(p); },
+      [this, batch, clock](bool) {
+        const Session::BatchOutcome& o = batch->Outcome();
+        const bool all = o.processed == o.chosen && !o.interrupted;
+        SetStatus(all ? "All Processed" : Session::BatchSummary(o));
+        prompts_.Message(BatchClosingMessage(o, static_cast<double>(clock->elapsed()) / 1000.0),
+                         "Automatic Processing");
+        return all;
+      });
 }
 
 void MainWindow::ProcessSimAll() {
@@ -530,7 +596,24 @@ void MainWindow::ProcessSimAll() {
                                       QStringLiteral("List of measurements (*.txt)"), LastFolder());
   if (!list) return;
   RememberFolder(*list);
-  Run(QStringLiteral("ProcessSim All"), [this, l = *list] { return session_->ProcessSimList(l); });
+  // The list is simulated by a session of its own on the worker, with the window's settings.
+  const Settings settings = model().settings;
+  auto kept = std::make_shared<KeptPrompts>();
+  auto ok = std::make_shared<std::atomic<bool>>(false);
+  runner_.StartWork(
+      QStringLiteral("ProcessSim All"),
+      [kept, ok, settings, l = *list](Progress& p) {
+        RenderPlotSink plots;
+        Session s(*kept, &plots);
+        s.SetProgress(&p);
+        if (ApplySettings(s, settings)) ok->store(s.ProcessSimList(l));
+      },
+      [this, kept, ok](bool cancelled) {
+        for (const KeptPrompts::Kept& m : kept->Messages()) prompts_.Message(m.text, m.title);
+        SetStatus(cancelled ? "Cancelled" : ok->load() ? "ProcessSim All finished"
+                                                       : "ProcessSim All failed");
+        return ok->load();
+      });
 }
 
 void MainWindow::HighPass() {
@@ -678,10 +761,28 @@ void MainWindow::ShowBars() {
 
 void MainWindow::ShowParameters() {
   if (runner_.running()) return;
-  if (!parameter_window_) parameter_window_ = new ParameterWindow(*session_, prompts_, this);
+  if (!parameter_window_)
+    parameter_window_ = new ParameterWindow(
+        *session_, prompts_,
+        [this](const std::string& x, const std::string& p) {
+          status_[1]->setText(Q(x));
+          status_[2]->setText(Q(p));
+        },
+        this);
   parameter_window_->Refresh();
   parameter_window_->show();
   parameter_window_->raise();
+}
+
+void MainWindow::ShowSpectra() {
+  if (runner_.running()) return;
+  if (!spectra_window_)
+    spectra_window_ = new SpectraWindow(*session_, runner_, prompts_,
+                                        [this](int level) { return panels_[static_cast<std::size_t>(level)]->grab(); },
+                                        this);
+  spectra_window_->Refresh();
+  spectra_window_->show();
+  spectra_window_->raise();
 }
 
 // --- Units ------------------------------------------------------------------------------------

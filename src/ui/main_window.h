@@ -27,6 +27,7 @@ namespace tarmac::ui {
 
 class ChartWindow;
 class ParameterWindow;
+class SpectraWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -41,6 +42,8 @@ class MainWindow : public QMainWindow {
   Session& session() { return *session_; }
   const ProfileModel& model() const { return session_->model(); }
   CommandRunner& runner() { return runner_; }
+  // Serves events until the running command has finished (or `ms` have passed); true when idle.
+  bool WaitForCommand(int ms = 120000) { return runner_.WaitIdle(ms); }
 
   // --- Commands (the buttons and menu entries call these) ----------------------------------
   void ReadFile();                      // asks for the file
@@ -67,6 +70,7 @@ class MainWindow : public QMainWindow {
   void SetMetric(bool metric);
   void ShowBars();  // the index chart window, without waiting for it
   void ShowParameters();  // the parameter window ("In / Out"), without waiting for it
+  void ShowSpectra();     // the spectra window ("PSD"), without waiting for it
 
   // --- Selection state ---------------------------------------------------------------------
   // The level the last selection ended with: the panel of both clicks, or -1 (cancelled,
@@ -84,6 +88,7 @@ class MainWindow : public QMainWindow {
   QCheckBox* metric_box() const { return metric_; }
   ChartWindow* chart_window() const { return chart_window_; }
   ParameterWindow* parameter_window() const { return parameter_window_; }
+  SpectraWindow* spectra_window() const { return spectra_window_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -99,6 +104,10 @@ class MainWindow : public QMainWindow {
   void UpdateBusy(bool busy);
   // Runs a command through the runner and refreshes the window after it.
   bool Run(const QString& what, const std::function<bool()>& command);
+  // Computes a prepared job on the worker and publishes it here; false when refused.
+  bool StartJob(const QString& what, std::unique_ptr<Job> job);
+  // Redraws what a command changed.
+  void OnModelChanged(const ModelChange& change);
   void BeginSelection(SelectionUse use, const char* status);
   void FinishSelection(const TwoClickSelection::Outcome& outcome);
   void OnPanelPressed(int level, Qt::MouseButton button, double x, double y);
@@ -128,6 +137,7 @@ class MainWindow : public QMainWindow {
   QPushButton* cancel_button_ = nullptr;
   ChartWindow* chart_window_ = nullptr;
   ParameterWindow* parameter_window_ = nullptr;
+  SpectraWindow* spectra_window_ = nullptr;
 
   TwoClickSelection selection_;
   SelectionUse selection_use_ = SelectionUse::Zoom;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -75,6 +76,7 @@ TEST_F(MainWindowTest, ReadAndTheFiveIndexesWriteWhatTheCommandLineWrites) {
                              "Finished CA Profilograph", "Finished Bandpass"};
   for (int k = 0; k < 5; ++k) {
     QTest::mouseClick(window->option(k), Qt::LeftButton);
+    ASSERT_TRUE(window->WaitForCommand());
     EXPECT_EQ(Status(), finished[k]) << "option " << k;
     EXPECT_FALSE(window->panel(k + 1)->empty()) << "option " << k;
     EXPECT_FALSE(window->value_box(k)->text().trimmed().isEmpty()) << "option " << k;
@@ -113,14 +115,18 @@ TEST_F(MainWindowTest, KeyboardRunsTheIndexesInTheOrderOfTheOptionsAndRightClick
   EXPECT_FALSE(window->model().flags.BandpassDone);
 
   QTest::keyClick(window.get(), Qt::Key_5, Qt::ControlModifier);
+
+  ASSERT_TRUE(window->WaitForCommand());
   EXPECT_TRUE(window->model().flags.BandpassDone);
   EXPECT_TRUE(window->option(4)->isChecked());
   EXPECT_EQ(Status(), "Finished Bandpass");
   QTest::keyClick(window.get(), Qt::Key_3, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   EXPECT_TRUE(window->model().flags.IRIDone);
   EXPECT_EQ(Status(), "Finished IRI");
   // The filter test draws its impulse response over panel 4 and appends its line too.
   QTest::keyClick(window.get(), Qt::Key_6, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   EXPECT_EQ(window->panel(4)->kind(), "Other");
   const auto lines = ReadLines(dir.file("Results.txt"));
   int stretch_lines = 0;
@@ -165,6 +171,7 @@ TEST_F(MainWindowTest, TwoClickZoomMarksTheFirstClickAndUndoZoomGoesBack) {
 TEST_F(MainWindowTest, CancelDuringASelectionAndClicksOnTwoPanelsEndWithLevelMinusOne) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);  // panel 1: the straightedge
+  ASSERT_TRUE(window->WaitForCommand());
   const std::string status = Status();
   ui::PlotPanel* p0 = window->panel(0);
   ui::PlotPanel* p1 = window->panel(1);
@@ -193,29 +200,117 @@ TEST_F(MainWindowTest, CancelDuringASelectionAndClicksOnTwoPanelsEndWithLevelMin
   EXPECT_EQ(window->model().undo.CutsInForce(), 0);
 }
 
-TEST_F(MainWindowTest, ACancelledIndexLeavesEverythingAsItWas) {
+TEST_F(MainWindowTest, ACancelledIndexLeavesProfilePanelsAndResultsAsTheyWere) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
+  QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   const std::string results = Results();
+  const std::string pdfs = ReadAll(dir.file("BoeingBumpPDFs.txt"));
   const std::string box = window->value_box(1)->text().toStdString();
   const auto profile_before = window->model().ProfileZ;
-  // Escape as soon as the window serves events inside the computation.
-  QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+  const LevelPlot panel_before = *window->panel(2)->plot();
+
+  // The Boeing Bump Index again, and Escape while it computes.
   QTest::mouseClick(window->option(1), Qt::LeftButton);
-  EXPECT_FALSE(window->model().flags.BoeingDone);
-  EXPECT_EQ(window->value_box(1)->text().toStdString(), box);
+  ASSERT_TRUE(window->runner().running()) << "the index runs off the window's thread";
+  EXPECT_FALSE(window->option(3)->isEnabled()) << "conflicting commands wait for the run";
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  ASSERT_TRUE(window->WaitForCommand());
   EXPECT_EQ(Status(), "Cancelled");
+  EXPECT_EQ(window->value_box(1)->text().toStdString(), box);
   EXPECT_EQ(Results(), results);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("BoeingBumpPDFs.txt")));
+  EXPECT_EQ(ReadAll(dir.file("BoeingBumpPDFs.txt")), pdfs);
   EXPECT_EQ(window->model().ProfileZ, profile_before);
   EXPECT_TRUE(window->model().flags.StraightedgeDone);
+  // The panel still shows the index of the run before.
+  ASSERT_FALSE(window->panel(2)->empty());
+  EXPECT_EQ(window->panel(2)->plot()->title, panel_before.title);
+  EXPECT_EQ(window->panel(2)->plot()->values, panel_before.values);
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_TRUE(window->option(3)->isEnabled()) << "commands come back after the run";
+  EXPECT_TRUE(window->progress_bar()->isHidden());
+  // And the index runs again to the end.
+  QTest::mouseClick(window->option(1), Qt::LeftButton);
+  ASSERT_TRUE(window->WaitForCommand());
+  EXPECT_EQ(Status(), "Finished Boeing");
+}
+
+TEST_F(MainWindowTest, ASimulationRunsWhileTheWindowAnswersAndClosingCancelsIt) {
+  ReadSample();
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdRunSim"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  EXPECT_FALSE(window->progress_bar()->isHidden());
+  // The window keeps painting and takes no second command meanwhile.
+  QTest::keyClick(window.get(), Qt::Key_3, Qt::ControlModifier);
+  EXPECT_FALSE(window->model().flags.IRIDone);
+  ASSERT_TRUE(window->WaitForCommand());
+  EXPECT_TRUE(window->model().flags.SimulationDone);
   EXPECT_FALSE(window->panel(1)->empty());
-  EXPECT_TRUE(window->option(2)->isEnabled()) << "commands come back after the run";
+
+  // Closing during the next run stops it; the window goes once the worker has let go.
+  const std::string results = Results();
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdRunSim"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
+  ASSERT_TRUE(window->WaitForCommand());
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Status(), "Cancelled");
+  EXPECT_EQ(Results(), results);
+}
+
+// Two copies of the sample and a name that is missing, chosen together.
+std::vector<std::string> BatchSelection(const std::filesystem::path& folder) {
+  const std::string first = CopySample(folder);
+  std::filesystem::copy_file(folder / "runway.pro", folder / "taxiway.pro");
+  std::filesystem::copy_file(folder / "runway.spd", folder / "taxiway.spd");
+  return {first, (folder / "missing.pro").string(), (folder / "taxiway.pro").string()};
+}
+
+TEST_F(MainWindowTest, BatchFromTheWindowWritesWhatTheCommandLineBatchWritesAndListsFailures) {
+  ReadSample();
+  const std::string results_before = Results();
+  TempDir batch_dir;
+  const auto files = BatchSelection(batch_dir.path());
+  QStringList chosen;
+  for (const auto& f : files) chosen << QString::fromStdString(f);
+  prompts.file_lists.push_back(chosen);
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdAuto"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  ASSERT_TRUE(window->WaitForCommand(300000));
+
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].title, "Automatic Processing");
+  const std::string& text = prompts.messages[0].text;
+  EXPECT_EQ(text.rfind("2 of 3 processed; failed: missing.pro (not found). ET = ", 0), 0u) << text;
+  EXPECT_NE(text.find("\r\n2. missing.pro: not found"), std::string::npos) << text;
+  EXPECT_TRUE(std::filesystem::exists(batch_dir.path() / "WordFile" / "runway.docx"));
+  EXPECT_TRUE(std::filesystem::exists(batch_dir.path() / "WordFile" / "taxiway.docx"));
+  EXPECT_FALSE(std::filesystem::exists(batch_dir.path() / "WordFile" / "missing.docx"));
+  // The profile in the window is not the batch's business.
+  EXPECT_EQ(Results(), results_before);
+  EXPECT_EQ(window->windowTitle().toStdString(), "Profile and Roughness Indexes - " + profile);
+
+  TempDir cli;
+  const auto cli_files = BatchSelection(cli.path());
+  std::string command = std::string(TARMAC_BINARY_DIR) + "/src/cli/tarmac batch";
+  for (const auto& f : cli_files) command += " '" + f + "'";
+  command += " > /dev/null 2>&1";
+  EXPECT_NE(std::system(command.c_str()), 0) << "a missing profile is a failure";
+  const std::string from = cli.path().string(), to = batch_dir.path().string();
+  EXPECT_EQ(ReadAll(batch_dir.file("Results.txt")),
+            Replace(ReadAll(cli.file("Results.txt")), from, to));
+  EXPECT_EQ(ReadAll(batch_dir.file("BoeingBumpPDFs.txt")),
+            Replace(ReadAll(cli.file("BoeingBumpPDFs.txt")), from, to));
 }
 
 TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   const ProfileModel& m = window->model();
   const auto profile_before = m.ProfileZ;
   const auto deviation_before = m.levels[1].data;
@@ -252,7 +347,9 @@ TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
 TEST_F(MainWindowTest, RightClickOnAnIndexPlotShowsTheDetailAndTheReadOuts) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   ui::PlotPanel* p1 = window->panel(1);
   ui::PlotPanel* p2 = window->panel(2);
 
@@ -283,7 +380,9 @@ TEST_F(MainWindowTest, RightClickOnAnIndexPlotShowsTheDetailAndTheReadOuts) {
 TEST_F(MainWindowTest, ShowBarsOffersTheChartsOfTheIndexesRunAndSavesTheOneShown) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   QTest::keyClick(window.get(), Qt::Key_5, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   QTest::mouseClick(window->findChild<QPushButton*>("BarChartPlot"), Qt::LeftButton);
   ui::ChartWindow* chart = window->chart_window();
   ASSERT_NE(chart, nullptr);
@@ -296,6 +395,7 @@ TEST_F(MainWindowTest, ShowBarsOffersTheChartsOfTheIndexesRunAndSavesTheOneShown
   EXPECT_EQ(window->model().shown_chart_row, 2);
   // An index run while the window is open joins its options.
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+  ASSERT_TRUE(window->WaitForCommand());
   EXPECT_EQ(rows->count(), 3);
   EXPECT_EQ(rows->itemData(0).toInt(), 1);
 

@@ -33,9 +33,11 @@ class ScriptedPrompts final : public ui::GuiPrompts {
     std::string text, title;
   };
   std::deque<std::string> files;  // answers of the file dialogs, in order
+  std::deque<QStringList> file_lists;  // answers of the multi-file dialogs (else one of `files`)
   std::deque<int> choices;        // answers of the list choices
   std::deque<std::string> inputs; // answers of the input boxes
   std::vector<Shown> messages;
+  std::vector<Shown> asked;  // the input boxes shown: prompt and title
   std::vector<std::string> statuses;
   std::vector<std::string> dialog_folders;  // the folder each open dialog started in
 
@@ -45,7 +47,8 @@ class ScriptedPrompts final : public ui::GuiPrompts {
   void Message(const std::string& text, const std::string& title) override {
     messages.push_back({text, title});
   }
-  std::optional<std::string> Input(const std::string&, const std::string&) override {
+  std::optional<std::string> Input(const std::string& prompt, const std::string& title) override {
+    asked.push_back({prompt, title});
     if (inputs.empty()) return std::nullopt;
     std::string a = inputs.front();
     inputs.pop_front();
@@ -58,7 +61,12 @@ class ScriptedPrompts final : public ui::GuiPrompts {
   }
   QStringList OpenFiles(const QString&, const QString&, const QString&) override {
     QStringList l;
-    if (auto f = Next()) l << QString::fromStdString(*f);
+    if (!file_lists.empty()) {
+      l = file_lists.front();
+      file_lists.pop_front();
+    } else if (auto f = Next()) {
+      l << QString::fromStdString(*f);
+    }
     return l;
   }
   std::optional<std::string> SaveFile(const QString&, const QString&, const QString&) override {
