@@ -111,8 +111,8 @@ bool Stretch2000Exists(const Session& s, int option) {
   std::size_t n = 0;
   double dx = 0;
   switch (option) {
-    case 0: n = m.straightedge.StraightedgeDeviation.size(), dx = m.straightedge.spacing; break;
-    case 1: n = m.bump.BoeingIndex.size(), dx = m.bump_input.spacing; break;
+    case 0: n = m.straightedge.deviation.size(), dx = m.straightedge.spacing; break;
+    case 1: n = m.bump.index.size(), dx = m.bump_input.spacing; break;
     case 2: n = static_cast<std::size_t>(m.prepared.n), dx = m.iri.spacing; break;
     case 3: n = m.levels[4].data.size(), dx = m.levels[4].step_ft; break;
     default: n = m.bandpass.size(), dx = m.settings.SampleSpacing; break;

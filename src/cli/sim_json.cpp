@@ -83,7 +83,7 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   sim["responses"] = resp;
   // Accelerations in g; a gear's dynamic load as a ratio to its static load.
   nlohmann::json responses = {{"gcg", "g"}, {"gcp", "g"}, {"nose", "-"}, {"main", "-"}};
-  if (r.HasRearMain) responses["rear_main"] = "-";
+  if (r.has_rear_main) responses["rear_main"] = "-";
   sim["units"] = {{"speed_knots", "knots"},
                   {"speed_fps", "ft/s"},
                   {"time_step_s", "s"},

@@ -16,6 +16,7 @@
 
 #include "spectra/psd.h"
 #include "workflow/session_jobs.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac::ui {
 

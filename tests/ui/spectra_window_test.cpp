@@ -14,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/spectra_window.h"
 #include "ui/ui_support.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac::testing {
 namespace {
