@@ -3,62 +3,49 @@
 #include <stdexcept>
 
 #include "common/number_format.h"
+#include "workflow/index_kind.h"
 
 namespace tarmac {
 namespace {
 
-// What the texts of the indexes summarised by sections differ in.
-struct SectionTexts {
-  int value_box;
-  const char* report_name;
-  const char* title_text;
-};
-
-SectionTexts TextsOf(int level) {
-  switch (level) {
-    case kStraightedgeLevel:
-      return {0, "StraightEdge", ",  StraightEdge Mean(Total Length) = "};
-    case kBoeingBumpLevel:
-      return {1, "BoeingIndex", ",  Boeing Mean(Total Length) = "};
-    case kBandpassLevel:
-      return {4, "Bandpass Filter", ", Bandpass RMS(Total Length) = "};
-    default:
-      throw std::invalid_argument("Index level " + std::to_string(level) +
-                                  " has no sectioned report (levels 1, 2 and 5 have).");
-  }
+// The index of a series summarised by sections (straightedge, Boeing Bump, band-pass).
+const IndexDescription& SectionedIndex(int level) {
+  const std::optional<IndexKind> kind = IndexKindOfLevel(level);
+  if (!kind || *kind == IndexKind::Iri || *kind == IndexKind::Profilograph)
+    throw std::invalid_argument("Index level " + std::to_string(level) +
+                                " has no sectioned report (levels 1, 2 and 5 have).");
+  return DescriptionOf(*kind);
 }
 
 }  // namespace
 
-int IndexValueBox(int level) { return TextsOf(level).value_box; }
+int IndexValueBox(int level) { return SectionedIndex(level).value_box; }
 
 std::string IndexValueText(double value) { return FormatNumber(value, "0.0000"); }
 
 std::string IndexChartTitleSuffix(const IndexSections& s) {
-  return TextsOf(s.level).title_text + IndexValueText(s.shown_value);
+  return SectionedIndex(s.level).chart_title + IndexValueText(s.shown_value);
 }
 
 std::string IriChartTitleSuffix(const IriResult& r) {
-  return ",  IRI(Total Length) = " + IndexValueText(r.total);
+  return DescriptionOf(IndexKind::Iri).chart_title + IndexValueText(r.total);
 }
 
 std::string ProfilographChartTitleSuffix(const ProfilographResult& r) {
-  return ",  CA PI(Total Length) = " + IndexValueText(r.total);
+  return DescriptionOf(IndexKind::Profilograph).chart_title + IndexValueText(r.total);
 }
 
-std::string IndexReportName(int level) { return TextsOf(level).report_name; }
-
 std::vector<std::string> IndexReportLines(const IndexSections& s, const Units& units) {
-  const std::string name = IndexReportName(s.level);
+  const IndexDescription& index = SectionedIndex(s.level);
   const std::string meanUnit =
-      s.level == kBoeingBumpLevel ? std::string("(-)      ") : units.ShortElevationHeading;
+      index.kind == IndexKind::BoeingBump ? std::string("(-)      ") : units.ShortElevationHeading;
   std::vector<std::string> lines;
   lines.reserve(s.parts.size() + 10);
   lines.push_back("Profile total length = " + FormatNumber(s.count * s.display_spacing, "#,##0.0") +
                   units.LengthHeading);
   lines.push_back("Profile step length = " + FormatNumber(s.display_spacing, "0.00000") +
                   units.LengthHeading);
-  lines.push_back("Method of Computing Profile Index is " + name);
+  lines.push_back(index.report_method);
   lines.push_back("Total min  = " + FormatNumber(s.minimum_display, "0.0000"));
   lines.push_back("Total max  = " + FormatNumber(s.maximum_display, "0.0000"));
   lines.push_back("Total Mean = " + FormatNumber(s.total_mean_display, "0.0000"));
@@ -85,7 +72,7 @@ std::vector<std::string> IriReportLines(const IriResult& r, const Units& units) 
                   FormatNumber((N - 1) * dx * units.LengthFactor, "#,##0.0") + units.LengthHeading);
   lines.push_back("Profile step length = " + FormatNumber(dx * units.LengthFactor, "0.00000") +
                   units.LengthHeading);
-  lines.push_back("Methods of Measuring Profile Index is IRI 1/4 Car");
+  lines.push_back(DescriptionOf(IndexKind::Iri).report_method);
   lines.push_back("IRI total = " + IndexValueText(r.total));
   // The heading names the length unit by its bare label ("ft" / "m"), unlike the headings of
   // the other index reports, and m/km in either unit system, as the report always has.
@@ -108,7 +95,7 @@ std::vector<std::string> ProfilographReportLines(const ProfilographResult& r, co
                   units.LengthHeading);
   lines.push_back("Profile step length = " + FormatNumber(dx * units.LengthFactor, "0.00000") +
                   units.LengthHeading);
-  lines.push_back("Methods of Measuring Profile Index is CA Profilograph");
+  lines.push_back(DescriptionOf(IndexKind::Profilograph).report_method);
   lines.push_back("PI total = " + IndexValueText(r.total));
   lines.push_back("    partI   length " + units.LengthHeading + "     Index," + units.PILabel);
   for (std::size_t j = 0; j < r.whole.sections.size(); ++j) {

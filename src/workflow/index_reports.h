@@ -25,9 +25,6 @@ std::string IndexChartTitleSuffix(const IndexSections& s);
 std::string IriChartTitleSuffix(const IriResult& r);
 std::string ProfilographChartTitleSuffix(const ProfilographResult& r);
 
-// The name of the index in its report ("StraightEdge", "BoeingIndex", "Bandpass Filter").
-std::string IndexReportName(int level);
-
 // The reports appended to the results file, one entry per line without its line break (the last
 // entry is the empty line that closes the report).
 std::vector<std::string> IndexReportLines(const IndexSections& s, const Units& units);

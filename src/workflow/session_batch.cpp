@@ -18,6 +18,7 @@
 #include "simulation/simulation_run.h"
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
+#include "workflow/index_kind.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 #include "workflow/spectra_texts.h"
@@ -117,9 +118,11 @@ TableText BatchIndexTable(const ProfileModel& m) {
   const Units& u = m.units;
   const SectionTables& t = m.sections;
   const auto count = [&](int row) { return static_cast<int>(t.IndexPartCount[static_cast<std::size_t>(row)]); };
-  const int nca = count(5);
+  const int ca_row = DescriptionOf(IndexKind::Profilograph).chart_row;
+  const int nca = count(ca_row);
   int navg = 0;
-  for (int row = 1; row <= 4; ++row) navg = std::max(navg, count(row));
+  for (const IndexDescription& d : IndexKinds())
+    if (d.kind != IndexKind::Profilograph) navg = std::max(navg, count(d.chart_row));
   const bool paired = std::fabs(m.settings.AveragingDistance - 2.0 * m.settings.SectionLengthCAPI) < 0.1;
 
   int rows;
@@ -134,11 +137,9 @@ TableText BatchIndexTable(const ProfileModel& m) {
   TableText tt(rows + 4, cols);
   tt.at(1, 1) = "Section";
   tt.at(1, 2) = "Length        " + u.LengthHeading;
-  tt.at(1, 3) = "Straightedge  " + u.ElevationHeading;
-  tt.at(1, 4) = "Boeing";
-  tt.at(1, 5) = "IRI           " + u.RoughnessHeading;
-  tt.at(1, 6) = "BandPass      " + u.ElevationHeading;
-  tt.at(1, 7) = "CA PI         " + u.RoughnessHeading;
+  for (const IndexDescription& d : IndexKinds())
+    tt.at(1, 3 + d.table_column) =
+        std::string(d.table_heading) + (d.table_unit ? u.*d.table_unit : std::string());
   if (!paired) tt.at(1, 8) = "LengthOfCAPI  " + u.LengthHeading;
 
   const auto section_value = [&](int part, int row) {
@@ -152,7 +153,7 @@ TableText BatchIndexTable(const ProfileModel& m) {
                            : 0.0;
     const int r = s + 1;
     tt.at(r, 1) = Numbered(s);
-    tt.at(r, 7) = section_value(s, 5);
+    tt.at(r, 3 + DescriptionOf(IndexKind::Profilograph).table_column) = section_value(s, ca_row);
     if (paired) {
       tt.at(r, 2) = Fmt(len, "####.0");
     } else {
@@ -160,13 +161,13 @@ TableText BatchIndexTable(const ProfileModel& m) {
     }
     ca_total += RoundHalfEven(len * 10.0) / 10.0;
   }
-  constexpr int kIndexRows[4] = {1, 2, 3, 4};  // straightedge, bump, IRI, band-pass
   double avg_total = 0.0;
   for (int a = 1; a <= navg; ++a) {
     const int r = paired ? 2 * a : a + 1;
     if (tt.at(r, 1).empty()) tt.at(r, 1) = Numbered(paired ? r - 1 : a);
-    for (int c = 0; c < 4; ++c)
-      if (a <= count(kIndexRows[c])) tt.at(r, 3 + c) = section_value(a, kIndexRows[c]);
+    for (const IndexDescription& d : IndexKinds())
+      if (d.kind != IndexKind::Profilograph && a <= count(d.chart_row))
+        tt.at(r, 3 + d.table_column) = section_value(a, d.chart_row);
     if (paired) {
       if (r + 1 <= rows - 1) tt.merged_down.emplace_back(r, 3), tt.merged_down.emplace_back(r, 4),
             tt.merged_down.emplace_back(r, 5), tt.merged_down.emplace_back(r, 6);
@@ -188,16 +189,16 @@ TableText BatchIndexTable(const ProfileModel& m) {
   tt.at(total, 1) = "Total";
   tt.at(total, 2) = Fmt(paired ? ca_total : avg_total, "####.0");
   if (!paired) tt.at(total, 8) = Fmt(ca_total, "####.0");
-  constexpr int kTextBoxes[5] = {0, 1, 2, 4, 3};
-  for (int c = 0; c < 5; ++c) tt.at(total, 3 + c) = m.TextI[static_cast<std::size_t>(kTextBoxes[c])];
+  for (const IndexDescription& d : IndexKinds())
+    tt.at(total, 3 + d.table_column) = m.TextI[static_cast<std::size_t>(d.value_box)];
 
   const int step = total + 1;
   tt.at(step, 1) = "Step Length" + u.LengthHeading;
   tt.at(step, 2) = Fmt(m.settings.SampleSpacing * u.LengthFactor, "0.000000");
-  constexpr int kStepLevels[5] = {1, 2, 3, 5, 4};  // the levels of the five columns
-  for (int c = 0; c < 5; ++c) {
-    const PlotLevel& l = m.levels[static_cast<std::size_t>(kStepLevels[c])];
-    tt.at(step, 3 + c) = Fmt(l.step_ft * u.LengthFactor, c == 2 ? "0.00000" : "0.000000");
+  for (const IndexDescription& d : IndexKinds()) {
+    const PlotLevel& l = m.levels[static_cast<std::size_t>(d.level)];
+    tt.at(step, 3 + d.table_column) =
+        Fmt(l.step_ft * u.LengthFactor, d.kind == IndexKind::Iri ? "0.00000" : "0.000000");
   }
   const char* const kStretchNames[3] = {"First2000", "Center2000", "Last2000"};
   for (int s = 0; s < 3; ++s) {
@@ -513,18 +514,17 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       }
 
       // The five indexes in the order of their options, each pasted as its plot is drawn.
-      // Column of the index table (straightedge, bump, IRI, band-pass, profilograph) of each.
-      constexpr int kStretchColumn[5] = {0, 1, 2, 4, 3};
-      for (int k = 1; k <= 5; ++k) {
-        const bool ran = RunIndex(k - 1);
+      for (const IndexDescription& d : IndexKinds()) {
+        const bool ran = RunIndex(OptionOf(d.kind));
         if (!ran && progress().cancelled())
           throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
-        if (k == 2) end_turn();  // the bump distribution line has been written
-        auto& st = m.BatchStretches[static_cast<std::size_t>(kStretchColumn[k - 1])];
+        // The bump distribution line has been written.
+        if (d.kind == IndexKind::BoeingBump) end_turn();
+        auto& st = m.BatchStretches[static_cast<std::size_t>(d.table_column)];
         if (ran) {
           st = {static_cast<float>(m.sections.First2000), static_cast<float>(m.sections.Center2000),
                 static_cast<float>(m.sections.Last2000)};
-          if (plots_) Picture(doc, plots_->LevelPicture(m, k), kPlotWidth);
+          if (plots_) Picture(doc, plots_->LevelPicture(m, d.level), kPlotWidth);
         }
       }
       end_turn();

@@ -13,6 +13,7 @@
 #include "indexes/sections.h"
 #include "spectra/cumulative.h"
 #include "workflow/results_file.h"
+#include "workflow/index_kind.h"
 #include "workflow/index_reports.h"
 #include "workflow/session.h"
 #include "workflow/session_jobs.h"
@@ -20,23 +21,6 @@
 
 namespace tarmac {
 namespace {
-
-struct IndexOption {
-  const char* computing;  // status text while computing
-  const char* finished;   // status text after
-  int factor;             // design decimation factor of the preparation (0: none)
-  int chart_option;       // option of the index chart made available
-  const char* name;       // the index in messages
-};
-
-constexpr IndexOption kOptions[5] = {
-    {"Computing Straightedge", "Finished Straightedge", kFineDecimation, 0, "straightedge deviation"},
-    {"Computing Boeing", "Finished Boeing", kCoarseDecimation, 1, "Boeing Bump Index"},
-    {"Computing IRI", "Finished IRI", kFineDecimation, 2, "IRI"},
-    {"Computing CA Profilograph", "Finished CA Profilograph", kFineDecimation, 4,
-     "California profilograph index"},
-    {"Computing Bandpass", "Finished Bandpass", 0, 3, "band-pass index"},
-};
 
 // The step of the filter test's impulse, ft.
 constexpr double kFilterTestSpacing = 0.082;
@@ -115,7 +99,8 @@ void Session::FillLevel(int level, std::vector<float> data, double step_ft,
 class Session::IndexJob final : public Session::JobBase {
  public:
   IndexJob(Session& session, int k)
-      : JobBase(session, k < 5 ? kOptions[k].computing : "Filter test"), k_(k) {}
+      : JobBase(session, k < kIndexKindCount ? DescriptionOf(IndexKind(k)).computing : "Filter test"),
+        k_(k) {}
 
  private:
   void Run(Progress& progress) override;
@@ -143,18 +128,19 @@ void Session::IndexJob::Run(Progress& progress) {
     LowPassFilter(1.0 / (2.0 * kFilterTestSpacing), kFilterTestSpacing, impulse_, true);
     return;
   }
-  const IndexOption& opt = kOptions[k_];
-  if (opt.factor > 0)
+  const IndexDescription& index = DescriptionOf(IndexKind(k_));
+  if (index.decimation > 0)
     prepared_ = PrepareIndexProfile(profile_, s.SampleSpacing,
-                                    DecimationFactor(opt.factor, s.SampleSpacing, s.Decimation),
+                                    DecimationFactor(index.decimation, s.SampleSpacing,
+                                                     s.Decimation),
                                     s.SmoothEnds, s.SmoothingDistance);
-  switch (k_) {
-    case 0: {
+  switch (index.kind) {
+    case IndexKind::Straightedge: {
       const std::span<const float> z(prepared_.data1(), static_cast<std::size_t>(prepared_.n));
       straightedge_ =
           ComputeStraightedge(z, s.StraightedgeLength, prepared_.spacing,
                               StraightedgePositionFromText(s.StraightedgePosition), progress);
-      sections_ = ComputeIndexSections(1, straightedge_.deviation, prepared_.spacing,
+      sections_ = ComputeIndexSections(index.level, straightedge_.deviation, prepared_.spacing,
                                        s.AveragingDistance, units_);
       RequireFinite(straightedge_.deviation);
       RequireFinite(straightedge_.line_start);
@@ -162,7 +148,7 @@ void Session::IndexJob::Run(Progress& progress) {
       RequireFinite(sections_);
       break;
     }
-    case 1:
+    case IndexKind::BoeingBump:
       bump_ = ComputeBoeingBumpIndex(prepared_, s.AveragingDistance, units_, progress);
       RequireFinite(bump_.series.index);
       RequireFinite(bump_.series.height);
@@ -173,23 +159,23 @@ void Session::IndexJob::Run(Progress& progress) {
         // A profile without a single bump has no distribution to write.
       }
       break;
-    case 2:
+    case IndexKind::Iri:
       iri_ = ComputeIRI(prepared_, s.AveragingDistance, units_, progress);
       RequireFinite(iri_.slope);
       RequireFinite(iri_.part_iri);
       RequireFinite({iri_.total, iri_.first_2000, iri_.centre_2000, iri_.last_2000});
       RequireFinite(iri_.section_indexes);
       break;
-    case 3:
+    case IndexKind::Profilograph:
       profilograph_ = ComputeCAProfilograph(prepared_, s.SectionLengthCAPI, units_, progress);
       RequireFinite(profilograph_.trace);
       RequireFinite({profilograph_.total, profilograph_.first_2000, profilograph_.centre_2000,
                      profilograph_.last_2000});
       RequireFinite(profilograph_.section_indexes);
       break;
-    case 4:
+    case IndexKind::Bandpass:
       bandpass_ = ComputeBandpassIndex(profile_, s.SampleSpacing);
-      sections_ = ComputeIndexSections(5, bandpass_.series, s.SampleSpacing, s.AveragingDistance,
+      sections_ = ComputeIndexSections(index.level, bandpass_.series, s.SampleSpacing, s.AveragingDistance,
                                        units_);
       RequireFinite(bandpass_.series);
       RequireFinite(sections_);
@@ -199,7 +185,7 @@ void Session::IndexJob::Run(Progress& progress) {
 
 JobRefusal Session::IndexJob::Describe(const std::exception& e) const {
   if (dynamic_cast<const NotFinite*>(&e))
-    return {std::string("The ") + kOptions[k_].name +
+    return {std::string("The ") + DescriptionOf(IndexKind(k_)).message_name +
                 " of this profile is not a finite number: the profile holds values too large "
                 "for it. Nothing was shown or written.",
             "Cannot Compute Index"};
@@ -215,24 +201,25 @@ void Session::IndexJob::Apply() {
                       "Test transfer function with cutoff-freq. = NyQuistFreq",
                       "Test transfer function with cutoff-freq. = NyQuistFreq");
   } else {
-    switch (k_) {
-      case 0: {
+    const IndexDescription& index = DescriptionOf(IndexKind(k_));
+    switch (index.kind) {
+      case IndexKind::Straightedge: {
         session.PublishIndexSections(sections_);
         const std::string title = "Straightedge," + m.units.ElevationLabel + ",Edgelength = " +
                                   FormatNumber(straightedge_.edge_used * m.units.LengthFactor,
                                                "0.0") +
                                   m.units.LengthLabel;
-        session.FillLevel(1, straightedge_.deviation, prepared_.spacing,
-                          "Straightedge", title, title);
+        session.FillLevel(index.level, straightedge_.deviation, prepared_.spacing,
+                          index.plot_kind, title, title);
         m.straightedge = std::move(straightedge_);
         m.straightedge_input = std::move(prepared_);
         m.flags.StraightedgeDone = true;
         break;
       }
-      case 1: {
+      case IndexKind::BoeingBump: {
         session.PublishIndexSections(bump_.sections);
-        session.FillLevel(2, bump_.series.index, prepared_.spacing, "Boeing Bump Index",
-                          "Boeing Bump Index", "Boeing Bump Index");
+        session.FillLevel(index.level, bump_.series.index, prepared_.spacing,
+                          index.plot_kind, "Boeing Bump Index", "Boeing Bump Index");
         m.flags.BoeingDone = true;
         // One line of the bump distribution file, in batch runs too.
         if (bump_distribution_) {
@@ -246,34 +233,34 @@ void Session::IndexJob::Apply() {
         m.bump_input = std::move(prepared_);
         break;
       }
-      case 2: {
+      case IndexKind::Iri: {
         IriResult& r = iri_;
         m.settings.AveragingStep = r.averaging_step;
-        m.TextI[2] = IndexValueText(r.total);
-        m.IndexValue[2] = r.total;
-        session.PublishSectionRow(3, r.section_indexes, &r.section_lengths,
+        m.TextI[static_cast<std::size_t>(index.value_box)] = IndexValueText(r.total);
+        m.IndexValue[static_cast<std::size_t>(index.value_box)] = r.total;
+        session.PublishSectionRow(index.chart_row, r.section_indexes, &r.section_lengths,
                                   m.GraphTitle + IriChartTitleSuffix(r));
         session.PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
         session.AppendResults(IriReportLines(r, m.units));
         const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
         std::vector<float> shown(r.slope.begin(), r.slope.begin() + r.plotted);
-        session.FillLevel(3, std::move(shown), prepared_.spacing, "IRI (1/4 Car)", title,
+        session.FillLevel(index.level, std::move(shown), prepared_.spacing, index.plot_kind, title,
                           "IRI(1/4 Car), Rectified Slope," + m.units.RoughnessLabel);
         m.iri = std::move(r);
         m.prepared = std::move(prepared_);
         m.flags.IRIDone = true;
         break;
       }
-      case 3: {
+      case IndexKind::Profilograph: {
         ProfilographResult& r = profilograph_;
         m.settings.AveragingStep = r.averaging_step;
-        m.TextI[3] = IndexValueText(r.total);
-        m.IndexValue[3] = r.total;
-        session.PublishSectionRow(5, r.section_indexes, nullptr,
+        m.TextI[static_cast<std::size_t>(index.value_box)] = IndexValueText(r.total);
+        m.IndexValue[static_cast<std::size_t>(index.value_box)] = r.total;
+        session.PublishSectionRow(index.chart_row, r.section_indexes, nullptr,
                                   m.GraphTitle + ProfilographChartTitleSuffix(r));
         session.PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
         session.AppendResults(ProfilographReportLines(r, m.units));
-        session.FillLevel(4, r.trace, prepared_.spacing, "CA Profilograph",
+        session.FillLevel(index.level, r.trace, prepared_.spacing, index.plot_kind,
                           "CA Profilograph," + m.units.ElevationLabel,
                           "CA Profilograph," + m.units.RoughnessLabel);
         m.CAPISections = std::move(r.section_indexes);
@@ -282,19 +269,20 @@ void Session::IndexJob::Apply() {
         m.flags.CAPIDone = true;
         break;
       }
-      case 4: {
+      case IndexKind::Bandpass: {
         session.PublishIndexSections(sections_);
         const std::string title = "Bandpass Filter" + m.units.ElevationLabel;
-        session.FillLevel(5, bandpass_.series, m.settings.SampleSpacing, "Bandpass Filter", title,
+        session.FillLevel(index.level, bandpass_.series, m.settings.SampleSpacing, index.plot_kind,
+                          title,
                           "BandPass Filter," + m.units.ElevationLabel);
         m.bandpass = std::move(bandpass_.series);
         m.flags.BandpassDone = true;
         break;
       }
     }
-    m.chart_row_enabled[static_cast<std::size_t>(kOptions[k_].chart_option)] = true;
+    m.chart_row_enabled[static_cast<std::size_t>(index.chart_row - 1)] = true;
     ModelChange::AddTo(session.changes().indexes, k_);
-    session.prompts_.Status(kOptions[k_].finished);
+    session.prompts_.Status(index.finished);
   }
   session.AppendResults({"Indexbegin = " + BareNumber(m.sections.First2000) + ", indexcenter = " +
                              BareNumber(m.sections.Center2000) + ", indexlast = " +
@@ -308,7 +296,7 @@ std::unique_ptr<Job> Session::PrepareIndex(int k) {
     return nullptr;
   }
   if (!RequireProfile()) return nullptr;
-  if (k < 5) prompts_.Status(kOptions[k].computing);
+  if (k < kIndexKindCount) prompts_.Status(DescriptionOf(IndexKind(k)).computing);
   return std::make_unique<IndexJob>(*this, k);
 }
 
@@ -320,10 +308,11 @@ bool Session::RunIndex(int k) {
 // Publishes what the common sectioning computed for the straightedge, bump or band-pass series.
 void Session::PublishIndexSections(const IndexSections& s) {
   model_.settings.AveragingStep = s.averaging_step;
-  const auto box = static_cast<std::size_t>(IndexValueBox(s.level));
+  const IndexDescription& index = DescriptionOf(*IndexKindOfLevel(s.level));
+  const auto box = static_cast<std::size_t>(index.value_box);
   model_.TextI[box] = IndexValueText(s.shown_value);
   model_.IndexValue[box] = s.shown_value;
-  PublishSectionRow(s.chart_row, s.section_indexes, &s.section_lengths,
+  PublishSectionRow(index.chart_row, s.section_indexes, &s.section_lengths,
                     model_.GraphTitle + IndexChartTitleSuffix(s));
   PublishStretches(s.first2000_display, s.center2000_display, s.last2000_display);
   AppendResults(IndexReportLines(s, model_.units));
