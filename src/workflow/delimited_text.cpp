@@ -5,19 +5,14 @@
 #include <cmath>
 #include <optional>
 
+#include "common/text.h"
+
 namespace tarmac {
 
 namespace {
 
-using textio::Trim;
 
 constexpr std::string_view kSource = "the file";
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
@@ -76,7 +71,7 @@ class FieldReader {
       const std::size_t s = line_.find(sep_, pos_);
       done_ = s == std::string_view::npos;
       end = done_ ? line_.size() : s;
-      field = Trim(line_.substr(pos_, end - pos_));
+      field = TrimWhitespace(line_.substr(pos_, end - pos_));
       pos_ = done_ ? line_.size() : s + 1;
     }
     return true;
@@ -151,7 +146,7 @@ std::string UnitList(bool elevation) {
 }  // namespace
 
 double DistanceUnitFeet(std::string_view unit) {
-  const std::string u = Lower(Trim(unit));
+  const std::string u = Lower(TrimWhitespace(unit));
   if (u == "ft" || u == "feet" || u == "foot") return 1.0;
   if (u == "m" || u == "meter" || u == "meters" || u == "metre" || u == "metres") return 1.0 / 0.3048;
   if (u == "km") return 1000.0 / 0.3048;
@@ -159,7 +154,7 @@ double DistanceUnitFeet(std::string_view unit) {
 }
 
 double ElevationUnitInches(std::string_view unit) {
-  const std::string u = Lower(Trim(unit));
+  const std::string u = Lower(TrimWhitespace(unit));
   if (u == "in" || u == "inch" || u == "inches") return 1.0;
   if (u == "ft" || u == "feet" || u == "foot") return 12.0;
   if (u == "mm") return 1.0 / 25.4;
@@ -169,13 +164,13 @@ double ElevationUnitInches(std::string_view unit) {
 }
 
 std::string HeadingUnit(std::string_view heading) {
-  heading = Trim(heading);
+  heading = TrimWhitespace(heading);
   // The last bracketed text, whatever it says: a heading that brackets something names a unit.
   if (!heading.empty() && (heading.back() == ')' || heading.back() == ']')) {
     const char open = heading.back() == ')' ? '(' : '[';
     const std::size_t at = heading.rfind(open);
     if (at != std::string_view::npos) {
-      return std::string(Trim(heading.substr(at + 1, heading.size() - at - 2)));
+      return std::string(TrimWhitespace(heading.substr(at + 1, heading.size() - at - 2)));
     }
   }
   // Otherwise a last word that is a unit ("elevation_mm", "Distance m").
@@ -246,7 +241,7 @@ DelimitedTextContents ParseDelimitedText(std::string_view text, const DelimitedT
   };
 
   while (lines.next(line)) {
-    const std::string_view trimmed = Trim(line);
+    const std::string_view trimmed = TrimWhitespace(line);
     if (trimmed.empty() || trimmed.front() == '#') continue;  // blank lines and comments
     const std::string where = "Line " + std::to_string(lines.line_number()) + " of the file";
     if (first_line) {

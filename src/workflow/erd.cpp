@@ -6,22 +6,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/text.h"
+
 namespace tarmac {
 
 namespace {
 
 using textio::LineReader;
 using textio::ParseNumber;
-using textio::Trim;
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string Unquote(std::string_view s) {
-  s = Trim(s);
+  s = TrimWhitespace(s);
   if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
   return std::string(s);
 }
@@ -74,7 +69,7 @@ struct KeywordLine {
   enum class Layout { Commas, Fixed, Blanks } layout = Layout::Commas;
 
   // The value of a keyword that holds one (TITLE, XUNITS).
-  std::string Single() const { return std::string(Trim(values)); }
+  std::string Single() const { return std::string(TrimWhitespace(values)); }
   // The entries of a keyword that lists one per channel (SHORTNAM, UNITSNAM).
   std::vector<std::string> List(std::size_t limit) const {
     switch (layout) {
@@ -142,13 +137,13 @@ std::string Digits(double v, int significant) {
 
 // Feet per x unit.
 double XUnitFactor(std::string_view unit) {
-  const std::string u = Lower(Trim(unit));
+  const std::string u = Lower(TrimWhitespace(unit));
   if (u == "ft" || u == "feet" || u == "foot") return 1.0;
   if (u == "m" || u == "meter" || u == "meters" || u == "metre" || u == "metres") return 1.0 / 0.3048;
   if (u.empty()) {
     throw ProfileFileError("The ERD header has no XUNITS line, so its sample interval has no unit.");
   }
-  throw ProfileFileError("The ERD distance unit \"" + std::string(Trim(unit)) +
+  throw ProfileFileError("The ERD distance unit \"" + std::string(TrimWhitespace(unit)) +
                          "\" is not known (ft or m expected).");
 }
 
@@ -166,7 +161,7 @@ std::string CsvField(std::string_view s) {
 }  // namespace
 
 double ErdUnitFactor(std::string_view unit, ErdChannelKind& kind) {
-  const std::string u = Lower(Trim(unit));
+  const std::string u = Lower(TrimWhitespace(unit));
   kind = ErdChannelKind::Elevation;
   if (u == "in" || u == "inch" || u == "inches") return 1.0;
   if (u == "ft" || u == "feet" || u == "foot") return 12.0;
@@ -179,14 +174,14 @@ double ErdUnitFactor(std::string_view unit, ErdChannelKind& kind) {
   if (u == "km/h" || u == "kph") return (1000.0 / 3600.0) / 0.3048;
   kind = ErdChannelKind::Elevation;
   if (u.empty()) throw ProfileFileError("The ERD channel has no unit in its UNITSNAM line.");
-  throw ProfileFileError("The ERD unit \"" + std::string(Trim(unit)) +
+  throw ProfileFileError("The ERD unit \"" + std::string(TrimWhitespace(unit)) +
                          "\" is not known (ft, in, m, mm for elevations; ft/s, m/s for speeds).");
 }
 
 ErdHeader ParseErdHeader(std::string_view text) {
   LineReader lines(text);
   std::string_view line;
-  if (!lines.next(line) || Lower(Trim(line)).rfind("erdfilev2", 0) != 0) {
+  if (!lines.next(line) || Lower(TrimWhitespace(line)).rfind("erdfilev2", 0) != 0) {
     throw ProfileFileError("The file is not an ERD file: its first line is not \"ERDFILEV2.00\".");
   }
   if (!lines.next(line)) throw ProfileFileError("The ERD file ends after its first line.");
@@ -232,7 +227,7 @@ ErdHeader ParseErdHeader(std::string_view text) {
       ended = true;
       break;
     }
-    h.keys[k.keyword] = std::string(Trim(k.values));
+    h.keys[k.keyword] = std::string(TrimWhitespace(k.values));
     if (k.keyword == "TITLE") h.title = k.Single();
     if (k.keyword == "SHORTNAM") h.names = k.List(list_limit);
     if (k.keyword == "UNITSNAM") h.units = k.List(list_limit);

@@ -14,6 +14,7 @@
 #include <random>
 #include <system_error>
 
+#include "common/text.h"
 #include "common/rounding.h"
 #include "workflow/settings.h"
 
@@ -109,7 +110,7 @@ namespace {
 // The power of ten of the last digit written ("0.082" -> -3, "12" -> 0, "1.5e-3" -> -4),
 // clamped to a range any double's digits lie in.
 int LastDigitExponent(std::string_view numeral) {
-  numeral = textio::Trim(numeral);
+  numeral = TrimWhitespace(numeral);
   int exponent = 0;
   const std::size_t e = numeral.find_first_of("eE");
   if (e != std::string_view::npos) {
@@ -205,17 +206,10 @@ std::size_t LineReader::remaining_line_estimate() const {
   return static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1;
 }
 
-std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-bool IsBlank(std::string_view s) { return Trim(s).empty(); }
+bool IsBlank(std::string_view s) { return TrimWhitespace(s).empty(); }
 
 std::optional<double> ParseNumber(std::string_view s) {
-  s = Trim(s);
+  s = TrimWhitespace(s);
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   if (s.empty()) return std::nullopt;
   // Only plain decimal forms: no "nan", "inf" or hexadecimal.
@@ -356,12 +350,12 @@ DatFileContents ParseDatFile(std::string_view text) {
     if (!textio::SplitNumbers(line, fields)) {
       throw ProfileFileError("Line " + std::to_string(lines.line_number()) +
                              " of the text profile is not a distance and an elevation: \"" +
-                             std::string(textio::Trim(line).substr(0, 60)) + "\".");
+                             std::string(TrimWhitespace(line).substr(0, 60)) + "\".");
     }
     // Elevations are in feet; the check comes after the conversion to inches.
     out.elevations.push_back(
         CheckedElevation(fields[1] * 12.0, out.elevations.size() + 1, "The text profile"));
-    const std::string_view trimmed = textio::Trim(line);
+    const std::string_view trimmed = TrimWhitespace(line);
     distances.Add(fields[0], trimmed.substr(0, trimmed.find_first_of(" \t,")), lines.line_number());
   }
   if (out.elevations.empty()) {

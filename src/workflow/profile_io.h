@@ -171,7 +171,6 @@ class LineReader {
   std::size_t pos_ = 0;
   int line_ = 0;
 };
-std::string_view Trim(std::string_view s);
 bool IsBlank(std::string_view s);
 // The whole text (blanks around it allowed) as a finite decimal number, or nothing.
 std::optional<double> ParseNumber(std::string_view s);

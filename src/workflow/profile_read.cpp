@@ -5,17 +5,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "common/text.h"
 #include "workflow/erd.h"
 
 namespace tarmac {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::span<const std::byte> Bytes(std::string_view s) {
   return {reinterpret_cast<const std::byte*>(s.data()), s.size()};

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "common/text.h"
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/units.h"
@@ -45,17 +46,6 @@ struct BatchError {
 constexpr int kErrFileNotFound = 53;
 constexpr int kErrFileAccess = 75;
 constexpr int kErrInterrupted = 18;
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string Trim(const std::string& s) {
-  const auto b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // A whole number as the reports write it after a label: with a leading blank.
 std::string Numbered(long long i) { return " " + std::to_string(i); }
@@ -429,7 +419,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
   };
   try {
     const std::string folder = FolderOf(path);
-    const std::string name = Trim(NameOf(path));
+    const std::string name(TrimBlanks(NameOf(path)));
     const std::string ext = name.size() >= 4 ? name.substr(name.size() - 4) : name;
     const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
 
@@ -622,7 +612,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       number = kErrInterrupted;
       batch_.interrupted = true;
     } else {
-      batch_.failed.push_back({Trim(NameOf(path)), reason, i});
+      batch_.failed.push_back({std::string(TrimBlanks(NameOf(path))), reason, i});
     }
     prompts_.Message("Error No = " + std::to_string(number) + " " + description,
                      "Automatic Processing");

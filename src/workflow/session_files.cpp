@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/text.h"
 #include "common/number_format.h"
 #include "workflow/erd.h"
 #include "workflow/profile_io.h"
@@ -13,11 +14,6 @@
 
 namespace tarmac {
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // The last four characters of a name: its extension as the program compares it.
 std::string LastFour(const std::string& name) {

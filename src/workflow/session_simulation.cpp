@@ -6,6 +6,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "common/text.h"
 #include "common/number_format.h"
 #include "common/units.h"
 #include "profile/prepare.h"
@@ -33,13 +34,6 @@ constexpr const char* kListLogName = "ProDatFiles.log";
 // The response levels are drawn cg, pilot, rear main, nose, main: the rear main
 // gear of the B-747 sits next to the accelerations on screen.
 constexpr int kDrawOrder[] = {1, 2, 5, 3, 4};
-
-std::string Trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 // The measurement's binary profile: "<name>.Pro" as the list writes it, in any
 // case of the extension (lists made on another system keep their names, the
@@ -146,7 +140,7 @@ std::unique_ptr<Session::SimulationJob> Session::MakeSimulationJob(double speedF
   const std::string& type = m.settings.AircraftType;
   prompts_.Status("Running " + type + " Simulation");
   SimulationInput in;
-  in.AircraftType = Trim(type);
+  in.AircraftType = std::string(TrimWhitespace(type));
   in.AircraftSpeedFps = speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
   in.DampingFactor = m.settings.DampingFactor;
   in.NumberOfModes = m.settings.NumberOfModes;
@@ -188,7 +182,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
     }
     const std::filesystem::path listFolder = std::filesystem::path(listFile).parent_path();
     for (std::string line; std::getline(f, line);) {
-      line = Trim(line);
+      line = std::string(TrimWhitespace(line));
       if (line.empty()) continue;
       // Every line names a measurement with a four-character extension; the
       // name is without it.

@@ -7,20 +7,11 @@
 
 #include "common/number_format.h"
 #include "common/rounding.h"
+#include "common/text.h"
 
 namespace tarmac {
-namespace {
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 int ParseSpectrumExponent(std::string_view text) {
-  std::string_view t = TrimBlanks(text);
+  std::string_view t = TrimBlanksAndTabs(text);
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
   double value = 0.0;
   const auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
