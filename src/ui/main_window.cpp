@@ -602,6 +602,7 @@ void MainWindow::ProcessSimAll() {
   runner_.StartWork(
       QStringLiteral("ProcessSim All"),
       [kept, ok, settings, l = *list](Progress& p) {
+        kept->ForwardStatus(&p);
         RenderPlotSink plots;
         Session s(*kept, &plots);
         s.SetProgress(&p);

@@ -307,6 +307,48 @@ TEST_F(MainWindowTest, BatchFromTheWindowWritesWhatTheCommandLineBatchWritesAndL
             Replace(ReadAll(cli.file("BoeingBumpPDFs.txt")), from, to));
 }
 
+TEST_F(MainWindowTest, ABatchCancelledStopsBetweenProfilesAndSaysSo) {
+  TempDir batch_dir;
+  QStringList chosen;
+  for (const auto& f : BatchSelection(batch_dir.path())) chosen << QString::fromStdString(f);
+  prompts.file_lists.push_back(chosen);
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdAuto"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  ASSERT_TRUE(window->WaitForCommand(300000));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_NE(prompts.messages[0].text.find("; interrupted. ET = "), std::string::npos)
+      << prompts.messages[0].text;
+  EXPECT_FALSE(std::filesystem::exists(batch_dir.path() / "WordFile" / "taxiway.docx"));
+  EXPECT_TRUE(window->option(0)->isEnabled());
+}
+
+TEST_F(MainWindowTest, ProcessSimAllSimulatesTheListOnTheWorkerAndLogsWhatIsMissing) {
+  ReadSample();
+  const std::string results = Results();
+  TempDir list_dir;
+  CopySample(list_dir.path());
+  const std::string list = list_dir.file("measurements.txt");
+  {
+    std::ofstream f(list);
+    f << "runway.pro\nmissing.pro\n";
+  }
+  prompts.files.push_back(list);
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdProcessAll"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  ASSERT_TRUE(window->WaitForCommand(300000));
+  EXPECT_EQ(Status(), "ProcessSim All finished");
+  EXPECT_TRUE(std::filesystem::exists(list_dir.path() / "runway.Log"));
+  const std::string log = ReadAll(list_dir.file("ProDatFiles.log"));
+  EXPECT_NE(log.find("missing not processed because the .Pro file does not exist."),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("runway not processed"), std::string::npos) << log;
+  // The window's profile and results file are not the list's.
+  EXPECT_EQ(Results(), results);
+  EXPECT_EQ(window->windowTitle().toStdString(), "Profile and Roughness Indexes - " + profile);
+}
+
 TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
