@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
+#include <QTextBrowser>
+#include <QDialog>
 #include <QTimer>
 #include <cstdlib>
 #include <fstream>
@@ -484,6 +486,22 @@ TEST_F(MainWindowTest, InOutChangesASettingInDisplayUnitsAndRefusesWhatIsNoNumbe
   EXPECT_TRUE(params->EditRow(aircraft));
   EXPECT_EQ(window->model().settings.AircraftType, "DC-10");
   EXPECT_EQ(table->item(aircraft, 1)->text(), "DC-10");
+}
+
+TEST_F(MainWindowTest, F1OpensAGettingStartedPageThatNamesEveryIndexOption) {
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  auto* page = window->findChild<QDialog*>("GettingStarted");
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->isVisible());
+  const QString text = page->findChild<QTextBrowser*>()->toPlainText();
+  // The page speaks of the options by the captions the person sees.
+  for (int k = 0; k < 5; ++k)
+    EXPECT_TRUE(text.contains(window->option(k)->text())) << window->option(k)->text().toStdString();
+  for (const char* button : {"cmdReadFile", "cmdRunSim", "cmdAuto", "cmdInputOutput", "PSD"})
+    EXPECT_TRUE(text.contains(window->findChild<QPushButton*>(button)->text().remove('&')))
+        << button;
+  EXPECT_TRUE(text.contains("runway.pro"));
+  EXPECT_TRUE(text.contains("Inches per mile"));
 }
 
 TEST(MainWindowSettings, SizeAndLastFolderAreRememberedBetweenRuns) {
