@@ -68,7 +68,7 @@ void BM_StraightedgeAndBandpassWithSections(benchmark::State& state) {
     const auto p = tarmac::PrepareIndexProfile(z, kDx, 6, false, 250.0);
     const std::span<const float> w(p.data1(), static_cast<std::size_t>(p.n));
     const auto se = tarmac::ComputeStraightedge(w, 12.0, p.spacing, tarmac::StraightedgePosition::FullLength);
-    benchmark::DoNotOptimize(tarmac::ComputeIndexSections(1, se.StraightedgeDeviation, p.spacing, 1000.0, us));
+    benchmark::DoNotOptimize(tarmac::ComputeIndexSections(1, se.deviation, p.spacing, 1000.0, us));
     const auto bp = tarmac::ComputeBandpassIndex(z, kDx);
     benchmark::DoNotOptimize(tarmac::ComputeIndexSections(5, bp.series, kDx, 1000.0, us));
   }

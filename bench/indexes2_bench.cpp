@@ -54,7 +54,7 @@ void BM_BoeingBump(benchmark::State& state) {
   NullProgress np;
   for (auto _ : state) {
     auto r = ComputeBoeingBumpSeries(p, np);
-    benchmark::DoNotOptimize(r.BoeingIndex.data());
+    benchmark::DoNotOptimize(r.index.data());
   }
   state.counters["samples"] = p.n;
 }
@@ -66,7 +66,7 @@ void BM_Iri(benchmark::State& state) {
   NullProgress np;
   for (auto _ : state) {
     auto r = ComputeIRI(p, 1000.0, units, np);
-    benchmark::DoNotOptimize(r.IRISlope.data());
+    benchmark::DoNotOptimize(r.slope.data());
   }
   state.counters["samples"] = p.n;
 }

@@ -47,11 +47,10 @@ void BM_SimulateB747Taxi(benchmark::State& state) {
   tarmac::SimulationInput in;
   in.AircraftType = "B-747";
   in.AircraftSpeedFps = 20 * tarmac::kKnotsToFps;
-  in.SampleSpacing = kSampleSpacingFt;
   tarmac::NullProgress progress;
   for (auto _ : state) {
     auto r = tarmac::RunSimulation(profile, in, progress);
-    benchmark::DoNotOptimize(r.GcgTotalRMS);
+    benchmark::DoNotOptimize(r.cg_total_rms);
   }
   state.counters["samples"] = profile.n;
 }

@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "cli/cli_common.h"
+#include "cli/names.h"
 #include "common/number_format.h"
+#include "indexes/sections.h"
 #include "workflow/settings.h"
 #include "workflow/atomic_file.h"
 
@@ -38,18 +40,27 @@ nlohmann::json Array(const std::vector<T>& v) {
 
 bool ParseIndexList(const std::string& list, std::vector<int>& options) {
   options.clear();
-  if (list == "all") {
+  if (EqualNoCase(list, "all")) {
     options = {0, 1, 2, 3, 4};
     return true;
   }
-  if (list == "none" || list.empty()) return true;
+  if (EqualNoCase(list, "none") || list.empty()) return true;
+  // The names of the option buttons are taken too, in any case and with or without blanks or
+  // hyphens ("Boeing Bump", "CA-Profilograph", "band-pass").
+  static const std::pair<const char*, int> kAliases[] = {
+      {"straightedge", 0}, {"bump", 1},         {"boeingbump", 1},     {"iri", 2},
+      {"profilograph", 3}, {"caprofilograph", 3}, {"capi", 3},        {"bandpass", 4}};
   for (const auto& name : Split(list, ',')) {
+    std::string bare;
+    for (char c : Lower(name))
+      if (c != ' ' && c != '-' && c != '_') bare += c;
     int found = -1;
-    for (int k = 0; k < 5; ++k)
-      if (name == kIndexKeys[k]) found = k;
+    for (const auto& [alias, k] : kAliases)
+      if (bare == alias) found = k;
     if (found < 0) {
-      std::cerr << "Unknown index \"" << name
-                << "\": use straightedge, bump, iri, profilograph, bandpass, all or none\n";
+      std::vector<std::string> keys(std::begin(kIndexKeys), std::end(kIndexKeys));
+      std::cerr << "tarmac: unknown index \"" << name << "\"" << DidYouMean(name, keys)
+                << "; use straightedge, bump, iri, profilograph, bandpass, all or none\n";
       return false;
     }
     options.push_back(found);
@@ -58,6 +69,56 @@ bool ParseIndexList(const std::string& list, std::vector<int>& options) {
 }
 
 std::string IndexKey(int option) { return kIndexKeys[option]; }
+
+std::string IndexName(int option) {
+  static const char* const kNames[5] = {"Straightedge", "Boeing Bump", "IRI", "CA Profilograph",
+                                        "Bandpass"};
+  return kNames[option];
+}
+
+std::string IndexUnit(int option, const Units& u) {
+  switch (option) {
+    case 0:
+    case 4: return u.Metric ? "mm" : "in";
+    case 2:
+    case 3: return u.Metric ? "m/km" : "in/mi";
+    default: return "-";  // the Boeing Bump Index is a ratio
+  }
+}
+
+nlohmann::json IndexUnitsJson(int option, const Units& u) {
+  const std::string value = IndexUnit(option, u);
+  const std::string length = u.LengthLabel;
+  nlohmann::json j = {{"value", value},          {"first2000", value},
+                      {"center2000", value},     {"last2000", value},
+                      {"section_values", value}, {"section_lengths", length},
+                      {"step_ft", "ft"}};
+  if (option == 0) j["edge_used_ft"] = "ft";
+  // The series are kept in the program's own units whatever the display.
+  static const char* const kSeries[5] = {"in", "-", "in/mi", "in", "in"};
+  j["input"] = "in";
+  j["series"] = kSeries[option];
+  if (option == 0) j["line_start"] = j["line_end"] = "in";
+  if (option == 1) {
+    j["height"] = "in";
+    j["distance"] = j["length"] = "ft";
+  }
+  return j;
+}
+
+bool Stretch2000Exists(const Session& s, int option) {
+  const ProfileModel& m = s.model();
+  std::size_t n = 0;
+  double dx = 0;
+  switch (option) {
+    case 0: n = m.straightedge.StraightedgeDeviation.size(), dx = m.straightedge.spacing; break;
+    case 1: n = m.bump.BoeingIndex.size(), dx = m.bump_input.spacing; break;
+    case 2: n = static_cast<std::size_t>(m.prepared.n), dx = m.iri.spacing; break;
+    case 3: n = m.levels[4].data.size(), dx = m.levels[4].step_ft; break;
+    default: n = m.bandpass.size(), dx = m.settings.SampleSpacing; break;
+  }
+  return dx > 0 && Stretch2000Bounds(static_cast<std::int32_t>(n), dx).fits;
+}
 int IndexChartRow(int option) { return kChartRowOfOption[option]; }
 
 nlohmann::json IndexJson(const Session& s, int option, bool series) {
@@ -78,6 +139,9 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
   j["section_lengths"] = SeriesJson(t.SectionLength);
   j["chart_title"] = t.IndexChartTitle[static_cast<std::size_t>(row)];
   j["decimation_rule"] = std::string(DecimationRuleName(m.settings.Decimation));
+  j["name"] = IndexName(option);
+  j["stretch2000_exists"] = Stretch2000Exists(s, option);
+  j["units"] = IndexUnitsJson(option, m.units);
   switch (option) {
     case 0: {
       j["step_ft"] = m.straightedge.spacing;
@@ -86,10 +150,10 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       if (series) {
         const auto& in = m.straightedge_input;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
-        j["series"] = SeriesJson(m.straightedge.StraightedgeDeviation);
-        j["gap_offset"] = Array(m.straightedge.StraightedgeGapOffset);
-        j["line_start"] = SeriesJson(m.straightedge.StraightedgeLineStart);
-        j["line_end"] = SeriesJson(m.straightedge.StraightedgeLineEnd);
+        j["series"] = SeriesJson(m.straightedge.deviation);
+        j["gap_offset"] = Array(m.straightedge.gap_offset);
+        j["line_start"] = SeriesJson(m.straightedge.line_start);
+        j["line_end"] = SeriesJson(m.straightedge.line_end);
       }
       break;
     }
@@ -99,10 +163,10 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       if (series) {
         const auto& in = m.bump_input;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
-        j["series"] = SeriesJson(m.bump.BoeingIndex);
-        j["height"] = SeriesJson(m.bump.BoeingBumpHeight);
-        j["distance"] = SeriesJson(m.bump.BoeingBumpDistance);
-        j["length"] = SeriesJson(m.bump.BoeingBumpLength);
+        j["series"] = SeriesJson(m.bump.index);
+        j["height"] = SeriesJson(m.bump.height);
+        j["distance"] = SeriesJson(m.bump.distance);
+        j["length"] = SeriesJson(m.bump.chord_length);
       }
       break;
     }
@@ -112,8 +176,8 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       if (series) {
         const auto& in = m.prepared;
         j["input"] = SeriesJson(std::vector<float>(in.data1(), in.data1() + in.n));
-        j["series"] = SeriesJson(std::vector<float>(m.iri.IRISlope.begin(),
-                                                    m.iri.IRISlope.begin() + m.iri.plotted));
+        j["series"] = SeriesJson(std::vector<float>(m.iri.slope.begin(),
+                                                    m.iri.slope.begin() + m.iri.plotted));
       }
       break;
     }
@@ -148,30 +212,45 @@ bool ParseSimulationList(const std::string& list, std::vector<SimulationRequest>
   const SettingSpec& speed = *FindSetting("AircraftSpeed");
   for (const auto& item : Split(list, ',')) {
     const auto at = item.find('@');
-    SimulationRequest r;
-    if (at != std::string::npos) {
-      r.aircraft = item.substr(0, at);
-      const auto knots = ParseDecimalNumber(item.substr(at + 1));
-      if (!knots) {
-        r.aircraft.clear();
-      } else if (!SettingRangeMessage(speed, MakeUnits(false), *knots).empty()) {
-        std::cerr << "Bad simulation \"" << item << "\": the aircraft speed must lie between "
-                  << FormatNumber(speed.min, speed.dialog_format) << " and "
-                  << FormatNumber(speed.max, speed.dialog_format) << " knots\n";
-        return false;
-      }
-      r.knots = knots.value_or(0.0);
-    }
-    if (r.aircraft != "B-727" && r.aircraft != "B-747" && r.aircraft != "DC-9" &&
-        r.aircraft != "DC-10") {
-      std::cerr << "Bad simulation \"" << item
-                << "\": use AIRCRAFT@KNOTS with AIRCRAFT one of B-727, B-747, DC-9, DC-10\n";
+    if (at == std::string::npos) {
+      std::cerr << "tarmac: --simulate " << item << " refused: use AIRCRAFT@KNOTS, e.g. B-727@100\n";
       return false;
     }
-    out.push_back(r);
+    const std::string typed = item.substr(0, at);
+    const auto aircraft = AircraftName(typed);
+    if (!aircraft) {
+      std::cerr << "tarmac: --simulate " << item << " refused: there is no aircraft " << typed
+                << DidYouMean(typed, AircraftNames()) << "; use B-727, B-747, DC-9 or DC-10\n";
+      return false;
+    }
+    const auto knots = ParseDecimalNumber(item.substr(at + 1));
+    if (!knots || !SettingRangeMessage(speed, MakeUnits(false), *knots).empty()) {
+      std::cerr << "tarmac: --simulate " << item << " refused: the speed takes "
+                << SettingRangeText(speed, MakeUnits(false)) << "\n";
+      return false;
+    }
+    out.push_back({*aircraft, *knots});
   }
   return true;
 }
+
+namespace {
+
+// A row of the console table: the first `names` cells (words) left-aligned in their columns,
+// the others (numbers) right-aligned.
+std::string Row(const std::vector<std::pair<std::string, int>>& cells, std::size_t names) {
+  std::string line = " ";
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const auto& [text, width] = cells[i];
+    const std::size_t w = static_cast<std::size_t>(width);
+    const std::string pad = text.size() < w ? std::string(w - text.size(), ' ') : "";
+    line += " " + (i < names ? text + pad : pad + text);
+  }
+  while (line.back() == ' ') line.pop_back();
+  return line + "\n";
+}
+
+}  // namespace
 
 void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out) {
   const ProfileModel& m = s.model();
@@ -179,24 +258,50 @@ void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out) 
       << FormatNumber(m.ProfileNPoints() * m.settings.DisplaySpacing, "#,##0.0") << " "
       << m.units.LengthLabel << "\n";
   if (j.contains("indexes")) {
-    out << "  index           value        first 2000   centre 2000  last 2000    parts\n";
-    for (auto it = j["indexes"].begin(); it != j["indexes"].end(); ++it) {
-      const auto& v = it.value();
-      out << "  " << std::left << std::setw(14) << it.key() << std::right
-          << RightAlign(10, v["text"].get<std::string>())
-          << RightAlign(14, FormatNumber(v["first2000"].get<double>(), "0.0000"))
-          << RightAlign(14, FormatNumber(v["center2000"].get<double>(), "0.0000"))
-          << RightAlign(12, FormatNumber(v["last2000"].get<double>(), "0.0000"))
-          << RightAlign(8, std::to_string(v["part_count"].get<int>())) << "\n";
+    const int w[7] = {15, 5, 10, 14, 14, 14, 8};
+    out << Row({{"index", w[0]}, {"unit", w[1]}, {"whole", w[2]}, {"first 2000 ft", w[3]},
+                {"centre 2000 ft", w[4]}, {"last 2000 ft", w[5]}, {"sections", w[6]}},
+               2);
+    // In the order of the option buttons, whatever order they were asked in.
+    for (int k = 0; k < 5; ++k) {
+      if (!j["indexes"].contains(IndexKey(k))) continue;
+      const auto& v = j["indexes"][IndexKey(k)];
+      const bool stretches = v.value("stretch2000_exists", true);
+      auto stretch = [&](const char* key) {
+        return stretches ? FormatNumber(v[key].get<double>(), "0.0000") : std::string("n/a");
+      };
+      out << Row({{IndexName(k), w[0]},
+                  {IndexUnit(k, m.units), w[1]},
+                  {v["text"].get<std::string>(), w[2]},
+                  {stretch("first2000"), w[3]},
+                  {stretch("center2000"), w[4]},
+                  {stretch("last2000"), w[5]},
+                  {std::to_string(v["part_count"].get<int>()), w[6]}},
+                 2);
     }
   }
   if (j.contains("simulations")) {
+    const int w[5] = {20, 19, 5, 9, 9};
+    out << Row({{"simulation", w[0]}, {"response", w[1]}, {"unit", w[2]}, {"peak", w[3]},
+                {"RMS", w[4]}},
+               3);
+    static const std::pair<const char*, const char*> kResponses[] = {
+        {"gcg", "cg acceleration"}, {"gcp", "pilot acceleration"}, {"nose", "nose gear load"},
+        {"main", "main gear load"}, {"rear_main", "rear main gear load"}};
     for (const auto& sim : j["simulations"]) {
-      out << "  " << sim["aircraft"].get<std::string>() << " at "
-          << FormatNumber(sim["speed_knots"].get<double>(), "0.0") << " knots:";
-      for (auto it = sim["responses"].begin(); it != sim["responses"].end(); ++it)
-        out << "  " << it.key() << " rms " << FormatNumber(it.value()["total_rms"].get<double>(), "0.0000");
-      out << "\n";
+      std::string run = sim["aircraft"].get<std::string>() + " at " +
+                        FormatNumber(sim["speed_knots"].get<double>(), "0") + " knots";
+      for (const auto& [key, name] : kResponses) {
+        if (!sim["responses"].contains(key)) continue;
+        const auto& r = sim["responses"][key];
+        out << Row({{run, w[0]},
+                    {name, w[1]},
+                    {sim["units"]["responses"][key].get<std::string>(), w[2]},
+                    {FormatNumber(r["peak"].get<double>(), "0.0000"), w[3]},
+                    {FormatNumber(r["total_rms"].get<double>(), "0.0000"), w[4]}},
+                   3);
+        run.clear();  // the run is named on its first line only
+      }
     }
   }
   if (!m.BatchMode && !AnyOutputFailed()) out << "results appended to " << m.ResultsFile << "\n";

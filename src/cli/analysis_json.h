@@ -25,6 +25,12 @@ int RunAnalyze(const AnalyzeOptions& o);
 bool ParseIndexList(const std::string& list, std::vector<int>& options);
 // The JSON key of an index option.
 std::string IndexKey(int option);
+// The name of an index option as its button shows it ("CA Profilograph").
+std::string IndexName(int option);
+// The unit of an index's value, stretches and section values in the units shown ("in/mi").
+std::string IndexUnit(int option, const Units& units);
+// The "units" object beside an index's JSON: the unit of each of its quantities.
+nlohmann::json IndexUnitsJson(int option, const Units& units);
 // The chart row of an index option.
 int IndexChartRow(int option);
 nlohmann::json IndexJson(const Session& s, int option, bool series);

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "workflow/atomic_file.h"
+#include "workflow/profile_read.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac::cli {
@@ -28,12 +29,36 @@ void OnInterrupt(int) {
 
 }  // namespace
 
+std::string OneLine(const std::string& text) {
+  std::string t = text;
+  // The dialog's advice means nothing to a command that has already ended.
+  for (const char* advice : {"Please retry.", "Click Cancel at any time to retain the old value."})
+    for (std::size_t at; (at = t.find(advice)) != std::string::npos;)
+      t.erase(at, std::char_traits<char>::length(advice));
+  std::string out;
+  for (char c : t) {
+    const bool blank = c == '\r' || c == '\n' || c == ' ' || c == '\t';
+    if (blank) {
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else {
+      out += c;
+    }
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
 void TerminalPrompts::Message(const std::string& text, const std::string& title) {
   ++messages;
-  std::string t = text;
-  for (char& c : t)
-    if (c == '\r') c = ' ';
-  std::cerr << (title.empty() ? std::string("tarmac") : title) << ": " << t << "\n";
+  // A title that only says "an error" adds nothing to a line that says what failed.
+  static const char* const kPlainTitles[] = {"File Error Error", "File Error", "Error",
+                                             "Incorrect Data Entry", "Wrong Extension"};
+  bool plain = title.empty();
+  for (const char* t : kPlainTitles) plain = plain || title == t;
+  const std::string& file = ProfileBeingRead();
+  const std::string context =
+      !plain ? title + ": " : file.empty() ? std::string() : "cannot read the profile " + file + ": ";
+  std::cerr << "tarmac: " << context << OneLine(text) << "\n";
 }
 
 std::optional<std::string> TerminalPrompts::Input(const std::string&, const std::string&) {
@@ -123,12 +148,12 @@ void AddInputOptions(CLI::App* app, CommonOptions& o) {
                   "Unit of the distances of a .csv/.txt profile, ft or m. Without it the "
                   "heading's unit counts (\"Distance (m)\", \"distance_ft\"); with no unit named "
                   "anywhere, distances are in feet and elevations in inches")
-      ->check(CLI::IsMember({"ft", "m"}));
+      ->check(CLI::IsMember({"ft", "m"}, CLI::ignore_case));
   app->add_option("--elevation-unit", o.elevation_unit,
                   "Unit of the elevations of a .csv/.txt profile, in, ft, mm or m. Without it the "
                   "heading's unit counts (\"Elevation (mm)\", \"elevation_in\"); with no unit named "
                   "anywhere, elevations are in inches and distances in feet")
-      ->check(CLI::IsMember({"in", "ft", "mm", "m"}));
+      ->check(CLI::IsMember({"in", "ft", "mm", "m"}, CLI::ignore_case));
 }
 
 int ApplyCommonOptions(Session& s, const CommonOptions& o) {
@@ -144,14 +169,8 @@ int ApplyCommonOptions(Session& s, const CommonOptions& o) {
     s.SetSurface(v);
   }
   if (!o.decimation.empty() && !s.SetSetting("DecimationRule", o.decimation)) return kUsage;
-  for (const auto& nv : o.sets) {
-    const auto eq = nv.find('=');
-    if (eq == std::string::npos) {
-      std::cerr << "--set needs NAME=VALUE, got \"" << nv << "\"\n";
-      return kUsage;
-    }
-    if (!s.SetSetting(nv.substr(0, eq), nv.substr(eq + 1))) return kUsage;
-  }
+  for (const auto& nv : o.sets)
+    if (!ApplySetOption(s, nv)) return kUsage;
   return kOk;
 }
 
@@ -177,7 +196,7 @@ std::string AbsolutePath(const std::string& path) {
 
 int TerminalSession::Open(const CommonOptions& common, const std::string& profile) {
   if (int rc = ApplyCommonOptions(session, common); rc != kOk) return rc;
-  if (!session.ReadFile(AbsolutePath(profile))) return kInputRefused;
+  if (int rc = ReadProfile(session, profile); rc != kOk) return rc;
   session.SetBatchMode(common.batch);
   return kOk;
 }
@@ -196,13 +215,37 @@ int TerminalSession::Finish(const CommonOptions& common, const nlohmann::json& j
 nlohmann::json ProfileJson(const Session& s, bool series) {
   const ProfileModel& m = s.model();
   nlohmann::json j;
+  j["tarmac"] = TarmacJson();
+  std::string format;
+  switch (FormatOfName(NameOf(m.DataFileName))) {
+    case ProfileFormat::Binary: format = "pro"; break;
+    case ProfileFormat::Text: format = "dat"; break;
+    case ProfileFormat::Erd: format = "erd"; break;
+    case ProfileFormat::Delimited:
+      format = NameOf(m.DataFileName).substr(NameOf(m.DataFileName).size() - 3);
+      for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      break;
+    case ProfileFormat::Unknown: break;
+  }
+  const bool speed = m.levels[1].kind == "Speed" && !m.levels[1].data.empty();
+  const std::string unit = m.units.LengthLabel;
   j["profile"] = {{"path", m.DataFileName},
                   {"samples", m.ProfileNPoints()},
                   {"sample_spacing_ft", m.settings.SampleSpacing},
-                  {"display_spacing", m.settings.DisplaySpacing}};
+                  {"display_spacing", m.settings.DisplaySpacing},
+                  // Each sample stands for one spacing of pavement, as the summary counts it.
+                  {"length", m.ProfileNPoints() * m.settings.DisplaySpacing},
+                  {"spacing", m.settings.DisplaySpacing},
+                  {"source", {{"format", format}, {"speed", speed}}},
+                  {"units", {{"sample_spacing_ft", "ft"},
+                             {"display_spacing", unit},
+                             {"length", unit},
+                             {"spacing", unit},
+                             {"series", "in"}}}};
   if (series) j["profile"]["series"] = SeriesJson(m.ProfileZ);
   j["units"] = m.units.Metric ? "metric" : "US";
   j["results_file"] = m.ResultsFile;
+  j["settings"] = SettingsJson(s);
   return j;
 }
 
@@ -222,7 +265,7 @@ bool WriteJson(const nlohmann::json& j, const std::string& dest) {
     // A JSON cut short by a kill or a full disk never replaces the previous one.
     WriteFileAtomically(dest, text);
   } catch (const std::exception& e) {
-    if (!OutputsInterrupted()) std::cerr << "File Error: " << e.what() << "\n";
+    // The writer has noted the file; the command's outcome names it and exits 5.
     return false;
   }
   return true;
@@ -243,13 +286,13 @@ int OutcomeOfOutputs(int rc) {
   }
   const std::vector<OutputFailure> failures = TakeOutputFailures();
   for (const OutputFailure& f : failures)
-    std::cerr << "Output Error: an output could not be written: " << f.reason << "\n";
+    std::cerr << "tarmac: an output could not be written: " << OneLine(f.reason) << "\n";
   if (failures.empty() || rc == kUsage) return rc;
   return kOutputFailed;
 }
 
 int ReportUnexpected(std::exception_ptr thrown) {
-  std::cerr << kUnexpectedTitle << ": The command stopped: " << DescribeException(thrown) << "\n";
+  std::cerr << "tarmac: " << kUnexpectedTitle << ": the command stopped: " << DescribeException(thrown) << "\n";
   return kComputationRefused;
 }
 

@@ -12,6 +12,7 @@
 #include "workflow/prompts.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/settings.h"
 
 namespace tarmac::cli {
 
@@ -23,7 +24,16 @@ enum ExitCode : int {
   kOutputFailed = 5,        // an output could not be written
 };
 
-// Messages go to stderr as "Title: text"; input boxes cannot be answered and count as Cancel.
+// A message of the windows as one line of the terminal: line breaks become blanks and the
+// dialog's advice ("Please retry.") is left out.
+std::string OneLine(const std::string& text);
+
+// The profile file the calling thread is reading through ReadProfile (empty otherwise): a refusal
+// shown meanwhile names it.
+std::string& ProfileBeingRead();
+
+// Messages go to stderr as one line "tarmac: text" (with the title when it says more than
+// "error"); input boxes cannot be answered and count as Cancel.
 class TerminalPrompts final : public Prompts {
  public:
   void Message(const std::string& text, const std::string& title) override;
@@ -124,6 +134,33 @@ int ReportUnexpected(std::exception_ptr thrown);
 nlohmann::json SeriesJson(const std::vector<float>& v);
 double FloatForJson(float x);
 
+// The words a command line was given, kept for the JSON's "tarmac" block.
+void SetCommandLine(int argc, const char* const* argv);
+// {"version", "command_line"}: which program wrote a JSON, and how it was asked.
+nlohmann::json TarmacJson();
+
+// Checks the words before CLI11 parses them, so that a slip gets a plain answer: an unknown
+// command or option names the nearest valid one, and an option whose value is missing because
+// the next word is another option (`--json --batch`) is refused. kOk or kUsage (said on stderr).
+int CheckCommandLine(CLI::App& app, int argc, const char* const* argv);
+
+// Checks that a profile file can be read before the session reads it: it exists and its
+// extension names a profile format. Then reads it (its path made absolute). kOk or kInputRefused,
+// with one line on stderr naming the file and why.
+int ReadProfile(Session& s, const std::string& path);
+
+// The range a setting takes in the units shown, as `tarmac settings` lists it and `--set`
+// refuses with: "0.001 to 2 ft", "spacing or fixed".
+std::string SettingRangeText(const SettingSpec& spec, const Units& units);
+// The unit a setting is typed in: "ft", "m", "knots" or nothing.
+std::string SettingUnit(const SettingSpec& spec, const Units& units);
+// Applies one --set NAME=VALUE: names without regard to case, values checked against the
+// setting's range first so that a refusal is one line naming the range. False when refused.
+bool ApplySetOption(Session& s, const std::string& name_value);
+// The settings in force: every row of the settings table with its value in the units shown and
+// that unit, and the aircraft, surface and straightedge position.
+nlohmann::json SettingsJson(const Session& s);
+
 // Registration of the subcommands; each returns its exit code through `rc`.
 void RegisterRead(CLI::App& app, int& rc);
 void RegisterAnalyze(CLI::App& app, int& rc);
@@ -134,5 +171,6 @@ void RegisterDemo(CLI::App& app, int& rc);
 void RegisterBatch(CLI::App& app, int& rc);  // batch and chart
 void RegisterSpectra(CLI::App& app, int& rc);  // psd, pdf and cdf
 void RegisterEdit(CLI::App& app, int& rc);
+void RegisterSettings(CLI::App& app, int& rc);
 
 }  // namespace tarmac::cli

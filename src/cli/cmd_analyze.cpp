@@ -49,13 +49,15 @@ void RegisterAnalyze(CLI::App& app, int& rc) {
       "analyze",
       "Read a profile and compute roughness indexes (and aircraft simulations) on it. Reports are "
       "appended to Results.txt beside the profile unless --batch is given.");
-  sub->add_option("PROFILE", o->profile, "Profile file (.pro with its .spd, .dat, or .erd)")->required();
+  sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
   sub->add_option("--index", o->indexes,
-                  "Comma list of straightedge,bump,iri,profilograph,bandpass, or all, or none "
+                  "Comma list of straightedge,bump,iri,profilograph,bandpass (in any case; the "
+                  "buttons' names such as \"Boeing Bump\" are taken too), or all, or none "
                   "(default all)");
   sub->add_option("--simulate", o->simulate,
                   "Comma list of AIRCRAFT@KNOTS to simulate, e.g. B-727@100,B-747@20 "
-                  "(aircraft: B-727, B-747, DC-9, DC-10)");
+                  "(aircraft: B-727, B-747, DC-9, DC-10, in any case, with or without the hyphen; "
+                  "knots 10 to 200)");
   AddCommonOptions(sub, o->common, true);
   sub->callback([o, &rc] { rc = RunAnalyze(*o); });
 }

@@ -16,6 +16,7 @@
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
 #include "workflow/batch_runner.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/results_file.h"
 #include "workflow/unexpected.h"
 
@@ -280,7 +281,7 @@ void RegisterBatch(CLI::App& app, int& rc) {
       std::string error;
       const std::vector<std::string> files = BatchProfiles(o->files, error);
       if (!error.empty()) {
-        std::cerr << "File Error: " << error << "\n";
+        std::cerr << "tarmac: " << error << "\n";
         rc = kInputRefused;
         return;
       }
@@ -296,7 +297,7 @@ void RegisterBatch(CLI::App& app, int& rc) {
         "straightedge, 2 Boeing Bump Index, 3 IRI, 4 band-pass, 5 California profilograph, 6 cg "
         "acceleration, 7 cockpit acceleration, 8 nose gear, 9 (front) main gear, 10 rear main "
         "gear (B-747 only). Rows 6 to 10 simulate AircraftType at AircraftSpeed (see --set).");
-    sub->add_option("PROFILE", o->profile, "Profile file (.pro or .dat)")->required();
+    sub->add_option("PROFILE", o->profile, kProfileFormatsHelp)->required();
     sub->add_option("--rows", o->rows, "Chart rows as numbers and ranges, e.g. 1-5,8 (default 1-10)");
     AddCommonOptions(sub, o->common, true);
     sub->callback([o, &rc] { rc = RunChart(*o); });

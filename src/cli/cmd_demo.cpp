@@ -27,7 +27,7 @@ int RunDemo(const DemoOptions& o) {
   for (const char* name : {"runway.pro", "runway.spd"}) {
     const fs::path from = fs::path(o.data) / name;
     if (!fs::is_regular_file(from, ec)) {
-      std::cerr << "File Error: the sample " << from.string() << " is missing.\n";
+      std::cerr << "tarmac: cannot copy the sample " << from.string() << ": no such file\n";
       return kInputRefused;
     }
     try {
@@ -35,7 +35,7 @@ int RunDemo(const DemoOptions& o) {
       const std::string bytes = ReadFileText(from);
       WriteFileAtomically(fs::path(o.out) / name, bytes);
     } catch (const std::exception& e) {
-      std::cerr << "File Error: " << e.what() << "\n";
+      std::cerr << "tarmac: " << e.what() << "\n";
       return OutcomeOfOutputs(kInputRefused);
     }
   }

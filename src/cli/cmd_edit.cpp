@@ -85,7 +85,7 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
               << "); give --force to replace it. Nothing written.\n";
     return kUsage;
   }
-  if (!s.ReadFile(AbsolutePath(o.profile))) return kInputRefused;
+  if (int rc = ReadProfile(s, o.profile); rc != kOk) return rc;
   s.SetBatchMode(true);
   const std::string unit = s.model().units.LengthLabel;
   std::size_t nextCut = 0, nextCurve = 0;

@@ -90,7 +90,7 @@ void PutBackUnfinishedLogs(const std::vector<LogBefore>& logs) {
         if (current != *b.contents) ReplaceFileAtomically(b.log, *b.contents);
       }
     } catch (const std::exception& e) {
-      std::cerr << "File Error: the log " << b.log << " could not be put back: " << e.what() << "\n";
+      std::cerr << "tarmac: the log " << b.log << " could not be put back: " << e.what() << "\n";
     }
   }
 }
@@ -107,7 +107,7 @@ int RunProcessSim(const ProcessSimOptions& o) {
   {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(list, ec)) {
-      std::cerr << "File Error: the list of measurements " << list << " cannot be read.\n";
+      std::cerr << "tarmac: cannot read the list of measurements " << list << ": no such file\n";
       return kInputRefused;
     }
   }

@@ -8,6 +8,7 @@
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
 #include "workflow/atomic_file.h"
+#include "workflow/spectra_texts.h"
 #include "common/number_format.h"
 #include "render/prob_dist_plot.h"
 #include "render/spectrum_plot.h"
@@ -56,6 +57,12 @@ bool WritePng(const std::vector<unsigned char>& png, const std::string& path) {
   return true;
 }
 
+// The result with the "tarmac" block that says which program wrote it and how it was asked.
+nlohmann::json Stamped(nlohmann::json j) {
+  j["tarmac"] = TarmacJson();
+  return j;
+}
+
 nlohmann::json Doubles(const std::vector<double>& v) {
   nlohmann::json a = nlohmann::json::array();
   for (double x : v) a.push_back(x);
@@ -77,10 +84,10 @@ int OpenSession(Session& s, const std::string& profile, bool metric, bool smooth
     std::cerr << "--simulate takes one AIRCRAFT@KNOTS\n";
     return kUsage;
   }
-  if (!s.ReadFile(AbsolutePath(profile))) return kInputRefused;
+  if (int rc = ReadProfile(s, profile); rc != kOk) return rc;
   s.SetBatchMode(true);  // the spectra append nothing to Results.txt
   for (const auto& req : sims) {
-    if (!s.SetSetting("AircraftType", req.aircraft)) return kUsage;
+    if (!s.SetSetting("AircraftType", req.aircraft)) return kUsage;  // a name checked above
     if (!s.RunSimulation(req.knots * kKnotsToFps)) return kComputationRefused;
   }
   return kOk;
@@ -147,7 +154,7 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
       if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
     }
   }
-  if (!o.json.empty()) WriteJson(j, o.json);
+  if (!o.json.empty()) WriteJson(Stamped(j), o.json);
   return OutcomeOfOutputs(kOk);
 }
 
@@ -189,7 +196,7 @@ int RunCdf(const CdfOptions& o) {
     const ProbDistPlot plot{d->cdf, d->x_max, d->title, d->unit_label};
     if (!WritePng(ProbDistPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
   }
-  if (!o.json.empty()) WriteJson(j, o.json);
+  if (!o.json.empty()) WriteJson(Stamped(j), o.json);
   return OutcomeOfOutputs(kOk);
 }
 
@@ -223,7 +230,7 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
   sub->add_option("--series", o->series,
                   "Series: profile (default), gcg, gcp, nose, main or rear_main (B-747); the "
                   "responses need --simulate")
-      ->check(CLI::IsMember(names));
+      ->check(CLI::IsMember(names, CLI::ignore_case));
   sub->add_option("--simulate", o->simulate,
                   "Simulate AIRCRAFT@KNOTS first (B-727, B-747, DC-9, DC-10), e.g. B-747@120");
   if (psd)
@@ -250,7 +257,7 @@ void RegisterSpectra(CLI::App& app, int& rc) {
   AddInputOptions(sub, o->input);
   sub->add_option("SERIES", o->series, "straightedge or bump")
       ->required()
-      ->check(CLI::IsMember({"straightedge", "bump"}));
+      ->check(CLI::IsMember({"straightedge", "bump"}, CLI::ignore_case));
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the distribution into FILE (PNG)");
   AddUnitOptions(sub, o->metric, o->smooth_ends, o->input.decimation, o->sets);

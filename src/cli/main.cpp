@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "common/version.h"
 
 namespace {
 
@@ -31,9 +32,12 @@ int main(int argc, char** argv) {
       "Reads a measured longitudinal profile of a runway or taxiway, computes the rolling "
       "straightedge, Boeing Bump Index, IRI, California profilograph index and band-pass RMS, "
       "simulates transport aircraft rolling over it, and writes the results beside the profile.\n"
-      "Exit codes: 0 ok, 2 usage, 3 input file refused, 4 computation refused (also: "
-      "interrupted with Ctrl-C, which writes nothing new), 5 an output could not be written "
-      "(the file is named)."};
+      "Exit codes: 0 ok; 2 usage (an unknown command, option or name, a value out of range); 3 an "
+      "input file refused (missing, of no profile format, not a profile); 4 a computation "
+      "refused (also: interrupted with Ctrl-C, which writes nothing new); 5 an output could not "
+      "be written (the file is named)."};
+  app.set_version_flag("--version", std::string("tarmac ") + tarmac::kVersion,
+                       "Show the version and exit");
   app.require_subcommand(1);
   int rc = kOk;
   RegisterRead(app, rc);
@@ -45,11 +49,16 @@ int main(int argc, char** argv) {
   RegisterBatch(app, rc);
   RegisterSpectra(app, rc);
   RegisterEdit(app, rc);
+  RegisterSettings(app, rc);
+  SetCommandLine(argc, argv);
+  if (CheckCommandLine(app, argc, argv) != kOk) return kUsage;
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

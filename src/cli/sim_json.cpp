@@ -1,4 +1,6 @@
 // Simulations requested on the command line and their JSON.
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 
 #include "cli/analysis_json.h"
@@ -20,6 +22,7 @@ nlohmann::json ResponseJson(Value min, Value max, Value total, const Parts& part
   j["min"] = Num(min);
   j["max"] = Num(max);
   j["total_rms"] = Num(total);
+  j["peak"] = std::max(std::abs(static_cast<double>(Num(min))), std::abs(static_cast<double>(Num(max))));
   nlohmann::json p = nlohmann::json::array();
   for (const auto& v : parts) p.push_back(Num(v));
   j["parts"] = p;
@@ -50,12 +53,12 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   sim["aircraft"] = r.AircraftType;
   sim["speed_knots"] = req.knots;
   sim["speed_fps"] = r.AircraftSpeedFps;
-  sim["time_step_s"] = r.SimTimeStep;
-  sim["ground_n_inner"] = r.GroundNInner;
-  sim["static_gear_loads_lb"] = Floats(r.StaticGearLoad);
-  sim["weight"] = r.Weight;  // display mass units
-  sim["part_lengths_ft"] = Floats(r.SimPartLength);
-  sim["step_ft"] = r.SimSpacing;
+  sim["time_step_s"] = r.time_step_s;
+  sim["ground_n_inner"] = r.inner_steps;
+  sim["static_gear_loads_lb"] = Floats(r.static_gear_loads_lb);
+  sim["weight"] = r.weight_lb * m.units.MassFactor;  // display mass units
+  sim["part_lengths_ft"] = Floats(r.part_lengths_ft);
+  sim["step_ft"] = r.spacing_ft;
   sim["decimation_rule"] = std::string(DecimationRuleName(m.settings.Decimation));
   sim["decimation_factor"] = m.simulation_input.factor;
   if (series) {
@@ -64,20 +67,32 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   }
 
   // Stretch values in series order: cg, pilot, nose, main, rear main.
-  auto stretch = [&](std::size_t k) { return r.SimStretchValues.at(k); };
+  auto stretch = [&](std::size_t k) { return r.stretch_values.at(k); };
   nlohmann::json resp;
-  resp["gcg"] = ResponseJson(r.GcgMin, r.GcgMax, r.GcgTotalRMS, r.GcgRMSpart, stretch(0),
+  resp["gcg"] = ResponseJson(r.cg_min_g, r.cg_max_g, r.cg_total_rms, r.cg_part_rms, stretch(0),
                              m.levels[1], series);
-  resp["gcp"] = ResponseJson(r.GcpMin, r.GcpMax, r.GcpTotalRMS, r.GcpRMSpart, stretch(1),
+  resp["gcp"] = ResponseJson(r.pilot_min_g, r.pilot_max_g, r.pilot_total_rms, r.pilot_part_rms, stretch(1),
                              m.levels[2], series);
-  resp["nose"] = ResponseJson(r.NoseDynMin, r.NoseDynMax, r.NoseDynTotalRMS, r.NoseDynRMSpart,
+  resp["nose"] = ResponseJson(r.nose_min, r.nose_max, r.nose_total_rms, r.nose_part_rms,
                               stretch(2), m.levels[3], series);
-  resp["main"] = ResponseJson(r.MainDynMin, r.MainDynMax, r.MainDynTotalRMS, r.MainDynRMSpart,
+  resp["main"] = ResponseJson(r.main_min, r.main_max, r.main_total_rms, r.main_part_rms,
                               stretch(3), m.levels[4], series);
-  if (r.HasRearMain)
-    resp["rear_main"] = ResponseJson(r.RearDynMin, r.RearDynMax, r.RearDynTotalRMS,
-                                     r.RearDynRMSpart, stretch(4), m.levels[5], series);
+  if (r.has_rear_main)
+    resp["rear_main"] = ResponseJson(r.rear_min, r.rear_max, r.rear_total_rms,
+                                     r.rear_part_rms, stretch(4), m.levels[5], series);
   sim["responses"] = resp;
+  // Accelerations in g; a gear's dynamic load as a ratio to its static load.
+  nlohmann::json responses = {{"gcg", "g"}, {"gcp", "g"}, {"nose", "-"}, {"main", "-"}};
+  if (r.HasRearMain) responses["rear_main"] = "-";
+  sim["units"] = {{"speed_knots", "knots"},
+                  {"speed_fps", "ft/s"},
+                  {"time_step_s", "s"},
+                  {"static_gear_loads_lb", "lb"},
+                  {"weight", m.units.Metric ? "kg" : "lb"},
+                  {"part_lengths_ft", "ft"},
+                  {"step_ft", "ft"},
+                  {"responses", responses},
+                  {"input", "in"}};
   j["simulations"].push_back(sim);
   return true;
 }

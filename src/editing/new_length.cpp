@@ -14,11 +14,11 @@ std::int32_t NewLengthMinimumSteps(double sample_spacing_ft) {
   return CLng(100.0 / sample_spacing_ft);
 }
 
-std::optional<EditMessage> CheckNewLength(Selection s, double sample_spacing_ft, int cuts_in_force) {
+std::optional<EditRefusal> CheckNewLength(Selection s, double sample_spacing_ft, int cuts_in_force) {
   const std::int32_t min_steps = NewLengthMinimumSteps(sample_spacing_ft);
   // A cut keeps at least two samples, so that its chord exists.
-  if (s.end - s.start < min_steps || s.end - s.start < 1) return kTooShortMessage;
-  if (cuts_in_force >= kMaxCuts) return kTooManyCutsMessage;
+  if (s.end - s.start < min_steps || s.end - s.start < 1) return EditRefusal::TooShort;
+  if (cuts_in_force >= kMaxCuts) return EditRefusal::TooManyCuts;
   return std::nullopt;
 }
 
@@ -55,7 +55,7 @@ Selection StretchInUncut(std::span<const CutRecord> history, std::size_t k) {
 }
 
 std::vector<float> UndoCut(std::span<const float> uncut, std::span<const CutRecord> history) {
-  if (history.size() < 2) throw std::invalid_argument(std::string(kNoCutToUndoMessage.text));
+  if (history.size() < 2) throw EditRefused{EditRefusal::NoCutToUndo};
   const Selection s = StretchInUncut(history, history.size() - 2);
   return CutProfile(uncut, s);
 }

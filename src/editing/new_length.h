@@ -4,20 +4,13 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string_view>
 #include <vector>
 
+#include "editing/edit_refusal.h"
 #include "editing/selection.h"
 
 namespace tarmac {
 
-inline constexpr EditMessage kNoCutToUndoMessage{
-    "Undo New Len has not been implemented.\r\n because NewLenLevel = 0 .", "Not Implemented"};
-inline constexpr EditMessage kTooManyCutsMessage{
-    "The profile has already been cut 10 times.\r\nUndo a cut before cutting again.",
-    "Invalid Selection"};
-inline constexpr std::string_view kNewLengthStatus = "New Length";
-inline constexpr std::string_view kUndoNewLengthStatus = "Undo New Length";
 inline constexpr int kMaxCuts = 10;
 
 // Fewest sample steps a cut may keep: 100 ft of profile, CLng(100 / spacing).
@@ -25,7 +18,7 @@ std::int32_t NewLengthMinimumSteps(double sample_spacing_ft);
 
 // Whether a cut over s is refused: shorter than 100 ft (or than two samples), or ten cuts
 // already in force.
-std::optional<EditMessage> CheckNewLength(Selection s, double sample_spacing_ft, int cuts_in_force);
+std::optional<EditRefusal> CheckNewLength(Selection s, double sample_spacing_ft, int cuts_in_force);
 
 // Removes the straight line through the first and last values in place: both ends become 0.
 // A series of fewer than two values is left as it is.
@@ -44,7 +37,8 @@ using CutRecord = Selection;
 Selection StretchInUncut(std::span<const CutRecord> history, std::size_t k);
 
 // Undo of the last cut in force: the history holds entries 0..level. Returns the profile as
-// cut k = level - 1 left it (k = 0: the uncut profile), chord removed.
+// cut k = level - 1 left it (k = 0: the uncut profile), chord removed. Throws EditRefused
+// (NoCutToUndo) when the history holds no cut.
 std::vector<float> UndoCut(std::span<const float> uncut, std::span<const CutRecord> history);
 
 }  // namespace tarmac

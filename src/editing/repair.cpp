@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/rounding.h"
+#include "editing/edit_refusal.h"
 #include "profile/filters.h"
 
 namespace tarmac {
@@ -40,8 +41,7 @@ void RepairAverage(std::span<float> z, double dx) {
   const RepairOffsets o = ComputeRepairOffsets(dx);
   const std::int32_t need = 2 * o.n1 + 1;
   if (z.size() < static_cast<std::size_t>(need)) {
-    throw std::invalid_argument("The profile is too short to repair: it needs at least " +
-                                std::to_string(need) + " samples (about 46 ft).");
+    throw EditRefused{EditRefusal::TooShortToRepair, need};
   }
   const auto n = static_cast<std::int32_t>(z.size());
   Extended w{std::vector<float>(z.size() + 2 * static_cast<std::size_t>(o.n1)), o.n1};
@@ -62,8 +62,7 @@ void RepairAverage(std::span<float> z, double dx) {
 void RepairPass(std::span<float> z, double dx) {
   const std::int32_t need = RepairMinimumSamples(dx);
   if (z.size() < static_cast<std::size_t>(need)) {
-    throw std::invalid_argument("The profile is too short to repair: it needs at least " +
-                                std::to_string(need) + " samples (about 46 ft).");
+    throw EditRefused{EditRefusal::TooShortToRepair, need};
   }
   LowPassFilter(kRepairCutoff, dx, z, true);
   RepairAverage(z, dx);

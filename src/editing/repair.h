@@ -5,7 +5,6 @@
 // values. The repair command runs the pass twice.
 #include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 namespace tarmac {
@@ -16,9 +15,6 @@ inline constexpr double kRepairSpacingA = 10.0;
 inline constexpr double kRepairSpacingB = 6.0;
 // Pre-filter cut-off, cycles per foot (a 0.5-ft wavelength).
 inline constexpr double kRepairCutoff = 1.0 / 0.5;
-// Kind and title the repaired levels take.
-inline constexpr std::string_view kRepairLevelKind = "CA Profilograph";
-inline constexpr std::string_view kRepairLevelTitle = "CA Profilograph, inches";
 
 // Wheel offsets in samples: 23, 17, 13 and 7 ft at spacing dx.
 struct RepairOffsets {
@@ -29,9 +25,9 @@ RepairOffsets ComputeRepairOffsets(double dx);
 // Samples a profile needs for the reflection: 2 * n1 + 1 (about 46 ft).
 std::int32_t RepairMinimumSamples(double dx);
 
-// The carriage average alone (no pre-filter), in place. Throws std::invalid_argument with a
-// clear message, leaving z untouched, when z is shorter than RepairMinimumSamples(dx) or dx is
-// not positive.
+// The carriage average alone (no pre-filter), in place. Throws EditRefused (TooShortToRepair),
+// leaving z untouched, when z is shorter than RepairMinimumSamples(dx), and
+// std::invalid_argument when dx is not positive.
 void RepairAverage(std::span<float> z, double dx);
 
 // One repair pass in place: the low-pass pre-filter both ways, then the carriage average.

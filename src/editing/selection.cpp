@@ -1,6 +1,5 @@
 #include "editing/selection.h"
 
-#include <cctype>
 #include <cmath>
 #include <utility>
 
@@ -23,19 +22,13 @@ Selection OrderSelection(std::int32_t first, std::int32_t second) {
   return {first, second};
 }
 
-std::optional<EditMessage> CheckZoom(std::string_view level_kind, Selection s, int depth) {
+std::optional<EditRefusal> CheckZoom(std::string_view level_kind, Selection s, int depth) {
   if (level_kind == "Straightedge Plot" || level_kind == "Boeing Bump Plot") {
-    return kCannotZoomMessage;
+    return EditRefusal::CannotZoom;
   }
-  if (s.end - s.start < kMinZoomSteps) return kTooShortMessage;
-  if (depth >= kMaxZoomDepth) return kZoomTooDeepMessage;
+  if (s.end - s.start < kMinZoomSteps) return EditRefusal::TooShort;
+  if (depth >= kMaxZoomDepth) return EditRefusal::ZoomTooDeep;
   return std::nullopt;
-}
-
-std::string ZoomTitle(std::string_view file_name, std::string_view comma_elevation_label) {
-  std::string name(file_name.substr(0, file_name.size() >= 4 ? file_name.size() - 4 : 0));
-  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return "ZProfile," + name + std::string(comma_elevation_label);
 }
 
 }  // namespace tarmac

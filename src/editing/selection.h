@@ -3,28 +3,12 @@
 // of display length units) becomes a sample index, and a selection is checked before a zoom.
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
+
+#include "editing/edit_refusal.h"
 
 namespace tarmac {
 
-// A message box text with its title.
-struct EditMessage {
-  std::string_view text;
-  std::string_view title;
-};
-
-inline constexpr EditMessage kTwoPlotsMessage{
-    "Length cannot be changed using two different plots.\r\nPlease start over.",
-    "Invalid Selection"};
-inline constexpr EditMessage kTooShortMessage{"Selected length is too short.\r\nPlease start over.",
-                                              "Invalid Selection"};
-inline constexpr EditMessage kCannotZoomMessage{"Cannot zoom this plot.", "Cannot Zoom"};
-inline constexpr EditMessage kNoZoomsMessage{"No zooms to undo.", "Not Zoomed"};
-inline constexpr EditMessage kZoomTooDeepMessage{
-    "The plot is already zoomed 20 times.\r\nUndo a zoom before zooming further.", "Cannot Zoom"};
-
-inline constexpr std::string_view kZoomingStatus = "Zooming";
 // Deepest zoom kept per level, and the fewest sample steps (End - Start) a zoom may show.
 inline constexpr int kMaxZoomDepth = 20;
 inline constexpr std::int32_t kMinZoomSteps = 10;
@@ -46,10 +30,6 @@ Selection OrderSelection(std::int32_t first, std::int32_t second);
 // Whether a zoom on a level of the given kind over start..end at the current depth is refused:
 // the straightedge and bump chart panels cannot zoom, a stretch of fewer than 10 steps is too
 // short, and a level already 20 deep cannot zoom further.
-std::optional<EditMessage> CheckZoom(std::string_view level_kind, Selection s, int depth);
-
-// Title of a zoomed level: "ZProfile," then the profile file's name without its last four
-// characters (the extension), upper-cased, then the comma-prefixed elevation label (",inch").
-std::string ZoomTitle(std::string_view file_name, std::string_view comma_elevation_label);
+std::optional<EditRefusal> CheckZoom(std::string_view level_kind, Selection s, int depth);
 
 }  // namespace tarmac

@@ -18,11 +18,11 @@ struct Profile1 {
   float& operator()(std::int32_t i) { return z[static_cast<std::size_t>(i - 1)]; }
 };
 
-[[noreturn]] void Refuse(std::string_view text) { throw std::invalid_argument(std::string(text)); }
+[[noreturn]] void Refuse(EditRefusal reason) { throw EditRefused{reason}; }
 
 // Mean of the five samples ending at i (i-4 .. i).
 double FivePointMean(Profile1& p, std::int32_t i) {
-  if (!p.inside(i - 4) || !p.inside(i)) Refuse(kCurveOutsideMessage);
+  if (!p.inside(i - 4) || !p.inside(i)) Refuse(EditRefusal::CurveOutside);
   double sum = 0.0;
   for (std::int32_t j = 0; j <= 4; ++j) sum += p(i - j);
   return sum / 5;
@@ -30,7 +30,7 @@ double FivePointMean(Profile1& p, std::int32_t i) {
 
 // Converts a sample position to an index, refusing positions that cannot be an index at all.
 std::int32_t IndexAt(double position) {
-  if (!(std::fabs(position) < 2.0e9)) Refuse(kCurveOutsideMessage);
+  if (!(std::fabs(position) < 2.0e9)) Refuse(EditRefusal::CurveOutside);
   return CLng(position);
 }
 
@@ -41,8 +41,8 @@ std::int32_t VerticalCurveMinimumSteps(double dx) {
   return CLng(1 / dx) + 1;
 }
 
-std::optional<EditMessage> CheckVerticalCurveSelection(Selection s, double dx) {
-  if (s.end - s.start < VerticalCurveMinimumSteps(dx)) return kTooShortMessage;
+std::optional<EditRefusal> CheckVerticalCurveSelection(Selection s, double dx) {
+  if (s.end - s.start < VerticalCurveMinimumSteps(dx)) return EditRefusal::TooShort;
   return std::nullopt;
 }
 
@@ -53,7 +53,7 @@ VerticalCurveResult FitVerticalCurve(std::span<const float> profile, double dx, 
   VerticalCurveResult r;
   r.profile.assign(profile.begin(), profile.end());
   Profile1 p{r.profile};
-  if (!p.inside(pvi)) Refuse(kCurveOutsideMessage);
+  if (!p.inside(pvi)) Refuse(EditRefusal::CurveOutside);
 
   // Approach grade between the five-point means ending 600 and 500 ft before the vertex.
   const std::int32_t i1 = IndexAt(pvi - 600 / dx);
@@ -70,33 +70,33 @@ VerticalCurveResult FitVerticalCurve(std::span<const float> profile, double dx, 
   r.g1_measured = g1;
 
   const double a = (g2 - g1) * 100;
-  if (a == 0.0) Refuse(kEqualGradesMessage);
+  if (a == 0.0) Refuse(EditRefusal::EqualGrades);
   const double lc = std::fabs(a) * 1000;
   const double e = a * lc / 800;
   const double rr = e / ((lc / 2) * (lc / 2));
   const double half = lc / dx / 2;
-  if (!(half < 2.0e9)) Refuse(kCurveOutsideMessage);
+  if (!(half < 2.0e9)) Refuse(EditRefusal::CurveOutside);
   const std::int32_t h = Int(half);
-  if (h < 1) Refuse(kCurveTooShortMessage);
+  if (h < 1) Refuse(EditRefusal::CurveTooShort);
   std::int32_t bvc = pvi - h;
   std::int32_t evc = pvi + h;
   std::int32_t shift = 0;
 
   // Slide the vertex, twice, so that the tangents meet the profile at the curve ends.
   for (int pass = 0; pass < 2; ++pass) {
-    if (!p.inside(bvc) || !p.inside(evc)) Refuse(kCurveOutsideMessage);
+    if (!p.inside(bvc) || !p.inside(evc)) Refuse(EditRefusal::CurveOutside);
     // Rise between the curve ends in feet, worked in double from the stored elevations.
     const double dz = (static_cast<double>(p(evc)) - p(bvc)) / 12;
     const double s = (dz - g2 * lc) / (g1 - g2) - lc / 2;
     const double steps = s / dx;
-    if (!(std::fabs(steps) < 2.0e9)) Refuse(kCurveOutsideMessage);
+    if (!(std::fabs(steps) < 2.0e9)) Refuse(EditRefusal::CurveOutside);
     const std::int32_t k = Int(steps);
     pvi += k;
     bvc += k;
     evc += k;
     shift += k;
   }
-  if (!p.inside(bvc) || !p.inside(evc)) Refuse(kCurveOutsideMessage);
+  if (!p.inside(bvc) || !p.inside(evc)) Refuse(EditRefusal::CurveOutside);
 
   // Approach grade corrected so that the mean of the two grades is the chord grade.
   g1 = 2 * (static_cast<double>(p(evc)) - p(bvc)) / (12 * lc) - g2;

@@ -6,27 +6,17 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string_view>
 #include <vector>
 
+#include "editing/edit_refusal.h"
 #include "editing/selection.h"
 
 namespace tarmac {
 
-inline constexpr std::string_view kVerticalCurveStatus = "Vertical Curve";
-inline constexpr std::string_view kVerticalCurveTitle = "Vertical Curve";
-inline constexpr std::string_view kEqualGradesMessage =
-    "The grades before and after the vertex are equal:\r\nthere is no vertical curve to fit.";
-inline constexpr std::string_view kCurveTooShortMessage =
-    "The change of grade is too small:\r\nthe vertical curve would be shorter than two samples.";
-inline constexpr std::string_view kCurveOutsideMessage =
-    "The vertex is too close to an end of the profile:\r\n"
-    "the grades or the curve would reach beyond it.";
-
 // Fewest sample steps between the two clicks: CLng(1 / dx) + 1.
 std::int32_t VerticalCurveMinimumSteps(double dx);
-// kTooShortMessage when the selection is shorter than that.
-std::optional<EditMessage> CheckVerticalCurveSelection(Selection s, double dx);
+// TooShort when the selection is shorter than that.
+std::optional<EditRefusal> CheckVerticalCurveSelection(Selection s, double dx);
 
 struct VerticalCurveResult {
   std::vector<float> profile;  // the whole profile with the curve in place, inches
@@ -44,8 +34,8 @@ struct VerticalCurveResult {
 };
 
 // Fits the curve around vertex pvi (sample counted from 1, the left one of the two clicks) on a
-// profile in inches at spacing dx feet. Throws std::invalid_argument with kEqualGradesMessage,
-// kCurveTooShortMessage or kCurveOutsideMessage (the profile then stays as it was) when the
+// profile in inches at spacing dx feet. Throws EditRefused (EqualGrades, CurveTooShort or
+// CurveOutside; the profile then stays as it was) when the
 // grades are equal, the curve is under one sample each side, or a grade window or a curve end
 // (before or after either vertex adjustment) falls outside the profile.
 VerticalCurveResult FitVerticalCurve(std::span<const float> profile, double dx, std::int32_t pvi);

@@ -60,20 +60,20 @@ BoeingBumpSeries ComputeBoeingBumpSeries(std::span<const float> z, double dx,
   if (!(dx > 0.0) || !std::isfinite(dx)) throw std::invalid_argument("Boeing Bump Index: spacing must be positive");
   const auto N = static_cast<std::int32_t>(z.size());
   BoeingBumpSeries out;
-  out.BoeingIndex.assign(z.size(), 0.0f);
-  out.BoeingBumpHeight.assign(z.size(), 0.0f);
-  out.BoeingBumpDistance.assign(z.size(), 0.0f);
-  out.BoeingBumpLength.assign(z.size(), 0.0f);
+  out.index.assign(z.size(), 0.0f);
+  out.height.assign(z.size(), 0.0f);
+  out.distance.assign(z.size(), 0.0f);
+  out.chord_length.assign(z.size(), 0.0f);
   if (N < kBumpShortestChordSamples) return out;
 
   const std::int32_t K = BumpChordSamples(dx);
   const ChordTables tables(K, dx);
   std::vector<double> D(static_cast<std::size_t>(K) + 1, 0.0);  // D[k], k = 1..L-2
 
-  float* index = out.BoeingIndex.data();
-  float* height = out.BoeingBumpHeight.data();
-  float* distance = out.BoeingBumpDistance.data();
-  float* chord = out.BoeingBumpLength.data();
+  float* index = out.index.data();
+  float* height = out.height.data();
+  float* distance = out.distance.data();
+  float* chord = out.chord_length.data();
 
   const std::int32_t lastStart = N - 2;
   const std::int32_t every = lastStart / 100 + 1;
@@ -143,7 +143,7 @@ BoeingBumpResult ComputeBoeingBumpIndex(const PreparedProfile& profile, double a
                                         const Units& units, Progress& progress) {
   BoeingBumpResult r;
   r.series = ComputeBoeingBumpSeries(profile, progress);
-  r.sections = ComputeIndexSections(kBoeingBumpLevel, r.series.BoeingIndex, profile.spacing,
+  r.sections = ComputeIndexSections(kBoeingBumpLevel, r.series.index, profile.spacing,
                                     averagingDistance, units);
   return r;
 }

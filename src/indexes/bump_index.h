@@ -29,11 +29,11 @@ double AllowableBumpHeight(double e);
 
 // The four series of one run, each holding samples 1..N as elements [0..N-1].
 struct BoeingBumpSeries {
-  std::vector<float> BoeingIndex;         // dimensionless; 0 where no one-sided chord covers
-  std::vector<float> BoeingBumpHeight;    // inches, deviation from that chord, + above it
-  std::vector<float> BoeingBumpDistance;  // ft from the chord start (first half, the middle
+  std::vector<float> index;         // dimensionless; 0 where no one-sided chord covers
+  std::vector<float> height;    // inches, deviation from that chord, + above it
+  std::vector<float> distance;  // ft from the chord start (first half, the middle
                                           // included) or, negative, from the chord end
-  std::vector<float> BoeingBumpLength;    // ft, length of the chord that gave the index
+  std::vector<float> chord_length;    // ft, length of the chord that gave the index
 };
 
 // Largest number of samples of a chord at spacing dx: Int(197 / dx) + 1.

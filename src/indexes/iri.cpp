@@ -190,7 +190,7 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
 
   IriResult r;
   r.spacing = dx;
-  r.IRISlope.assign(zs.size(), 0.0f);
+  r.slope.assign(zs.size(), 0.0f);
   const double DT = dx / static_cast<double>(kIriSpeed);
   const std::int32_t b = IriBase(dx);
   r.base = b;
@@ -224,7 +224,7 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
       next[j] = static_cast<float>(v);
     }
     Y = next;
-    r.IRISlope[static_cast<std::size_t>(i - 1)] = std::fabs(Y[0] - Y[2]);
+    r.slope[static_cast<std::size_t>(i - 1)] = std::fabs(Y[0] - Y[2]);
   }
 
   // Parts of P0 samples; each sums P0 + 1 samples (its last is also the next part's first).
@@ -235,7 +235,7 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
   if ((N - P * P0) * dx > r.averaging_step) P = P + 1;
   // A profile shorter than a tenth of the averaging distance still has an index: one part.
   if (P == 0) P = 1;
-  const OneBased slope{r.IRISlope};
+  const OneBased slope{r.slope};
   double weighted = 0.0, totalLength = 0.0;
   for (std::int32_t j = 1; j <= P; ++j) {
     const std::int32_t s = (j - 1) * P0 + 1;
@@ -266,9 +266,9 @@ IriResult ComputeIRI(std::span<const float> zs, double dx, double averagingDista
       for (std::int32_t i = from; i < from + st.samples; ++i) sum += slope(i);
       return sum / st.samples * units.RoughnessFactor;
     };
-    r.First2000 = mean(st.first_start);
-    r.Center2000 = mean(st.centre_start);
-    r.Last2000 = mean(st.last_start);
+    r.first_2000 = mean(st.first_start);
+    r.centre_2000 = mean(st.centre_start);
+    r.last_2000 = mean(st.last_start);
   }
 
   progress.step(steps, steps);

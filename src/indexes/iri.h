@@ -45,7 +45,7 @@ void InvertMatrix(std::span<float> matrix, int n);
 std::int32_t IriBase(double dx);
 
 struct IriResult {
-  std::vector<float> IRISlope;  // in/mile, samples 1..N as [0..N-1]; the last b stay zero
+  std::vector<float> slope;  // in/mile, samples 1..N as [0..N-1]; the last b stay zero
   std::int32_t base = 0;        // b
   std::int32_t plotted = 0;     // N - b: the samples of plot level 3
   double spacing = 0.0;         // dx, ft
@@ -61,7 +61,7 @@ struct IriResult {
   std::vector<float> section_lengths;    // part lengths, display units, one decimal
   // Mean rectified slope of the first, centre and last 2000 ft, display units; zero when the
   // profile is shorter.
-  double First2000 = 0.0, Center2000 = 0.0, Last2000 = 0.0;
+  double first_2000 = 0.0, centre_2000 = 0.0, last_2000 = 0.0;
 };
 
 // IRI of profile z (inches, samples 1..N as [0..N-1]) at spacing dx ft, parts of

@@ -260,8 +260,8 @@ ProfilographResult ComputeCAProfilograph(std::span<const float> z, double dx,
   r.total = r.whole.index;
   r.index_part_count = static_cast<std::int16_t>(r.whole.sections.size());
   for (const ProfilographSection& s : r.whole.sections) {
-    r.CAPISections.push_back(RoundedFor(s.pi_display, "0.0000"));
-    r.CAPISectionLengths.push_back(RoundedFor(s.length_display, "0.0"));
+    r.section_indexes.push_back(RoundedFor(s.pi_display, "0.0000"));
+    r.section_lengths.push_back(RoundedFor(s.length_display, "0.0"));
   }
 
   const Stretch2000 st = Stretch2000Bounds(N, dx);
@@ -271,9 +271,9 @@ ProfilographResult ComputeCAProfilograph(std::span<const float> z, double dx,
                                          dx, kProfilographStretchSection, units, progress)
           .index;
     };
-    r.First2000 = pass(st.first_start);
-    r.Center2000 = pass(st.centre_start);
-    r.Last2000 = pass(st.last_start);
+    r.first_2000 = pass(st.first_start);
+    r.centre_2000 = pass(st.centre_start);
+    r.last_2000 = pass(st.last_start);
     r.averaging_step = kProfilographStretchSection / 10.0;
   }
 

@@ -36,7 +36,7 @@ ProfilographGeometry MakeProfilographGeometry(double dx);
 // by odd reflection about the end samples.
 std::vector<float> ProfilographRawTrace(std::span<const float> z, double dx);
 
-// `CAScallopMinSamples`: round(2 / dx).
+// Fewest samples a scallop may span (two feet of profile): round(2 / dx).
 std::int32_t ScallopMinSamples(double dx);
 
 // Least-squares line of section `section` (from 1) over samples first..last of a stretch
@@ -106,9 +106,9 @@ struct ProfilographResult {
   ProfilographStretch whole;  // pass 1
   double total = 0.0;                  // whole-profile PI, display units
   std::int16_t index_part_count = 0;   // P, parts in the section tables (chart row 5)
-  std::vector<float> CAPISections;        // section indexes, display units, four decimals
-  std::vector<float> CAPISectionLengths;  // display units, one decimal
-  double First2000 = 0.0, Center2000 = 0.0, Last2000 = 0.0;  // display units, 0 when short
+  std::vector<float> section_indexes;        // section indexes, display units, four decimals
+  std::vector<float> section_lengths;  // display units, one decimal
+  double first_2000 = 0.0, centre_2000 = 0.0, last_2000 = 0.0;  // display units, 0 when short
   double averaging_step = 0.0;  // S / 10 of the last pass: the shortest section kept
 };
 

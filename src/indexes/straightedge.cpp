@@ -140,10 +140,10 @@ void EvaluateStraightedgeWindow(std::span<const float> profile, const UpperHull&
     }
   }
   const std::size_t e = Entry(s);
-  result.StraightedgeDeviation[e] = static_cast<float>(largest);
-  result.StraightedgeGapOffset[e] = where - s;
-  result.StraightedgeLineStart[e] = static_cast<float>(za + slope * (s - a));
-  result.StraightedgeLineEnd[e] = static_cast<float>(za + slope * (s + m - 1 - a));
+  result.deviation[e] = static_cast<float>(largest);
+  result.gap_offset[e] = where - s;
+  result.line_start[e] = static_cast<float>(za + slope * (s - a));
+  result.line_end[e] = static_cast<float>(za + slope * (s + m - 1 - a));
 }
 
 StraightedgeResult ComputeStraightedge(std::span<const float> profile, double edgeLength,
@@ -169,10 +169,10 @@ StraightedgeResult ComputeStraightedge(std::span<const float> profile, double ed
   r.edge_used = (m - 1) * dx;
   r.spacing = dx;
   const auto size = static_cast<std::size_t>(n);
-  r.StraightedgeDeviation.assign(size, 0.0f);
-  r.StraightedgeGapOffset.assign(size, 0);
-  r.StraightedgeLineStart.assign(size, 0.0f);
-  r.StraightedgeLineEnd.assign(size, 0.0f);
+  r.deviation.assign(size, 0.0f);
+  r.gap_offset.assign(size, 0);
+  r.line_start.assign(size, 0.0f);
+  r.line_end.assign(size, 0.0f);
 
   UpperHull hull(m);
   BuildUpperHull(profile, hull, 1, m);

@@ -34,12 +34,12 @@ struct UpperHull {
 // start at 1..N-m; the entries of the last m samples are never evaluated and stay zero.
 struct StraightedgeResult {
   std::int32_t window = 0;        // m = round(edgeLength / dx) + 1 samples under the edge
-  double edge_used = 0.0;         // `StraightedgeEdgeUsed` = (m - 1) dx, feet
+  double edge_used = 0.0;         // length of the edge actually laid, (m - 1) dx, feet
   double spacing = 0.0;           // dx, feet
-  std::vector<float> StraightedgeDeviation;         // largest gap, inches
-  std::vector<std::int32_t> StraightedgeGapOffset;  // samples from window start to that gap
-  std::vector<float> StraightedgeLineStart;         // edge height at the window's first sample
-  std::vector<float> StraightedgeLineEnd;           // edge height at the window's last sample
+  std::vector<float> deviation;         // largest gap, inches
+  std::vector<std::int32_t> gap_offset;  // samples from window start to that gap
+  std::vector<float> line_start;         // edge height at the window's first sample
+  std::vector<float> line_end;           // edge height at the window's last sample
 };
 
 // Window size in samples for an edge of edgeLength ft at spacing dx ft (halves to even).

@@ -8,6 +8,7 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "render/paint_support.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac {
 
@@ -105,7 +106,7 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
         double y = 0.15;
         for (const auto& [name, value] : lines) {
           paint::DrawAnchoredText(painter,
-                                  QString::fromStdString(name + Head(FormatNumber(value, "###.000"), 6)),
+                                  QString::fromStdString(PdfStatisticLine(name, value)),
                                   left + 4.0, box.top() + y * H, -1, -1, box);
           y += 0.1;
         }
@@ -115,7 +116,7 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
     painter.setFont(title_font);
     std::string vertical, horizontal;
     if (plot.mode == SpectrumMode::Psd) {
-      vertical = "  Log10(Power spectrum density)+" + std::to_string(plot.nexp) + " " + plot.series_caption;
+      vertical = PsdAxisTitle(plot.nexp, plot.series_caption);
       horizontal = "Frequency";
     } else {
       vertical = "PDF, " + plot.series_caption;
@@ -166,10 +167,6 @@ std::optional<double> MarkerFrequency(const SpectrumPlotResult& plot, double cli
   return (click_x - plot.x_origin) / plot.frame_width * plot.nyquist;
 }
 
-std::string MarkerLine(int marker_count, double frequency) {
-  return "F" + std::to_string(marker_count) + "= " + FormatNumber(frequency, "###.000").substr(0, 6) + " Hz";
-}
-
 void DrawFrequencyMarker(QPainter& painter, const SpectrumPlotResult& plot, int marker_count,
                          double click_x, double click_y, double frequency) {
   paint::EnsureGuiApplication();
@@ -181,7 +178,7 @@ void DrawFrequencyMarker(QPainter& painter, const SpectrumPlotResult& plot, int 
   paint::DrawAnchoredText(painter, QString::number(marker_count), click_x - 2.0, click_y - 2.0, 1, 1, box);
   painter.setFont(paint::PlotFont(true, TextPixels(plot.height)));
   painter.setPen(QColor(0, 0, 0));
-  paint::DrawAnchoredText(painter, QString::fromStdString(MarkerLine(marker_count, frequency)),
+  paint::DrawAnchoredText(painter, QString::fromStdString(MarkerLabel(marker_count, frequency)),
                           plot.px_left + plot.frame_width / 2.0,
                           plot.px_top + (0.05 + 0.08 * marker_count) * plot.frame_height, -1, -1, box);
   painter.restore();

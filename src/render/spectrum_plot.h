@@ -49,14 +49,12 @@ std::vector<unsigned char> SpectrumPlotPng(const SpectrumPlot& plot, int width, 
                                            SpectrumPlotResult* result = nullptr);
 
 // Frequency at a clicked pixel x of a spectrum plot; none when the click is not to the right of
-// the vertical axis (message " The MouseDown Position must be at the right of the vertical axis").
+// the vertical axis (then kMarkerLeftOfAxisMessage is shown and no marker placed).
 std::optional<double> MarkerFrequency(const SpectrumPlotResult& plot, double click_x);
 
 // Draws marker number `marker_count` at the click and its read-out line
-// "F<n>= <frequency> Hz" in the list at the middle of the plot.
+// "F<n>= <frequency> Hz" (MarkerLabel) in the list at the middle of the plot.
 void DrawFrequencyMarker(QPainter& painter, const SpectrumPlotResult& plot, int marker_count,
                          double click_x, double click_y, double frequency);
-// The read-out line of a marker.
-std::string MarkerLine(int marker_count, double frequency);
 
 }  // namespace tarmac

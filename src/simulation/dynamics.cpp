@@ -61,11 +61,7 @@ double AircraftSimulator::ProfileHeight(int g, double x) const {
   const double cell = std::floor(x / s) + 1;
   // The sample under the gear and the one after it must lie within the prepared profile.
   if (!(cell >= ground_.first() && cell + 1 <= ground_.last())) {
-    throw SimulationFailure{
-        kFatalErrorTitle,
-        "Gear " + std::to_string(g + 1) + " of the " + aircraft_->TypeName +
-            " has left the prepared profile (the aircraft motion is no longer bounded). "
-            "Cannot continue."};
+    throw SimulationFailure{SimulationFailureKind::GearLeftProfile, aircraft_->TypeName, g + 1};
   }
   const std::int32_t k = Int(x / s) + 1;
   const double zk = ground_.at(k);

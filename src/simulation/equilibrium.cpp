@@ -32,9 +32,8 @@ double SampleBelow(const AircraftSimulator& sim, int g, double x) {
   const MarginSeries& z = sim.ground();
   const double cell = std::floor(x / z.spacing);
   if (!(cell >= z.first() && cell <= z.last())) {
-    throw SimulationFailure{kFatalErrorTitle, "Gear " + std::to_string(g + 1) +
-                                                  " stands outside the prepared profile. "
-                                                  "Cannot continue."};
+    throw SimulationFailure{SimulationFailureKind::GearOutsideProfile, sim.aircraft().TypeName,
+                            g + 1};
   }
   return z.at(Int(x / z.spacing));
 }
@@ -135,10 +134,12 @@ void FindStaticEquilibrium(AircraftSimulator& sim, Progress& progress, int& iter
     ++iterations;
 
     for (int g = 0; g < NG; ++g) {
-      if (gs.GearForce[At(g)] == 0) throw SimulationFailure{kFatalErrorTitle, kOffGroundText};
+      if (gs.GearForce[At(g)] == 0)
+        throw SimulationFailure{SimulationFailureKind::GearOffGround, a.TypeName};
     }
     if (progress.cancelled()) throw Cancelled{};
-    if (iterations > kMaxIterations) throw SimulationFailure{kFatalErrorTitle, kNoConvergenceText};
+    if (iterations > kMaxIterations)
+      throw SimulationFailure{SimulationFailureKind::NoConvergence, a.TypeName};
     // A residual that is not a number has not converged either.
   } while (!(std::fabs(A) + std::fabs(B * span) < kTolerance));
 

@@ -17,7 +17,6 @@
 namespace tarmac {
 namespace {
 
-constexpr const char* kRefusedTitle = "Simulation";
 // The longest inner step that keeps the tyre and strut dynamics stable.
 constexpr double kMaxInnerStep = 0.0025;
 // The cg starts this far (ft) before the first profile sample.
@@ -25,7 +24,9 @@ constexpr double kStartBehind = 1;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
-[[noreturn]] void Refuse(const std::string& text) { throw SimulationFailure{kRefusedTitle, text}; }
+[[noreturn]] void Refuse(SimulationFailureKind kind, const std::string& aircraft_type) {
+  throw SimulationFailure{kind, aircraft_type};
+}
 
 // Every gear reads the ground from one sample behind the cg's start to one sample past the end
 // of the run; refuse an aircraft whose gears reach beyond the profile's margins.
@@ -36,10 +37,8 @@ void CheckMargins(const AircraftModel& a, const MarginSeries& z) {
     const double lo = std::floor((-kStartBehind + gx - s) / s);
     const double hi = std::floor(((z.n + 3) * s + gx + s) / s) + 2;
     if (lo < z.first() || hi > z.last()) {
-      Refuse("Gear " + std::to_string(g + 1) + " of the " + a.TypeName + " lies " +
-             FormatNumber(std::fabs(gx), "0.0") +
-             " ft from the centre of gravity, beyond the margins of the prepared profile (" +
-             FormatNumber(z.margin * s, "0.0") + " ft). The simulation cannot be run.");
+      throw SimulationFailure{SimulationFailureKind::GearBeyondMargins, a.TypeName, g + 1,
+                              std::fabs(gx), z.margin * s};
     }
   }
 }
@@ -56,22 +55,18 @@ bool AllFinite(const Values& values) {
 // far beyond any pavement) has no results: nothing of it may be shown or written.
 void RequireFiniteResults(const SimulationResult& r) {
   bool ok = AllFinite(std::initializer_list<double>{
-      r.GcgMin, r.GcgMax, r.GcpMin, r.GcpMax, r.NoseDynMin, r.NoseDynMax, r.MainDynMin,
-      r.MainDynMax, r.RearDynMin, r.RearDynMax, r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS,
-      r.MainDynTotalRMS, r.RearDynTotalRMS});
-  ok = ok && AllFinite(r.StaticGearLoad) && AllFinite(r.GcgRMSpart) && AllFinite(r.GcpRMSpart) &&
-       AllFinite(r.NoseDynRMSpart) && AllFinite(r.MainDynRMSpart) && AllFinite(r.RearDynRMSpart);
+      r.cg_min_g, r.cg_max_g, r.pilot_min_g, r.pilot_max_g, r.nose_min, r.nose_max, r.main_min,
+      r.main_max, r.rear_min, r.rear_max, r.cg_total_rms, r.pilot_total_rms, r.nose_total_rms,
+      r.main_total_rms, r.rear_total_rms});
+  ok = ok && AllFinite(r.static_gear_loads_lb) && AllFinite(r.cg_part_rms) && AllFinite(r.pilot_part_rms) &&
+       AllFinite(r.nose_part_rms) && AllFinite(r.main_part_rms) && AllFinite(r.rear_part_rms);
   for (const ResponseLevel& l : r.levels) {
     // Samples 1..n are the run's results; the steps before and after are only its run-in.
-    ok = ok && AllFinite(std::span<const float>(l.values).subspan(1, At(r.SimNPoints)));
+    ok = ok && AllFinite(std::span<const float>(l.values).subspan(1, At(r.sample_count)));
   }
-  for (const StretchValues& v : r.SimStretchValues)
+  for (const StretchValues& v : r.stretch_values)
     ok = ok && AllFinite(std::initializer_list<float>{v.first, v.centre, v.last});
-  if (!ok)
-    throw SimulationFailure{kFatalErrorTitle,
-                            "The response of the " + r.AircraftType +
-                                " is not a finite number: the profile holds values too large "
-                                "for the simulation. Nothing was shown or written."};
+  if (!ok) throw SimulationFailure{SimulationFailureKind::NotFinite, r.AircraftType};
 }
 
 // Squares of one series gathered per part.
@@ -114,19 +109,18 @@ StretchRMSValues StretchRMS(std::span<const float> series, std::int32_t n, doubl
 
 SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationInput& in,
                                Progress& progress) {
+  const std::string& type = in.AircraftType;
   if (in.NumberOfModes < 1 || in.NumberOfModes > kMaxModes)
-    Refuse("The number of airframe modes must lie between 1 and 10.");
-  const auto loaded = LoadAircraft(in.AircraftType, in.NumberOfModes, in.DampingFactor);
-  if (!loaded)
-    Refuse("Unknown aircraft type \"" + in.AircraftType +
-           "\": choose B-727, B-747, DC-9 or DC-10.");
+    Refuse(SimulationFailureKind::ModesOutOfRange, type);
+  const auto loaded = LoadAircraft(type, in.NumberOfModes, in.DampingFactor);
+  if (!loaded) Refuse(SimulationFailureKind::UnknownAircraft, type);
   const auto model = std::make_shared<const AircraftModel>(std::move(*loaded));
   const AircraftModel& a = *model;
   if (!(in.AircraftSpeedFps > 0) || !std::isfinite(in.AircraftSpeedFps))
-    Refuse("The aircraft speed must be greater than zero.");
-  if (profile.n < 1 || !(profile.spacing > 0))
-    Refuse("The prepared profile is empty: read a profile first.");
-  if (!(in.AveragingDistance > 0)) Refuse("The averaging distance must be greater than zero.");
+    Refuse(SimulationFailureKind::SpeedNotPositive, type);
+  if (profile.n < 1 || !(profile.spacing > 0)) Refuse(SimulationFailureKind::EmptyProfile, type);
+  if (!(in.AveragingDistance > 0))
+    Refuse(SimulationFailureKind::AveragingDistanceNotPositive, type);
 
   AircraftSimulator sim(model, GroundInFeet(profile));
   const MarginSeries& ground = sim.ground();
@@ -137,26 +131,26 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   const bool rearMain = a.NumGears >= 5;
 
   SimulationResult r;
-  r.AircraftType = in.AircraftType;
-  r.HasRearMain = rearMain;
-  r.SimNPoints = n;
-  r.SimSpacing = spacing;
+  r.AircraftType = type;
+  r.has_rear_main = rearMain;
+  r.sample_count = n;
+  r.spacing_ft = spacing;
   r.AircraftSpeedFps = in.AircraftSpeedFps;
-  r.SimTimeStep = spacing / in.AircraftSpeedFps;
-  if (r.SimTimeStep / kMaxInnerStep >= std::numeric_limits<std::int16_t>::max())
-    Refuse("The aircraft speed is too low for the simulation's time step.");
-  r.GroundNInner = InnerStepCount(r.SimTimeStep);
+  r.time_step_s = spacing / in.AircraftSpeedFps;
+  if (r.time_step_s / kMaxInnerStep >= std::numeric_limits<std::int16_t>::max())
+    Refuse(SimulationFailureKind::SpeedTooLow, type);
+  r.inner_steps = InnerStepCount(r.time_step_s);
 
   sim.body.BodyU = in.AircraftSpeedFps;
   sim.control.AircraftSpeedFps = in.AircraftSpeedFps;
-  sim.control.SimTimeStep = r.SimTimeStep;
-  sim.control.GroundNInner = r.GroundNInner;
+  sim.control.SimTimeStep = r.time_step_s;
+  sim.control.GroundNInner = r.inner_steps;
   sim.body.PositionX = -kStartBehind;
-  FindStaticEquilibrium(sim, progress, r.equilibriumIterations);
+  FindStaticEquilibrium(sim, progress, r.equilibrium_iterations);
 
-  r.StaticGearLoad.resize(At(a.NumGears));
+  r.static_gear_loads_lb.resize(At(a.NumGears));
   for (int g = 0; g < a.NumGears; ++g)
-    r.StaticGearLoad[At(g)] = static_cast<float>(-sim.gear.GearForce[At(g)]);
+    r.static_gear_loads_lb[At(g)] = static_cast<float>(-sim.gear.GearForce[At(g)]);
   sim.ModalToStations();
 
   // Time history. Series index k is the outer step; all steps before the cg reaches the first
@@ -185,9 +179,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
       progress.step(steps, expected);
       if (progress.cancelled()) throw Cancelled{};
     }
-    if (steps > stepLimit)
-      throw SimulationFailure{kFatalErrorTitle,
-                              "The aircraft no longer advances along the profile. Cannot continue."};
+    if (steps > stepLimit) Refuse(SimulationFailureKind::NotAdvancing, type);
   }
   progress.step(expected, expected);
 
@@ -198,9 +190,9 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
       v = static_cast<float>((static_cast<double>(v) - staticLoad) / staticLoad);
     }
   };
-  toCoefficient(nose, r.StaticGearLoad[0]);
-  toCoefficient(main, r.StaticGearLoad[1]);
-  if (rearMain) toCoefficient(rear, r.StaticGearLoad[3]);
+  toCoefficient(nose, r.static_gear_loads_lb[0]);
+  toCoefficient(main, r.static_gear_loads_lb[1]);
+  if (rearMain) toCoefficient(rear, r.static_gear_loads_lb[3]);
 
   // Statistics over the profile samples, part by part.
   const double A = in.AveragingDistance;
@@ -217,16 +209,16 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   };
   for (std::int32_t i = 1; i <= n; ++i) {
     const auto s = At(i);
-    extremes(gcg[s], r.GcgMin, r.GcgMax);
-    extremes(gcp[s], r.GcpMin, r.GcpMax);
+    extremes(gcg[s], r.cg_min_g, r.cg_max_g);
+    extremes(gcp[s], r.pilot_min_g, r.pilot_max_g);
     gcgSum[p] += static_cast<double>(gcg[s]) * gcg[s];
     gcpSum[p] += static_cast<double>(gcp[s]) * gcp[s];
-    extremes(nose[s], r.NoseDynMin, r.NoseDynMax);
-    extremes(main[s], r.MainDynMin, r.MainDynMax);
+    extremes(nose[s], r.nose_min, r.nose_max);
+    extremes(main[s], r.main_min, r.main_max);
     addSingle(noseSum[p], nose[s]);
     addSingle(mainSum[p], main[s]);
     if (rearMain) {
-      extremes(rear[s], r.RearDynMin, r.RearDynMax);
+      extremes(rear[s], r.rear_min, r.rear_max);
       addSingle(rearSum[p], rear[s]);
     }
     partLength[p] += spacing;
@@ -239,166 +231,67 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   // A short last part is dropped; its samples still count for the extremes.
   std::size_t kept = p + 1;
   if (partLength[p] < in.AveragingStep) kept = p;
-  r.SimPartCount = static_cast<std::int32_t>(kept);
+  r.part_count = static_cast<std::int32_t>(kept);
   double lengthSum = 0, gcgWeighted = 0, gcpWeighted = 0, noseWeighted = 0, mainWeighted = 0,
          rearWeighted = 0;
   for (std::size_t i = 0; i < kept; ++i) {
     const double len = partLength[i];
     const double count = len / spacing;
-    r.SimPartLength.push_back(len);
-    r.GcgRMSpart.push_back(std::sqrt(gcgSum[i] / count));
-    r.GcpRMSpart.push_back(std::sqrt(gcpSum[i] / count));
-    r.NoseDynRMSpart.push_back(static_cast<float>(std::sqrt(noseSum[i] / count)));
-    r.MainDynRMSpart.push_back(static_cast<float>(std::sqrt(mainSum[i] / count)));
-    if (rearMain) r.RearDynRMSpart.push_back(static_cast<float>(std::sqrt(rearSum[i] / count)));
+    r.part_lengths_ft.push_back(len);
+    r.cg_part_rms.push_back(std::sqrt(gcgSum[i] / count));
+    r.pilot_part_rms.push_back(std::sqrt(gcpSum[i] / count));
+    r.nose_part_rms.push_back(static_cast<float>(std::sqrt(noseSum[i] / count)));
+    r.main_part_rms.push_back(static_cast<float>(std::sqrt(mainSum[i] / count)));
+    if (rearMain) r.rear_part_rms.push_back(static_cast<float>(std::sqrt(rearSum[i] / count)));
     lengthSum += len;
   }
   for (std::size_t i = 0; i < kept; ++i) {
-    const double len = r.SimPartLength[i];
-    gcgWeighted += std::pow(r.GcgRMSpart[i], 2) * len;
-    gcpWeighted += std::pow(r.GcpRMSpart[i], 2) * len;
-    noseWeighted += std::pow(static_cast<double>(r.NoseDynRMSpart[i]), 2) * len;
-    mainWeighted += std::pow(static_cast<double>(r.MainDynRMSpart[i]), 2) * len;
-    if (rearMain) rearWeighted += std::pow(static_cast<double>(r.RearDynRMSpart[i]), 2) * len;
+    const double len = r.part_lengths_ft[i];
+    gcgWeighted += std::pow(r.cg_part_rms[i], 2) * len;
+    gcpWeighted += std::pow(r.pilot_part_rms[i], 2) * len;
+    noseWeighted += std::pow(static_cast<double>(r.nose_part_rms[i]), 2) * len;
+    mainWeighted += std::pow(static_cast<double>(r.main_part_rms[i]), 2) * len;
+    if (rearMain) rearWeighted += std::pow(static_cast<double>(r.rear_part_rms[i]), 2) * len;
   }
   // With no part kept (a profile shorter than the shortest part) every total is 0, not 0/0.
   auto total = [&](double weighted) {
     return lengthSum > 0 ? std::sqrt(weighted / lengthSum) : 0.0;
   };
-  r.GcgTotalRMS = total(gcgWeighted);
-  r.GcpTotalRMS = total(gcpWeighted);
-  r.NoseDynTotalRMS = static_cast<float>(total(noseWeighted));
-  r.MainDynTotalRMS = static_cast<float>(total(mainWeighted));
-  r.RearDynTotalRMS = static_cast<float>(total(rearWeighted));
+  r.cg_total_rms = total(gcgWeighted);
+  r.pilot_total_rms = total(gcpWeighted);
+  r.nose_total_rms = static_cast<float>(total(noseWeighted));
+  r.main_total_rms = static_cast<float>(total(mainWeighted));
+  r.rear_total_rms = static_cast<float>(total(rearWeighted));
 
-  // Plot levels.
-  const Units& u = in.units;
-  const double d = spacing * u.LengthFactor;
-  const std::string knots = FormatNumber(in.AircraftSpeedFps / kKnotsToFps, "0.0");
-  const std::string& type = in.AircraftType;
-  const std::string head = type + " (VUG=" + knots + " knots ), ";
-  r.levels.push_back({1, type, head + "G cg", gcg});
-  r.levels.push_back({2, type, head + "G cp", gcp});
-  r.levels.push_back({3, type, head + "Dynamic coefficient of Nose Strut Force", nose});
-  r.levels.push_back({4, type,
-                      head + (rearMain ? "Dynamic coefficient of Front Main Strut Force"
-                                       : "Dynamic coefficient of Main Strut Force"),
-                      main});
-  if (rearMain)
-    r.levels.push_back({5, type, type + ", Dynamic coefficient of Rear Main Strut Force", rear});
-
-  // Chart rows 6..10.
-  auto chartRow = [&](int row, std::string axis, auto const& parts, double totalValue) {
-    SimulationChartRow c{row, std::move(axis), {}, totalValue};
+  // Plot levels 1..5 and chart rows 6..10.
+  r.levels.push_back({1, gcg});
+  r.levels.push_back({2, gcp});
+  r.levels.push_back({3, nose});
+  r.levels.push_back({4, main});
+  if (rearMain) r.levels.push_back({5, rear});
+  auto chartRow = [&](int row, auto const& parts, double totalValue) {
+    SimulationChartRow c{row, {}, totalValue};
     for (std::size_t i = 0; i < kept; ++i)
       c.values.push_back(ValueOfText(FormatNumber(parts[i], "0.0000")));  // single or double
-    r.chartRows.push_back(std::move(c));
+    r.chart_rows.push_back(std::move(c));
   };
-  chartRow(6, type + " CG rms Acceleration, G", r.GcgRMSpart, r.GcgTotalRMS);
-  chartRow(7, type + " Cockpit rms Acceleration, G", r.GcpRMSpart, r.GcpTotalRMS);
-  chartRow(8, type + " Nose Gear Dyn-coeff", r.NoseDynRMSpart, r.NoseDynTotalRMS);
-  chartRow(9, type + (rearMain ? " Front Main Gear Dyn-coeff" : " Main Gear Dyn-coeff"),
-           r.MainDynRMSpart, r.MainDynTotalRMS);
-  if (rearMain) chartRow(10, type + " Rear Main Gear Dyn-coeff", r.RearDynRMSpart, r.RearDynTotalRMS);
+  chartRow(6, r.cg_part_rms, r.cg_total_rms);
+  chartRow(7, r.pilot_part_rms, r.pilot_total_rms);
+  chartRow(8, r.nose_part_rms, r.nose_total_rms);
+  chartRow(9, r.main_part_rms, r.main_total_rms);
+  if (rearMain) chartRow(10, r.rear_part_rms, r.rear_total_rms);
 
-  r.Weight = a.Weight * u.MassFactor;
+  r.weight_lb = a.Weight;
 
-  // Report block.
-  auto& L = r.reportLines;
-  L.push_back("Aircraft type = " + type);
-  L.push_back("Aircraft speed = " + FormatNumber(in.AircraftSpeedFps * u.LengthFactor, "0.0") +
-              u.SpeedHeading + knots + " knots");
-  L.push_back("Profile total length = " + FormatNumber(n * d, "#,##0.0") + u.LengthHeading);
-  L.push_back("Profile start step length = " +
-              FormatNumber(in.SampleSpacing * u.LengthFactor, "0.00000") + u.LengthHeading);
-  L.push_back("Profile decimated step length for simulation = " + FormatNumber(d, "0.0000") +
-              u.LengthHeading);
-  L.push_back("Simulation step length = " + FormatNumber(r.SimTimeStep, "0.00000") + " seconds");
-  L.push_back("GroundNInner = " + BareNumber(static_cast<double>(r.GroundNInner)));
-  L.push_back("Simulation inner step length = " +
-              FormatNumber(r.SimTimeStep / r.GroundNInner, "0.00000") + " seconds");
-  // The accelerations are double, the dynamic coefficients single precision: each is written
-  // with the digits its precision holds.
-  const auto f4 = [](double v) { return FormatNumber(v, "0.0000"); };
-  const auto f4s = [](float v) { return FormatNumber(v, "0.0000"); };
-  L.push_back("Gcg min = " + f4(r.GcgMin) + "  " + "Gcg max = " + f4(r.GcgMax) + "  " +
-              "Gcg TotalRMS = " + f4(r.GcgTotalRMS));
-  L.push_back("Gcp min = " + f4(r.GcpMin) + "  " + "Gcp max = " + f4(r.GcpMax) + "  " +
-              "Gcp TotalRMS = " + f4(r.GcpTotalRMS));
-  auto dynLine = [&](const char* label, float lo, float hi, float tot) {
-    L.push_back(std::string(label) + f4s(lo) + "  " + " Max = " + f4s(hi) + "  " + " TotalRMS = " +
-                f4s(tot));
-  };
-  dynLine("Nose Dynamic Coefficient Min = ", r.NoseDynMin, r.NoseDynMax, r.NoseDynTotalRMS);
-  dynLine("Main Dynamic Coefficient Min = ", r.MainDynMin, r.MainDynMax, r.MainDynTotalRMS);
-  if (rearMain)
-    dynLine("MainRear Dynamic Coefficient Min = ", r.RearDynMin, r.RearDynMax, r.RearDynTotalRMS);
-  L.push_back(" ");
-  L.push_back(std::string("GRMSpartI") + " " + "length(ft)" + "   " + "GcgRMSpart(g)" + "   " +
-              "GcpRMSpart(g)" + "   " + "NoseDyn-Coeff." + "  " + "MainDyn-Coeff." + "  " +
-              "MainRearDyn-Coeff.");
-  for (std::size_t i = 0; i < kept; ++i) {
-    std::string line = RightAlign(4, FormatNumber(static_cast<double>(i + 1), "0")) +
-                       RightAlign(13, FormatNumber(r.SimPartLength[i], "#,##0.0"));
-    line += RightAlign(16, f4(r.GcgRMSpart[i]));
-    line += RightAlign(16, f4(r.GcpRMSpart[i]));
-    line += RightAlign(16, f4s(r.NoseDynRMSpart[i]));
-    line += RightAlign(16, f4s(r.MainDynRMSpart[i]));
-    if (rearMain) line += RightAlign(16, f4s(r.RearDynRMSpart[i]));
-    L.push_back(line);
-  }
-
-  // Stretch values.
-  static constexpr const char* kStretchLabels[] = {"CG, Indexbegin = ", "CP, Indexbegin = ",
-                                                   "Nose, Indexbegin = ", "Main, Indexbegin = ",
-                                                   "MainRear, Indexbegin = "};
-  for (std::size_t i = 0; i < r.levels.size(); ++i) {
-    const StretchRMSValues sv = StretchRMS(r.levels[i].values, n, spacing);
-    r.SimStretchValues.push_back({static_cast<float>(sv.first), static_cast<float>(sv.centre),
+  // Stretch values of every series, in level order.
+  for (const ResponseLevel& level : r.levels) {
+    const StretchRMSValues sv = StretchRMS(level.values, n, spacing);
+    r.stretch_rms.push_back(sv);
+    r.stretch_values.push_back({static_cast<float>(sv.first), static_cast<float>(sv.centre),
                                   static_cast<float>(sv.last)});
-    L.push_back(std::string(kStretchLabels[i]) + BareNumber(sv.first) + ", indexcenter = " +
-                BareNumber(sv.centre) + ", indexlast = " + BareNumber(sv.last));
   }
-  L.push_back("");
   RequireFiniteResults(r);
   return r;
-}
-
-std::vector<std::string> WriteLogDataLines(const SimulationResult& r,
-                                           std::string_view measurementName,
-                                           double sampleSpacing) {
-  auto text = [](std::string_view s) { return "\"" + std::string(s) + "\""; };
-  auto item = [&](std::string_view label, double v) { return text(label) + "," + GeneralNumber(v); };
-  std::vector<std::string> L;
-  L.push_back(text("Measurement Name = ") + "," + text(measurementName));
-  L.push_back(item("Aircraft speed, ft/s, knots = ", r.AircraftSpeedFps) + "," +
-              GeneralNumber(r.AircraftSpeedFps / kKnotsToFps));
-  L.push_back(item("Profile total length, ft = ", r.SimNPoints * r.SimSpacing));
-  L.push_back(item("Profile start step length, ft = ", sampleSpacing));
-  L.push_back(item("Profile decimated step length for simulation, ft = ", r.SimSpacing));
-  L.push_back(item("Simulation step length, seconds = ", r.SimTimeStep));
-  L.push_back(item("Simulation inner step length, seconds = ", r.SimTimeStep / r.GroundNInner));
-  L.push_back(item("Gcg min = ", r.GcgMin));
-  L.push_back(item("Gcg max = ", r.GcgMax));
-  L.push_back(item("Gcp min = ", r.GcpMin));
-  L.push_back(item("Gcp max = ", r.GcpMax));
-  L.push_back(text("GRMSpartI   length (ft)    GcgRMSpart (in)    GcpRMSpart (in)"));
-  for (std::int32_t i = 0; i < r.SimPartCount; ++i) {
-    const auto s = At(i);
-    L.push_back(GeneralNumber(static_cast<double>(i + 1)) + "," +
-                GeneralNumber(static_cast<double>(Fix(r.SimPartLength[s]))) + "," +
-                GeneralNumber(r.GcgRMSpart[s]) + "," + GeneralNumber(r.GcpRMSpart[s]));
-  }
-  L.push_back("");
-  return L;
-}
-
-std::string SimulationChartTitle(std::string_view graphTitle, int row, double total) {
-  if (row == 6 || row == 7)
-    return std::string(graphTitle) + ", RMS(Total Length) = " + FormatNumber(total, "0.0000");
-  // The gear totals are single precision.
-  return std::string(graphTitle) + ",  RMS(Total Length) = " +
-         FormatNumber(static_cast<float>(total), "#.0000");
 }
 
 }  // namespace tarmac

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "common/number_format.h"
 #include "common/rounding.h"
 #include "profile/prepared_profile.h"
 #include "spectra/sort.h"
@@ -111,14 +110,6 @@ PdfResult ComputeProfilePdf(const PreparedProfile& profile, Progress& progress) 
   const std::span<const float> samples(profile.data1(), static_cast<std::size_t>(
                                                             profile.n < 0 ? 0 : profile.n));
   return ProbabilityDensity(samples, 12.0, profile.spacing, progress);
-}
-
-std::array<std::string, 6> PdfStatisticsLines(const PdfResult& r) {
-  auto line = [](std::string_view name, double v) {
-    return std::string(name) + FormatNumber(v, "###.000").substr(0, 6);
-  };
-  return {line("AMEAN=", r.amean), line("ASDEV=", r.asdev), line("Cskew=", r.cskew),
-          line("Ckurt=", r.ckurt), line("Area=", r.area),   line("AreaN=", r.arean)};
 }
 
 }  // namespace tarmac

@@ -2,11 +2,8 @@
 // Probability density of one series: moments, standardisation, a density estimate from the
 // spacing of sorted neighbours NRP apart, and the normal density of the same mean and standard
 // deviation as reference, with the areas under both.
-#include <array>
 #include <cstdint>
 #include <span>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/progress.h"
@@ -14,9 +11,6 @@
 namespace tarmac {
 
 struct PreparedProfile;
-
-inline constexpr std::string_view kPdfRunningStatus = "PDF running";
-inline constexpr std::string_view kPdfCompletedStatus = "PDF completed";
 
 struct PdfResult {
   std::int32_t n = 0;    // values in the series
@@ -41,9 +35,5 @@ PdfResult ProbabilityDensity(std::span<const float> series, double divisor, doub
 
 // The profile density: the prepared profile (decimated by 10) in feet.
 PdfResult ComputeProfilePdf(const PreparedProfile& profile, Progress& progress);
-
-// The statistics block of the density plot: "AMEAN=", "ASDEV=", "Cskew=", "Ckurt=", "Area=",
-// "AreaN=", each followed by the first six characters of the value written as "###.000".
-std::array<std::string, 6> PdfStatisticsLines(const PdfResult& r);
 
 }  // namespace tarmac

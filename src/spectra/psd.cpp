@@ -1,12 +1,10 @@
 #include "spectra/psd.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#include "common/number_format.h"
 #include "common/rounding.h"
 #include "profile/prepared_profile.h"
 #include "spectra/fft.h"
@@ -14,12 +12,6 @@
 namespace tarmac {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 // Record length: the largest power of two not above n, taken through the logarithm as the
 // program does, then checked against n so that rounding in the logarithm can never halve it.
@@ -32,20 +24,6 @@ std::int32_t RecordLength(std::int32_t n) {
 }
 
 }  // namespace
-
-int ParseSpectrumExponent(std::string_view text) {
-  std::string_view t = Trim(text);
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  if (t.empty() || ec != std::errc{} || ptr != t.data() + t.size() || !std::isfinite(value) ||
-      std::fabs(value) > 99.5) {
-    throw std::invalid_argument(std::string(kExponentMessage));
-  }
-  const int n = CInt(value);
-  if (n < -99 || n > 99) throw std::invalid_argument(std::string(kExponentMessage));
-  return n;
-}
 
 PsdResult ComputePsd(std::span<const float> series, double divisor, double dt, int exponent) {
   if (series.size() < 2) {
@@ -130,38 +108,6 @@ PsdResult ComputeProfilePsd(const PreparedProfile& profile, int exponent) {
   const std::span<const float> samples(profile.data1(), static_cast<std::size_t>(
                                                             profile.n < 0 ? 0 : profile.n));
   return ComputePsd(samples, 12.0, profile.spacing / kProfileSpectrumSpeedFps, exponent);
-}
-
-PlotFrame MapPlotFrame(double w, double h, double xmin, double xmax, double ymin, double ymax) {
-  PlotFrame f;
-  f.w = w;
-  f.h = h;
-  f.xmin = xmin;
-  f.ymin = ymin;
-  f.left = 0.05 * w;
-  f.bottom = 0.85 * h;
-  f.xscale = 0.9 * w / (xmax - xmin);
-  f.yscale = 0.75 * h / (ymax - ymin);
-  f.frame_width = static_cast<float>(0.9 * w);
-  f.frame_height = static_cast<float>(0.75 * h);
-  f.x_origin = static_cast<float>(0.05 * w - f.xscale * xmin);
-  return f;
-}
-
-std::optional<double> MarkerFrequency(float x, float x_origin, float frame_width, double nyquist) {
-  if (!(x > x_origin)) return std::nullopt;
-  // The stored pixel values are single; the read-out itself is worked in double.
-  return (static_cast<double>(x) - x_origin) / frame_width * nyquist;
-}
-
-std::string MarkerLabel(int count, double frequency) {
-  return "F" + std::to_string(count) + "= " + FormatNumber(frequency, "###.000").substr(0, 6) +
-         " Hz";
-}
-
-std::string PsdAxisTitle(int exponent, std::string_view series_caption) {
-  return "  Log10(Power spectrum density)+" + std::to_string(exponent) + " " +
-         std::string(series_caption);
 }
 
 }  // namespace tarmac

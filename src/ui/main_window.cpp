@@ -42,6 +42,7 @@
 #include "ui/spectra_window.h"
 #include "workflow/batch_runner.h"
 #include "workflow/erd.h"
+#include "workflow/editing_texts.h"
 
 #ifndef TARMAC_VERSION
 #define TARMAC_VERSION "0"
@@ -650,15 +651,17 @@ void MainWindow::FinishSelection(const TwoClickSelection::Outcome& o) {
   last_selection_level_ = o.level;
   for (PlotPanel* p : panels_) p->SetMarker(std::nullopt);
   if (o.two_panels) {
-    prompts_.Message(std::string(kTwoPlotsMessage.text), std::string(kTwoPlotsMessage.title));
+    const EditMessage m = EditRefusalMessage(EditRefusal::TwoPlots);
+    prompts_.Message(m.text, m.title);
   } else if (o.level >= 0) {
     switch (selection_use_) {
       case SelectionUse::Zoom:
-        if (panels_[static_cast<std::size_t>(o.level)]->showing_detail())
-          prompts_.Message(std::string(kCannotZoomMessage.text),
-                           std::string(kCannotZoomMessage.title));
-        else
+        if (panels_[static_cast<std::size_t>(o.level)]->showing_detail()) {
+          const EditMessage m = EditRefusalMessage(EditRefusal::CannotZoom);
+          prompts_.Message(m.text, m.title);
+        } else {
           session_->Zoom(o.level, o.x1, o.x2);
+        }
         break;
       case SelectionUse::NewLength:
         session_->NewLength(o.level, o.x1, o.x2);

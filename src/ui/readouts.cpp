@@ -103,7 +103,7 @@ double PlotX(int i, double step_ft, const Units& u) { return 0.01 * step_ft * u.
 std::optional<IndexDetail> StraightedgeDetail(const ProfileModel& m, double click_x) {
   const StraightedgeResult& r = m.straightedge;
   const PreparedProfile& p = m.straightedge_input;
-  const int n = static_cast<int>(r.StraightedgeDeviation.size());
+  const int n = static_cast<int>(r.deviation.size());
   if (!m.flags.StraightedgeDone || n < 1 || p.n < 1 || r.window < 2) return std::nullopt;
   const Units& u = m.units;
   const double dx = r.spacing > 0 ? r.spacing : p.spacing;
@@ -115,17 +115,17 @@ std::optional<IndexDetail> StraightedgeDetail(const ProfileModel& m, double clic
   const auto kk = static_cast<std::size_t>(k - 1);
   d.position = k;
   d.title = m.levels[1].kind + ", Deviation = " +
-            FormatNumber(r.StraightedgeDeviation[kk] * u.MmFactor, "0.000") + u.ElevationLabel;
+            FormatNumber(r.deviation[kk] * u.MmFactor, "0.000") + u.ElevationLabel;
   d.values = DisplayProfile(p, u.CmFactor);
   d.step_ft = dx;
   const int m_len = r.window;
   d.first = std::max(1, k - m_len);
   d.last = std::min(p.n, k + 2 * m_len);
   const int end = std::min(p.n, k + m_len - 1);
-  const double y1 = r.StraightedgeLineStart[kk] * u.CmFactor;
-  const double y2 = r.StraightedgeLineEnd[kk] * u.CmFactor;
+  const double y1 = r.line_start[kk] * u.CmFactor;
+  const double y2 = r.line_end[kk] * u.CmFactor;
   d.lines.push_back({PlotX(k, dx, u), y1, PlotX(end, dx, u), y2, false});
-  const int gap = std::clamp(k + static_cast<int>(r.StraightedgeGapOffset[kk]), k, end);
+  const int gap = std::clamp(k + static_cast<int>(r.gap_offset[kk]), k, end);
   const double t = end > k ? static_cast<double>(gap - k) / (end - k) : 0.0;
   const double edge_at_gap = y1 + t * (y2 - y1);
   d.lines.push_back({PlotX(gap, dx, u), edge_at_gap, PlotX(gap, dx, u),
@@ -136,7 +136,7 @@ std::optional<IndexDetail> StraightedgeDetail(const ProfileModel& m, double clic
 std::optional<IndexDetail> BumpDetail(const ProfileModel& m, double click_x) {
   const BoeingBumpSeries& b = m.bump;
   const PreparedProfile& p = m.bump_input;
-  const int n = static_cast<int>(b.BoeingIndex.size());
+  const int n = static_cast<int>(b.index.size());
   if (!m.flags.BoeingDone || n < 1 || p.n < 1 || !(p.spacing > 0.0)) return std::nullopt;
   const Units& u = m.units;
   const double dx = p.spacing;
@@ -145,13 +145,13 @@ std::optional<IndexDetail> BumpDetail(const ProfileModel& m, double click_x) {
   const int k = DetailPosition(click_x, u.LengthFactor, dx, std::min(n, p.n));
   const auto kk = static_cast<std::size_t>(k - 1);
   d.position = k;
-  const double length = b.BoeingBumpLength[kk];
-  const double along = b.BoeingBumpDistance[kk];
+  const double length = b.chord_length[kk];
+  const double along = b.distance[kk];
   // The effective length of a bump is its distance from the nearer support of the chord: the
   // distance that sets its allowable height.
   const double effective = std::fabs(along);
-  d.title = m.levels[2].kind + ", Index = " + FormatNumber(b.BoeingIndex[kk], "0.000") +
-            ", H = " + FormatNumber(b.BoeingBumpHeight[kk] * u.CmFactor, "0.00") +
+  d.title = m.levels[2].kind + ", Index = " + FormatNumber(b.index[kk], "0.000") +
+            ", H = " + FormatNumber(b.height[kk] * u.CmFactor, "0.00") +
             u.ShortElevationLabel + ", L = " + FormatNumber(length * u.LengthFactor, "0.0") +
             u.LengthLabel + ", EL = " + FormatNumber(effective * u.LengthFactor, "0.0") +
             u.LengthLabel;

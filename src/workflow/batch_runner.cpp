@@ -7,6 +7,7 @@
 
 #include "spectra/cumulative.h"
 #include "workflow/results_file.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac {

@@ -77,7 +77,7 @@ std::vector<std::string> IndexReportLines(const IndexSections& s, const Units& u
 }
 
 std::vector<std::string> IriReportLines(const IriResult& r, const Units& units) {
-  const auto N = static_cast<std::int32_t>(r.IRISlope.size());
+  const auto N = static_cast<std::int32_t>(r.slope.size());
   const double dx = r.spacing;
   const auto P = static_cast<std::int32_t>(r.part_iri.size());
   std::vector<std::string> lines;

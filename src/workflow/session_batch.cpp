@@ -20,6 +20,7 @@
 #include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac {
@@ -215,7 +216,7 @@ void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSi
   if (!m.flags.StraightedgeDone) {
     prompts.Message(std::string(kStraightedgeNotDoneMessage), std::string(kStraightedgeNotDoneTitle));
   } else {
-    std::vector<float> shown(m.straightedge.StraightedgeDeviation);
+    std::vector<float> shown(m.straightedge.deviation);
     const auto f = static_cast<float>(m.units.MmFactor);
     for (float& v : shown) v *= f;
     try {
@@ -232,7 +233,7 @@ void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSi
     prompts.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
   } else {
     try {
-      const CumulativeDistribution d = ComputeCumulativeDistribution(m.bump.BoeingIndex);
+      const CumulativeDistribution d = ComputeCumulativeDistribution(m.bump.index);
       doc.insertPara();
       if (plots)
         Picture(doc, plots->CdfPicture({d.cdf, d.xmax, "Boeing Bump Index", "Index Value"}),
@@ -246,9 +247,9 @@ void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSi
 // The response table of the run just made: per part, total, extremes, static forces and the
 // three 2000-ft stretches.
 TableText ResponseTable(const SimulationResult& r, const Units& u) {
-  const bool rear = r.HasRearMain;
+  const bool rear = r.has_rear_main;
   const int cols = rear ? 7 : 6;
-  const int parts = r.SimPartCount;
+  const int parts = r.part_count;
   TableText tt(parts + 8, cols);
   tt.at(1, 1) = "Section";
   tt.at(1, 2) = "Length" + u.LengthHeading;
@@ -264,15 +265,15 @@ TableText ResponseTable(const SimulationResult& r, const Units& u) {
   for (int i = 0; i < parts; ++i) {
     const int row = i + 2;
     // The part lengths are held in feet; the column shows them in display units.
-    const double len = part_value(r.SimPartLength, i) * u.LengthFactor;
+    const double len = part_value(r.part_lengths_ft, i) * u.LengthFactor;
     tt.at(row, 1) = Numbered(i + 1);
     tt.at(row, 2) = Fmt(len, "####.0");
     total += len;
-    tt.at(row, 3) = Fmt(part_value(r.GcgRMSpart, i), "##.0000");
-    tt.at(row, 4) = Fmt(part_value(r.GcpRMSpart, i), "##.0000");
-    tt.at(row, 5) = Fmt(part_value(r.NoseDynRMSpart, i), "##.0000");
-    tt.at(row, 6) = Fmt(part_value(r.MainDynRMSpart, i), "##.0000");
-    if (rear) tt.at(row, 7) = Fmt(part_value(r.RearDynRMSpart, i), "##.0000");
+    tt.at(row, 3) = Fmt(part_value(r.cg_part_rms, i), "##.0000");
+    tt.at(row, 4) = Fmt(part_value(r.pilot_part_rms, i), "##.0000");
+    tt.at(row, 5) = Fmt(part_value(r.nose_part_rms, i), "##.0000");
+    tt.at(row, 6) = Fmt(part_value(r.main_part_rms, i), "##.0000");
+    if (rear) tt.at(row, 7) = Fmt(part_value(r.rear_part_rms, i), "##.0000");
   }
   int row = parts + 2;
   tt.total_row = row;
@@ -286,16 +287,16 @@ TableText ResponseTable(const SimulationResult& r, const Units& u) {
     ++row;
   };
   tt.at(row, 2) = Fmt(total, "####.0");
-  put("Total", r.GcgTotalRMS, r.GcpTotalRMS, r.NoseDynTotalRMS, r.MainDynTotalRMS, r.RearDynTotalRMS);
-  put("Max", r.GcgMax, r.GcpMax, r.NoseDynMax, r.MainDynMax, r.RearDynMax);
-  put("Min", r.GcgMin, r.GcpMin, r.NoseDynMin, r.MainDynMin, r.RearDynMin);
-  // Static forces in the mass unit of the heading: the weight is already in display units,
-  // the gear loads are held in pounds.
+  put("Total", r.cg_total_rms, r.pilot_total_rms, r.nose_total_rms, r.main_total_rms, r.rear_total_rms);
+  put("Max", r.cg_max_g, r.pilot_max_g, r.nose_max, r.main_max, r.rear_max);
+  put("Min", r.cg_min_g, r.pilot_min_g, r.nose_min, r.main_min, r.rear_min);
+  // Static forces in the mass unit of the heading; the weight and the gear loads are held in
+  // pounds.
   const auto load = [&](std::size_t g) {
-    return g < r.StaticGearLoad.size() ? r.StaticGearLoad[g] : 0.0f;
+    return g < r.static_gear_loads_lb.size() ? r.static_gear_loads_lb[g] : 0.0f;
   };
   tt.at(row, 1) = "Static Force" + u.MassHeading;
-  tt.at(row, 3) = Fmt(r.Weight, "0");
+  tt.at(row, 3) = Fmt(r.weight_lb * u.MassFactor, "0");
   tt.at(row, 5) = Fmt(load(0) * u.MassFactor, "0");
   tt.at(row, 6) = Fmt(static_cast<float>(load(1) + load(2)) * u.MassFactor, "0");
   if (rear) tt.at(row, 7) = Fmt(static_cast<float>(load(3) + load(4)) * u.MassFactor, "0");
@@ -303,8 +304,8 @@ TableText ResponseTable(const SimulationResult& r, const Units& u) {
   const char* const kStretchNames[3] = {"First2000", "Center2000", "Last2000"};
   for (int s = 0; s < 3; ++s, ++row) {
     tt.at(row, 1) = kStretchNames[s];
-    for (int c = 0; c < cols - 2 && c < static_cast<int>(r.SimStretchValues.size()); ++c) {
-      const StretchValues& v = r.SimStretchValues[static_cast<std::size_t>(c)];
+    for (int c = 0; c < cols - 2 && c < static_cast<int>(r.stretch_values.size()); ++c) {
+      const StretchValues& v = r.stretch_values[static_cast<std::size_t>(c)];
       tt.at(row, 3 + c) = Fmt(s == 0 ? v.first : s == 1 ? v.centre : v.last, "0.0000");
     }
   }
@@ -328,16 +329,16 @@ bool BatchSimulation(Session& session, Document& doc, const std::string& base, i
     return true;
   }
   const SimulationResult& r = m.simulation;
-  const std::int16_t inner = r.GroundNInner > 0 ? r.GroundNInner : std::int16_t{1};
+  const std::int16_t inner = r.inner_steps > 0 ? r.inner_steps : std::int16_t{1};
   Paragraph(doc, " Airframe Damping = " + Fmt(m.settings.DampingFactor, "0.0000") +
                      ", the number of modes = " + Fmt(m.settings.NumberOfModes, "0") +
                      ", Profile start step length = " +
                      Fmt(m.settings.SampleSpacing * u.LengthFactor, "0.00000") + u.LengthHeading +
                      ", Profile decimated step length for simulation = " +
-                     Fmt(r.SimSpacing * u.LengthFactor, "0.0000") + u.LengthHeading +
-                     ", Simulation step length = " + Fmt(r.SimTimeStep, "0.00000") +
+                     Fmt(r.spacing_ft * u.LengthFactor, "0.0000") + u.LengthHeading +
+                     ", Simulation step length = " + Fmt(r.time_step_s, "0.00000") +
                      " seconds, GroundNInner = " + std::to_string(inner) +
-                     ", Simulation inner step length = " + Fmt(r.SimTimeStep / inner, "0.00000") +
+                     ", Simulation inner step length = " + Fmt(r.time_step_s / inner, "0.00000") +
                      " seconds");
   doc.centerPara();
   doc.setBold(true);

@@ -5,6 +5,7 @@
 #include "report/document.h"
 #include "simulation/simulation_run.h"
 #include "workflow/session.h"
+#include "workflow/simulation_reports.h"
 
 namespace tarmac {
 namespace {
@@ -21,14 +22,14 @@ std::string WithoutExtension(const std::string& name) {
 
 // The whole-profile result of a simulation row: cg, pilot, nose, (front) main, rear main.
 double SimulationTotal(const SimulationResult& r, int row) {
-  for (const SimulationChartRow& c : r.chartRows)
+  for (const SimulationChartRow& c : r.chart_rows)
     if (c.row == row) return c.total;
   switch (row) {
-    case 6: return r.GcgTotalRMS;
-    case 7: return r.GcpTotalRMS;
-    case 8: return r.NoseDynTotalRMS;
-    case 9: return r.MainDynTotalRMS;
-    case 10: return r.RearDynTotalRMS;
+    case 6: return r.cg_total_rms;
+    case 7: return r.pilot_total_rms;
+    case 8: return r.nose_total_rms;
+    case 9: return r.main_total_rms;
+    case 10: return r.rear_total_rms;
     default: return 0.0;
   }
 }

@@ -8,12 +8,16 @@
 #include "editing/selection.h"
 #include "editing/vertical_curve.h"
 #include "profile/filters.h"
+#include "workflow/editing_texts.h"
 #include "workflow/session.h"
 
 namespace tarmac {
 namespace {
 
-void Show(Prompts& p, const EditMessage& m) { p.Message(std::string(m.text), std::string(m.title)); }
+void Show(Prompts& p, EditRefusal reason) {
+  const EditMessage m = EditRefusalMessage(reason);
+  p.Message(m.text, m.title);
+}
 
 }  // namespace
 
@@ -63,6 +67,10 @@ bool Session::Repair() {
   try {
     // Refuses a profile too short for the carriage's reflection before anything changes.
     r = RepairProfile(m.ProfileZ, dx);
+  } catch (const EditRefused& e) {
+    const EditMessage shown = EditRefusalMessage(e);
+    prompts_.Message(shown.text, shown.title);
+    return false;
   } catch (const std::invalid_argument& e) {
     prompts_.Message(e.what(), "Cannot Repair");
     return false;
@@ -161,7 +169,7 @@ bool Session::UndoZoom(int level) {
   ProfileModel& m = model_;
   PlotLevel& l = m.levels[static_cast<std::size_t>(level)];
   if (l.zoomed == 0) {
-    Show(prompts_, kNoZoomsMessage);
+    Show(prompts_, EditRefusal::NoZooms);
     return false;
   }
   const auto lv = static_cast<std::size_t>(level);
@@ -218,7 +226,7 @@ bool Session::UndoNewLength() {
   ProfileModel& m = model_;
   prompts_.Status(std::string(kUndoNewLengthStatus));
   if (m.undo.CutsInForce() == 0) {
-    Show(prompts_, kNoCutToUndoMessage);
+    Show(prompts_, EditRefusal::NoCutToUndo);
     return false;
   }
   std::vector<CutRecord> history;
@@ -233,6 +241,9 @@ bool Session::UndoNewLength() {
   } else {
     try {
       back = UndoCut(m.undo.uncut_profile, history);
+    } catch (const EditRefused& e) {
+      Show(prompts_, e.reason);
+      return false;
     } catch (const std::invalid_argument& e) {
       prompts_.Message(e.what(), "Not Implemented");
       return false;
@@ -263,8 +274,8 @@ bool Session::VerticalCurve(int level, float x1, float x2) {
   try {
     // The left click is the vertex; the right one only has to lie far enough beyond it.
     r = FitVerticalCurve(m.ProfileZ, dx, s.start);
-  } catch (const std::invalid_argument& e) {
-    prompts_.Message(e.what(), std::string(kVerticalCurveTitle));
+  } catch (const EditRefused& e) {
+    Show(prompts_, e.reason);
     return false;
   }
   m.ProfileZ = r.profile;

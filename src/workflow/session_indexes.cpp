@@ -16,6 +16,7 @@
 #include "workflow/index_reports.h"
 #include "workflow/session.h"
 #include "workflow/session_jobs.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac {
 namespace {
@@ -153,38 +154,38 @@ void Session::IndexJob::Run(Progress& progress) {
       straightedge_ =
           ComputeStraightedge(z, s.StraightedgeLength, prepared_.spacing,
                               StraightedgePositionFromText(s.StraightedgePosition), progress);
-      sections_ = ComputeIndexSections(1, straightedge_.StraightedgeDeviation, prepared_.spacing,
+      sections_ = ComputeIndexSections(1, straightedge_.deviation, prepared_.spacing,
                                        s.AveragingDistance, units_);
-      RequireFinite(straightedge_.StraightedgeDeviation);
-      RequireFinite(straightedge_.StraightedgeLineStart);
-      RequireFinite(straightedge_.StraightedgeLineEnd);
+      RequireFinite(straightedge_.deviation);
+      RequireFinite(straightedge_.line_start);
+      RequireFinite(straightedge_.line_end);
       RequireFinite(sections_);
       break;
     }
     case 1:
       bump_ = ComputeBoeingBumpIndex(prepared_, s.AveragingDistance, units_, progress);
-      RequireFinite(bump_.series.BoeingIndex);
-      RequireFinite(bump_.series.BoeingBumpHeight);
+      RequireFinite(bump_.series.index);
+      RequireFinite(bump_.series.height);
       RequireFinite(bump_.sections);
       try {
-        bump_distribution_ = ComputeCumulativeDistribution(bump_.series.BoeingIndex);
+        bump_distribution_ = ComputeCumulativeDistribution(bump_.series.index);
       } catch (const std::invalid_argument&) {
         // A profile without a single bump has no distribution to write.
       }
       break;
     case 2:
       iri_ = ComputeIRI(prepared_, s.AveragingDistance, units_, progress);
-      RequireFinite(iri_.IRISlope);
+      RequireFinite(iri_.slope);
       RequireFinite(iri_.part_iri);
-      RequireFinite({iri_.total, iri_.First2000, iri_.Center2000, iri_.Last2000});
+      RequireFinite({iri_.total, iri_.first_2000, iri_.centre_2000, iri_.last_2000});
       RequireFinite(iri_.section_indexes);
       break;
     case 3:
       profilograph_ = ComputeCAProfilograph(prepared_, s.SectionLengthCAPI, units_, progress);
       RequireFinite(profilograph_.trace);
-      RequireFinite({profilograph_.total, profilograph_.First2000, profilograph_.Center2000,
-                     profilograph_.Last2000});
-      RequireFinite(profilograph_.CAPISections);
+      RequireFinite({profilograph_.total, profilograph_.first_2000, profilograph_.centre_2000,
+                     profilograph_.last_2000});
+      RequireFinite(profilograph_.section_indexes);
       break;
     case 4:
       bandpass_ = ComputeBandpassIndex(profile_, s.SampleSpacing);
@@ -221,7 +222,7 @@ void Session::IndexJob::Apply() {
                                   FormatNumber(straightedge_.edge_used * m.units.LengthFactor,
                                                "0.0") +
                                   m.units.LengthLabel;
-        session.FillLevel(1, straightedge_.StraightedgeDeviation, prepared_.spacing,
+        session.FillLevel(1, straightedge_.deviation, prepared_.spacing,
                           "Straightedge", title, title);
         m.straightedge = std::move(straightedge_);
         m.straightedge_input = std::move(prepared_);
@@ -230,7 +231,7 @@ void Session::IndexJob::Apply() {
       }
       case 1: {
         session.PublishIndexSections(bump_.sections);
-        session.FillLevel(2, bump_.series.BoeingIndex, prepared_.spacing, "Boeing Bump Index",
+        session.FillLevel(2, bump_.series.index, prepared_.spacing, "Boeing Bump Index",
                           "Boeing Bump Index", "Boeing Bump Index");
         m.flags.BoeingDone = true;
         // One line of the bump distribution file, in batch runs too.
@@ -252,10 +253,10 @@ void Session::IndexJob::Apply() {
         m.IndexValue[2] = r.total;
         session.PublishSectionRow(3, r.section_indexes, &r.section_lengths,
                                   m.GraphTitle + IriChartTitleSuffix(r));
-        session.PublishStretches(r.First2000, r.Center2000, r.Last2000);
+        session.PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
         session.AppendResults(IriReportLines(r, m.units));
         const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
-        std::vector<float> shown(r.IRISlope.begin(), r.IRISlope.begin() + r.plotted);
+        std::vector<float> shown(r.slope.begin(), r.slope.begin() + r.plotted);
         session.FillLevel(3, std::move(shown), prepared_.spacing, "IRI (1/4 Car)", title,
                           "IRI(1/4 Car), Rectified Slope," + m.units.RoughnessLabel);
         m.iri = std::move(r);
@@ -268,15 +269,15 @@ void Session::IndexJob::Apply() {
         m.settings.AveragingStep = r.averaging_step;
         m.TextI[3] = IndexValueText(r.total);
         m.IndexValue[3] = r.total;
-        session.PublishSectionRow(5, r.CAPISections, nullptr,
+        session.PublishSectionRow(5, r.section_indexes, nullptr,
                                   m.GraphTitle + ProfilographChartTitleSuffix(r));
-        session.PublishStretches(r.First2000, r.Center2000, r.Last2000);
+        session.PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
         session.AppendResults(ProfilographReportLines(r, m.units));
         session.FillLevel(4, r.trace, prepared_.spacing, "CA Profilograph",
                           "CA Profilograph," + m.units.ElevationLabel,
                           "CA Profilograph," + m.units.RoughnessLabel);
-        m.CAPISections = std::move(r.CAPISections);
-        m.CAPISectionLengths = std::move(r.CAPISectionLengths);
+        m.CAPISections = std::move(r.section_indexes);
+        m.CAPISectionLengths = std::move(r.section_lengths);
         m.prepared = std::move(prepared_);
         m.flags.CAPIDone = true;
         break;

@@ -16,6 +16,7 @@
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 #include "workflow/session_jobs.h"
+#include "workflow/simulation_reports.h"
 
 namespace tarmac {
 namespace {
@@ -72,7 +73,7 @@ class Session::SimulationJob final : public Session::JobBase {
           s.SmoothingDistance);
       result_ = tarmac::RunSimulation(prepared_, in_, progress);
     } catch (const SimulationFailure& f) {
-      throw JobRefusal{f.text, f.title};
+      throw JobRefusal{SimulationFailureText(f), SimulationFailureTitle(f)};
     }
   }
   JobRefusal Describe(const std::exception& e) const override {
@@ -94,18 +95,18 @@ void Session::SimulationJob::Apply() {
   // values are g and ratios, the same in either unit system.
   for (int level = 1; level <= 5; ++level)
     if (session.plots_) session.plots_->PanelCleared(level);
-  const auto n = static_cast<std::size_t>(r.SimNPoints);
+  const auto n = static_cast<std::size_t>(r.sample_count);
   // The shared stretch values hold those of the series computed last, as the run computed them.
   if (!r.levels.empty()) {
-    const auto sv = StretchRMS(r.levels.back().values, r.SimNPoints, r.SimSpacing);
+    const auto sv = StretchRMS(r.levels.back().values, r.sample_count, r.spacing_ft);
     session.PublishStretches(sv.first, sv.centre, sv.last);
   }
   for (ResponseLevel& rl : r.levels) {
     PlotLevel& l = m.levels.at(static_cast<std::size_t>(rl.level));
     l.data.assign(rl.values.begin() + 1, rl.values.begin() + 1 + static_cast<std::ptrdiff_t>(n));
-    l.step_ft = r.SimSpacing;
-    l.kind = rl.LevelKind;
-    l.title = rl.LevelTitle;
+    l.step_ft = r.spacing_ft;
+    l.kind = r.AircraftType;
+    l.title = ResponseLevelTitle(r, rl.level);
     // The series themselves are not kept: the levels hold their copies.
     rl.values.clear();
     rl.values.shrink_to_fit();
@@ -113,15 +114,15 @@ void Session::SimulationJob::Apply() {
   }
   for (int level = 1; level <= 5; ++level) m.levels.at(static_cast<std::size_t>(level)).zoomed = 0;
   for (int level : kDrawOrder) {
-    if (level == 5 && !r.HasRearMain) continue;
+    if (level == 5 && !r.has_rear_main) continue;
     const PlotLevel& l = m.levels.at(static_cast<std::size_t>(level));
-    session.ShowResponsePlot(level, l.title, 1, r.SimNPoints, true);
+    session.ShowResponsePlot(level, l.title, 1, r.sample_count, true);
   }
 
   // Chart rows 6..10. The part lengths stay with the run: `SectionLength`
   // belongs to the indexes' sections, which the batch report tabulates beside
   // the responses.
-  for (const SimulationChartRow& row : r.chartRows) {
+  for (const SimulationChartRow& row : r.chart_rows) {
     std::vector<float> values;
     values.reserve(row.values.size());
     for (double v : row.values) values.push_back(static_cast<float>(v));
@@ -129,7 +130,7 @@ void Session::SimulationJob::Apply() {
                               SimulationChartTitle(m.GraphTitle, row.row, row.total));
     m.chart_row_enabled[static_cast<std::size_t>(row.row - 1)] = true;
   }
-  session.AppendResults(r.reportLines);
+  session.AppendResults(SimulationReportLines(r, m.settings.SampleSpacing, m.units));
 
   m.simulation = std::move(r);
   m.simulation_input = std::move(prepared_);
@@ -151,8 +152,6 @@ std::unique_ptr<Session::SimulationJob> Session::MakeSimulationJob(double speedF
   in.NumberOfModes = m.settings.NumberOfModes;
   in.AveragingDistance = m.settings.AveragingDistance;
   in.AveragingStep = m.settings.AveragingStep;
-  in.SampleSpacing = m.settings.SampleSpacing;
-  in.units = m.units;
   return std::make_unique<SimulationJob>(*this, std::move(in));
 }
 
@@ -175,7 +174,7 @@ bool Session::Simulate(double speedFps, std::string* failure) {
 
 std::vector<std::string> Session::WriteLogData(const std::string& measurementName) const {
   if (!model_.flags.SimulationDone) return {};
-  return WriteLogDataLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
+  return SimulationLogLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
 }
 
 bool Session::ProcessSimList(const std::string& listFile) {

@@ -10,6 +10,7 @@
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 #include "workflow/session_jobs.h"
+#include "workflow/spectra_texts.h"
 
 namespace tarmac {
 namespace {
@@ -62,7 +63,7 @@ std::optional<ResponseSeries> LoadResponseSeries(const ProfileModel& m,
   const std::string caption = Session::SpectrumSeriesCaption(series);
   const SimulationResult& sim = m.simulation;
   if (series == Session::SpectrumSeries::RearMainForce && m.flags.SimulationDone &&
-      !sim.HasRearMain) {
+      !sim.has_rear_main) {
     prompts.Message("The " + caption + " series exists for the B-747 only.", "No Such Series");
     return std::nullopt;
   }
@@ -207,8 +208,8 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
     // The deviations are held in inches; the distribution is taken over the values the
     // engineer sees, millimetres in metric mode, and its axis says so.
     const float factor = static_cast<float>(m.units.MmFactor);
-    values.reserve(m.straightedge.StraightedgeDeviation.size());
-    for (float d : m.straightedge.StraightedgeDeviation) values.push_back(d * factor);
+    values.reserve(m.straightedge.deviation.size());
+    for (float d : m.straightedge.deviation) values.push_back(d * factor);
     req.title = "Straightedge";
     req.unit_label = m.units.ElevationLabel;
   } else {
@@ -216,7 +217,7 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
       prompts_.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
       return std::nullopt;
     }
-    values = m.bump.BoeingIndex;
+    values = m.bump.index;
     req.title = "Boeing Bump Index";
     req.unit_label = "Index Value";
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -30,12 +32,11 @@ TEST(Selection, ClickGivesTheDrawnSampleInBothUnitSystemsAndZoomLimits) {
   EXPECT_EQ(OrderSelection(900, 120).start, 120);
 
   EXPECT_FALSE(CheckZoom("ZProfile", {100, 110}, 0).has_value());
-  EXPECT_EQ(CheckZoom("ZProfile", {100, 109}, 0).value().text,
-            "Selected length is too short.\r\nPlease start over.");
-  EXPECT_EQ(CheckZoom("Boeing Bump Plot", {1, 500}, 0)->text, "Cannot zoom this plot.");
+  EXPECT_EQ(CheckZoom("ZProfile", {100, 109}, 0), EditRefusal::TooShort);
+  EXPECT_EQ(CheckZoom("Boeing Bump Plot", {1, 500}, 0), EditRefusal::CannotZoom);
+  EXPECT_EQ(CheckZoom("Straightedge Plot", {1, 500}, 0), EditRefusal::CannotZoom);
   EXPECT_FALSE(CheckZoom("Gcg", {1, 500}, kMaxZoomDepth - 1).has_value());
-  EXPECT_EQ(CheckZoom("Gcg", {1, 500}, kMaxZoomDepth)->text, kZoomTooDeepMessage.text);
-  EXPECT_EQ(ZoomTitle("rwy09l.pro", ",cm"), "ZProfile,RWY09L,cm");
+  EXPECT_EQ(CheckZoom("Gcg", {1, 500}, kMaxZoomDepth), EditRefusal::ZoomTooDeep);
 }
 
 // Whether `got` is `exact` rounded once to single, give or take double rounding of `scale`.
@@ -48,9 +49,9 @@ bool SingleOfExact(float got, long double exact, long double scale) {
 // Elevations of both signs around the datum, where a single-precision difference would round.
 TEST(NewLength, LimitsAndTheChordRemovedWithDoubleDifferencesDigitForDigit) {
   EXPECT_FALSE(CheckNewLength({1, 401}, 0.25, 0).has_value());
-  EXPECT_EQ(CheckNewLength({1, 400}, 0.25, 0)->text, kTooShortMessage.text);
-  EXPECT_EQ(CheckNewLength({1, 1}, 500.0, 0)->text, kTooShortMessage.text);  // no chord
-  EXPECT_EQ(CheckNewLength({1, 1000}, 0.25, kMaxCuts)->text, kTooManyCutsMessage.text);
+  EXPECT_EQ(CheckNewLength({1, 400}, 0.25, 0), EditRefusal::TooShort);
+  EXPECT_EQ(CheckNewLength({1, 1}, 500.0, 0), EditRefusal::TooShort);  // no chord
+  EXPECT_EQ(CheckNewLength({1, 1000}, 0.25, kMaxCuts), EditRefusal::TooManyCuts);
 
   std::mt19937 rng(99);
   std::uniform_real_distribution<float> u(-3.0f, 3.0f);
@@ -90,7 +91,7 @@ TEST(NewLength, NestedCutsUndoBackToEachEarlierStretch) {
     EXPECT_EQ(UndoCut(uncut, history), before);
     history.pop_back();
   }
-  EXPECT_THROW(UndoCut(uncut, history), std::invalid_argument);
+  EXPECT_THROW(UndoCut(uncut, history), EditRefused);
 }
 
 // Grade g1 before the vertex sample, g2 after it; elevations in inches.
@@ -142,24 +143,24 @@ TEST(VerticalCurve, ChordGradeAndParabolaFollowTheFormulasInDouble) {
 
 TEST(VerticalCurve, RefusesEqualGradesAndCurvesBeyondTheProfile) {
   const double dx = 0.25;
-  EXPECT_EQ(CheckVerticalCurveSelection({100, 104}, dx)->text, kTooShortMessage.text);
+  EXPECT_EQ(CheckVerticalCurveSelection({100, 104}, dx), EditRefusal::TooShort);
   EXPECT_FALSE(CheckVerticalCurveSelection({100, 105}, dx).has_value());
-  auto message = [&](const std::vector<float>& z, std::int32_t pvi) -> std::string {
+  auto message = [&](const std::vector<float>& z, std::int32_t pvi) -> std::optional<EditRefusal> {
     try {
       FitVerticalCurve(z, dx, pvi);
-    } catch (const std::invalid_argument& e) {
-      return e.what();
+    } catch (const EditRefused& e) {
+      return e.reason;
     }
-    return "accepted";
+    return std::nullopt;
   };
   std::vector<float> line(6401);  // a straight grade held exactly: nothing to fit
   for (std::size_t i = 0; i < line.size(); ++i) line[i] = 0.25f * static_cast<float>(i);
-  EXPECT_EQ(message(line, 3201), kEqualGradesMessage);
+  EXPECT_EQ(message(line, 3201), EditRefusal::EqualGrades);
   const auto z = GradeChange(3201, dx, -0.002, 0.003);
   // Closer to an end than the approach grade (600 ft + 4 samples) plus the half-curve.
-  for (std::int32_t pvi : {2404, 4002, 7000}) EXPECT_EQ(message(z, pvi), kCurveOutsideMessage);
-  EXPECT_EQ(message(z, 2405), "accepted");
-  EXPECT_NE(message(GradeChange(3201, dx, -0.02, 0.03), 3201), "accepted");  // 5000-ft curve
+  for (std::int32_t pvi : {2404, 4002, 7000}) EXPECT_EQ(message(z, pvi), EditRefusal::CurveOutside);
+  EXPECT_EQ(message(z, 2405), std::nullopt);
+  EXPECT_EQ(message(GradeChange(3201, dx, -0.02, 0.03), 3201), EditRefusal::CurveOutside);  // 5000-ft curve
 }
 
 TEST(Repair, WheelOffsetsRoundHalvesToEvenAndShortProfilesAreRefusedUntouched) {
@@ -173,8 +174,14 @@ TEST(Repair, WheelOffsetsRoundHalvesToEvenAndShortProfilesAreRefusedUntouched) {
   std::vector<float> z(46);  // dx = 1 ft: n1 = 23, 47 samples needed
   for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(i % 5);
   const std::vector<float> before = z;
-  EXPECT_THROW(RepairPass(z, 1.0), std::invalid_argument);
-  EXPECT_THROW(RepairProfile(z, 1.0), std::invalid_argument);
+  try {
+    RepairPass(z, 1.0);
+    ADD_FAILURE() << "a profile of 46 samples was repaired";
+  } catch (const EditRefused& e) {
+    EXPECT_EQ(e.reason, EditRefusal::TooShortToRepair);
+    EXPECT_EQ(e.samples_needed, 47);
+  }
+  EXPECT_THROW(RepairProfile(z, 1.0), EditRefused);
   EXPECT_EQ(z, before);
   z.push_back(1.0f);
   EXPECT_NO_THROW(RepairAverage(z, 1.0));

@@ -50,10 +50,10 @@ BoeingBumpSeries ReferenceBump(const std::vector<float>& z0based, double dx) {
     }
   }
   BoeingBumpSeries out;
-  out.BoeingIndex.assign(BI.begin() + 1, BI.end());
-  out.BoeingBumpHeight.assign(BH.begin() + 1, BH.end());
-  out.BoeingBumpDistance.assign(BD.begin() + 1, BD.end());
-  out.BoeingBumpLength.assign(BL.begin() + 1, BL.end());
+  out.index.assign(BI.begin() + 1, BI.end());
+  out.height.assign(BH.begin() + 1, BH.end());
+  out.distance.assign(BD.begin() + 1, BD.end());
+  out.chord_length.assign(BL.begin() + 1, BL.end());
   return out;
 }
 
@@ -78,10 +78,10 @@ TEST(BoeingBump, FastEqualsReferenceBitForBit) {
     }
     const auto fast = ComputeBoeingBumpSeries(z, dx, np);
     const auto ref = ReferenceBump(z, dx);
-    EXPECT_TRUE(SameBits(fast.BoeingIndex, ref.BoeingIndex)) << trial;
-    EXPECT_TRUE(SameBits(fast.BoeingBumpHeight, ref.BoeingBumpHeight)) << trial;
-    EXPECT_TRUE(SameBits(fast.BoeingBumpDistance, ref.BoeingBumpDistance)) << trial;
-    EXPECT_TRUE(SameBits(fast.BoeingBumpLength, ref.BoeingBumpLength)) << trial;
+    EXPECT_TRUE(SameBits(fast.index, ref.index)) << trial;
+    EXPECT_TRUE(SameBits(fast.height, ref.height)) << trial;
+    EXPECT_TRUE(SameBits(fast.distance, ref.distance)) << trial;
+    EXPECT_TRUE(SameBits(fast.chord_length, ref.chord_length)) << trial;
   }
   // The cubic holds up to 18 m inclusive, the line beyond.
   EXPECT_NE(AllowableBumpHeight(18.0), 0.16543 * 18.0 + 6.0843);
@@ -96,14 +96,14 @@ TEST(BoeingBump, SymmetricDipEndsAndMargins) {
   std::vector<float> z(2 * w + 1, 0.0f);
   for (int k = 1; k < 2 * w; ++k) z[k] = static_cast<float>(-0.8 * std::min(k, 2 * w - k) / w);
   const auto d = ComputeBoeingBumpSeries(z, 1.0, np);
-  EXPECT_FLOAT_EQ(d.BoeingIndex[w], static_cast<float>(std::fabs(-0.8f * 2.54) / AllowableBumpHeight(w * 0.3048)));
-  EXPECT_EQ(d.BoeingBumpLength[w], 2.0f * w);
-  EXPECT_EQ(d.BoeingBumpDistance[w], static_cast<float>(w));
-  EXPECT_EQ(d.BoeingBumpDistance[w + 1], static_cast<float>(-(w - 1)));
+  EXPECT_FLOAT_EQ(d.index[w], static_cast<float>(std::fabs(-0.8f * 2.54) / AllowableBumpHeight(w * 0.3048)));
+  EXPECT_EQ(d.chord_length[w], 2.0f * w);
+  EXPECT_EQ(d.distance[w], static_cast<float>(w));
+  EXPECT_EQ(d.distance[w + 1], static_cast<float>(-(w - 1)));
   // End samples never lie strictly inside a chord; four samples hold no chord of five.
-  EXPECT_EQ(d.BoeingIndex.front(), 0.0f);
-  EXPECT_EQ(d.BoeingIndex.back(), 0.0f);
-  for (float v : ComputeBoeingBumpSeries(std::vector<float>{0.f, -3.f, -3.f, 0.f}, 0.82, np).BoeingIndex)
+  EXPECT_EQ(d.index.front(), 0.0f);
+  EXPECT_EQ(d.index.back(), 0.0f);
+  for (float v : ComputeBoeingBumpSeries(std::vector<float>{0.f, -3.f, -3.f, 0.f}, 0.82, np).index)
     EXPECT_EQ(v, 0.0f);
   EXPECT_THROW(ComputeBoeingBumpSeries(z, 0.0, np), std::invalid_argument);
   // A prepared profile is read from sample 1 to n, never in its margins.
@@ -114,7 +114,7 @@ TEST(BoeingBump, SymmetricDipEndsAndMargins) {
   p.z.assign(static_cast<std::size_t>(p.n + 2 * p.margin + 3), 9.0f);
   for (int i = 1; i <= p.n; ++i) p.at(i) = static_cast<float>(0.1 * ((i * 7) % 5));
   std::vector<float> plain(p.data1(), p.data1() + p.n);
-  EXPECT_TRUE(SameBits(ComputeBoeingBumpSeries(p, np).BoeingIndex, ReferenceBump(plain, p.spacing).BoeingIndex));
+  EXPECT_TRUE(SameBits(ComputeBoeingBumpSeries(p, np).index, ReferenceBump(plain, p.spacing).index));
 }
 
 }  // namespace

@@ -78,10 +78,10 @@ TEST(Iri, SlopeFollowsTheQuarterCarOdeWithHeldInput) {
       k[3] = deriv(t, u);
       for (int q = 0; q < 4; ++q) y[q] += h / 6 * (k[0][q] + 2 * k[1][q] + 2 * k[2][q] + k[3][q]);
     }
-    worst = std::max(worst, std::fabs(std::fabs(y[0] - y[2]) - r.IRISlope[i - 1]));
+    worst = std::max(worst, std::fabs(std::fabs(y[0] - y[2]) - r.slope[i - 1]));
   }
   EXPECT_LT(worst, 0.02);  // in/mile, against slopes of several hundred
-  EXPECT_EQ(r.IRISlope[N - 2], 0.0f);
+  EXPECT_EQ(r.slope[N - 2], 0.0f);
 }
 
 TEST(Iri, PartsAndTheLeftoverRule) {
@@ -97,7 +97,7 @@ TEST(Iri, PartsAndTheLeftoverRule) {
       // Samples s..s+100 (101 of them), capped at N, over the length of the samples between.
       const int s = j * 100 + 1, e = std::min(s + 100, N);
       double sum = 0;
-      for (int i = s; i <= e; ++i) sum += r.IRISlope[i - 1];
+      for (int i = s; i <= e; ++i) sum += r.slope[i - 1];
       const double expected = sum * dx / ((e - s) * dx);
       EXPECT_DOUBLE_EQ(r.part_iri[j], expected) << j;
       EXPECT_DOUBLE_EQ(r.part_length_ft[j], (e - s) * dx);

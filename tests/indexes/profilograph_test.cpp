@@ -135,8 +135,8 @@ TEST(Profilograph, WholeProfileInBothUnitSystems) {
   EXPECT_GT(us.total, 1.0);
   EXPECT_NEAR(si.total, us.total * 0.015778787, 1e-9);
   ASSERT_EQ(us.index_part_count, 6);  // 2600 ft: five sections of 1020 samples and 100 ft more
-  EXPECT_FLOAT_EQ(us.CAPISectionLengths[5], 100.5f);  // 205 samples apart: 100.45 ft
-  EXPECT_FLOAT_EQ(si.CAPISectionLengths[0], 152.3f);  // 1020 x 0.49 ft = 152.34 m
+  EXPECT_FLOAT_EQ(us.section_lengths[5], 100.5f);  // 205 samples apart: 100.45 ft
+  EXPECT_FLOAT_EQ(si.section_lengths[0], 152.3f);  // 1020 x 0.49 ft = 152.34 m
 }
 
 }  // namespace

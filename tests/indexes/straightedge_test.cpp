@@ -45,10 +45,10 @@ TEST(Straightedge, MatchesBruteForceOnRoughProfiles) {
       const auto r = ComputeStraightedge(z, edge, 0.49212598425196846, pos);
       for (int s = 1; s <= 600 - r.window; ++s) {
         const auto [deviation, offset] = BruteForceWindow(z, s, r.window, pos);
-        ASSERT_NEAR(r.StraightedgeDeviation[s - 1], deviation, 1e-5) << s;
-        ASSERT_EQ(r.StraightedgeGapOffset[s - 1], offset) << s;
+        ASSERT_NEAR(r.deviation[s - 1], deviation, 1e-5) << s;
+        ASSERT_EQ(r.gap_offset[s - 1], offset) << s;
       }
-      for (int i = 600 - r.window + 1; i <= 600; ++i) ASSERT_EQ(r.StraightedgeDeviation[i - 1], 0.0f);
+      for (int i = 600 - r.window + 1; i <= 600; ++i) ASSERT_EQ(r.deviation[i - 1], 0.0f);
     }
   }
 }
@@ -59,15 +59,15 @@ TEST(Straightedge, EdgeLineTiesAndWindowRounding) {
   std::vector<float> z(40, 0.0f);
   z[4] = 1.0f;
   const auto full = ComputeStraightedge(z, 12.0, 0.5, Pos::FullLength);
-  EXPECT_FLOAT_EQ(full.StraightedgeLineStart[0], 1.2f);
+  EXPECT_FLOAT_EQ(full.line_start[0], 1.2f);
   // Two equal dips under a level edge: the first one is reported.
   std::vector<float> two(40, 0.0f);
   two[7] = two[17] = -0.3f;
-  EXPECT_EQ(ComputeStraightedge(two, 12.0, 0.5, Pos::FullLength).StraightedgeGapOffset[0], 7);
+  EXPECT_EQ(ComputeStraightedge(two, 12.0, 0.5, Pos::FullLength).gap_offset[0], 7);
   // A sloping line (all points collinear) has no gap anywhere.
   std::vector<float> line(500);
   for (std::size_t i = 0; i < line.size(); ++i) line[i] = static_cast<float>(0.25 * i - 40.0);
-  for (float d : ComputeStraightedge(line, 12.0, 0.49212598425196846, Pos::Between).StraightedgeDeviation)
+  for (float d : ComputeStraightedge(line, 12.0, 0.49212598425196846, Pos::Between).deviation)
     ASSERT_EQ(d, 0.0f);
   // The window rounds halves to even: 24.5 -> 24 and 25.5 -> 26 gaps.
   EXPECT_EQ(StraightedgeWindow(12.25, 0.5), 25);
@@ -83,8 +83,8 @@ TEST(Straightedge, RefusesShortProfilesAndNeverReadsPastTheEnd) {
   EXPECT_THROW(ComputeStraightedge(all.first(25), 12.0, 0.5, Pos::FullLength), std::invalid_argument);
   EXPECT_THROW(ComputeStraightedge(all.first(26), 0.1, 0.5, Pos::FullLength), std::invalid_argument);
   const auto r = ComputeStraightedge(all.first(26), 12.0, 0.5, Pos::FullLength);
-  EXPECT_GT(r.StraightedgeDeviation[0], 0.0f);  // false for NaN
-  EXPECT_EQ(r.StraightedgeDeviation[1], 0.0f);
+  EXPECT_GT(r.deviation[0], 0.0f);  // false for NaN
+  EXPECT_EQ(r.deviation[1], 0.0f);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "profile/prepare.h"
+#include "reference/butterworth_response.h"
 
 namespace tarmac {
 namespace {
@@ -29,21 +30,40 @@ double MiddleAmplitude(const std::vector<float>& z) {
   return a;
 }
 
+// |H|^2 of the designed sections at f cycles/ft, from the transfer function on the unit circle.
+double DesignedPower(const ButterworthDesign& d, double dx, double f) {
+  const double om = 2.0 * kPi * f * dx;
+  double h2 = 1.0;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const double nr = 1 + 2 * std::cos(om) + std::cos(2 * om), ni = -2 * std::sin(om) - std::sin(2 * om);
+    const double dr = 1 + d.d1[k] * std::cos(om) + d.d2[k] * std::cos(2 * om);
+    const double di = -d.d1[k] * std::sin(om) - d.d2[k] * std::sin(2 * om);
+    h2 *= d.gain * d.gain * (nr * nr + ni * ni) / (dr * dr + di * di);
+  }
+  return h2;
+}
+
+// The designed sections and the closed form of the prewarped bilinear Butterworth are two
+// double-precision evaluations of one rational function: they differ by the round-off of the
+// coefficient design and of the trigonometry, some 1e-15 relative. 1e-10 leaves room for that
+// and still catches a wrong prewarp or a section with a misplaced coefficient, which move the
+// response by 1e-3 or more near the cut-off.
+constexpr double kButterworthPowerTolerance = 1e-10;
+
 TEST(ButterworthDesign, UnitDcGainAndHalfPowerAtCutoff) {
   for (double fc : {0.01, 0.125, 1.0, 3.0}) {
     const ButterworthDesign d = DesignButterworth(kDx, fc);
     const double dc = d.gain * 4.0 / (1.0 + d.d1[0] + d.d2[0]) * d.gain * 4.0 / (1.0 + d.d1[1] + d.d2[1]);
     EXPECT_NEAR(dc, 1.0, 1e-12) << fc;
-    // |H|^2 at the cut-off, from the transfer function evaluated on the unit circle.
-    const double om = 2.0 * kPi * fc * kDx;
-    double h2 = 1.0;
-    for (int k = 0; k < 2; ++k) {
-      const double nr = 1 + 2 * std::cos(om) + std::cos(2 * om), ni = -2 * std::sin(om) - std::sin(2 * om);
-      const double dr = 1 + d.d1[k] * std::cos(om) + d.d2[k] * std::cos(2 * om);
-      const double di = -d.d1[k] * std::sin(om) - d.d2[k] * std::sin(2 * om);
-      h2 *= d.gain * d.gain * (nr * nr + ni * ni) / (dr * dr + di * di);
-    }
-    EXPECT_NEAR(h2, 0.5, 1e-6) << fc;
+    EXPECT_NEAR(DesignedPower(d, kDx, fc), 0.5, 1e-6) << fc;
+  }
+}
+
+TEST(ButterworthDesign, PowerResponseMatchesTheClosedFormReference) {
+  for (const reference::ButterworthPoint& p : reference::kButterworthResponse) {
+    const ButterworthDesign d = DesignButterworth(p.spacing_ft, p.cutoff);
+    EXPECT_NEAR(DesignedPower(d, p.spacing_ft, p.frequency), p.power, kButterworthPowerTolerance)
+        << p.spacing_ft << " ft, cut-off " << p.cutoff << ", at " << p.frequency;
   }
 }
 

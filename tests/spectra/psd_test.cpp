@@ -80,22 +80,5 @@ TEST(Psd, ZeroPowerBinsOfAConstantSeriesSitFifteenDecadesBelowTheStrongest) {
   EXPECT_THROW(ComputePsd(std::vector<float>(64, 0.0f), 1.0, 0.1, 10), std::invalid_argument);
 }
 
-TEST(Psd, ExponentTextAndMarkerReadout) {
-  EXPECT_EQ(ParseSpectrumExponent("  -3 "), -3);
-  EXPECT_EQ(ParseSpectrumExponent("2.5"), 2);  // halves to even
-  EXPECT_EQ(ParseSpectrumExponent("3.5"), 4);
-  for (const char* bad : {"", "abc", "10x", "-100"}) {
-    EXPECT_THROW(ParseSpectrumExponent(bad), std::invalid_argument) << bad;
-  }
-  const PlotFrame f = MapPlotFrame(1000.0, 800.0, 0.0, 50.0, -2.0, 3.0);
-  EXPECT_DOUBLE_EQ(f.py(-2.0), 680.0);
-  EXPECT_DOUBLE_EQ(f.py(3.0), 80.0);
-  EXPECT_FALSE(MarkerFrequency(10.0f, f.x_origin, f.frame_width, 50.0).has_value());
-  EXPECT_NEAR(*MarkerFrequency(275.0f, f.x_origin, f.frame_width, 50.0), 12.5, 1e-6);
-  EXPECT_EQ(MarkerLabel(1, 12.5), "F1= 12.500 Hz");
-  EXPECT_EQ(MarkerLabel(3, 123.4567), "F3= 123.45 Hz");
-  EXPECT_EQ(PsdAxisTitle(10, "Profile"), "  Log10(Power spectrum density)+10 Profile");
-}
-
 }  // namespace
 }  // namespace tarmac

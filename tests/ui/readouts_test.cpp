@@ -109,22 +109,22 @@ TEST_F(DetailTest, NothingBeforeTheIndexThenTheEdgeRestsWhereTheIndexLaidIt) {
   const double x = 15.0;  // 1500 m
   const auto d = ui::StraightedgeDetail(m, x);
   ASSERT_TRUE(d);
-  const int k = ui::DetailPosition(x, 0.3048, dx, static_cast<int>(m.straightedge.StraightedgeDeviation.size()));
+  const int k = ui::DetailPosition(x, 0.3048, dx, static_cast<int>(m.straightedge.deviation.size()));
   EXPECT_EQ(d->position, k);
   const auto kk = static_cast<std::size_t>(k - 1);
   EXPECT_EQ(d->title, "Straightedge, Deviation = " +
-                          FormatNumber(m.straightedge.StraightedgeDeviation[kk] * 25.4, "0.000") + "mm");
+                          FormatNumber(m.straightedge.deviation[kk] * 25.4, "0.000") + "mm");
   ASSERT_EQ(d->lines.size(), 2u);
   // The edge from its start height at sample k to its end height m - 1 samples on, in cm.
   const auto& edge = d->lines[0];
   EXPECT_NEAR(edge.x1, 0.01 * dx * 0.3048 * k, 1e-9);
   EXPECT_NEAR(edge.x2, 0.01 * dx * 0.3048 * (k + m.straightedge.window - 1), 1e-9);
-  EXPECT_NEAR(edge.y1, m.straightedge.StraightedgeLineStart[kk] * 2.54, 1e-5);
-  EXPECT_NEAR(edge.y2, m.straightedge.StraightedgeLineEnd[kk] * 2.54, 1e-5);
+  EXPECT_NEAR(edge.y1, m.straightedge.line_start[kk] * 2.54, 1e-5);
+  EXPECT_NEAR(edge.y2, m.straightedge.line_end[kk] * 2.54, 1e-5);
   // The mark spans the largest gap: its length is the deviation (mm -> cm).
   const auto& gap = d->lines[1];
   EXPECT_TRUE(gap.mark);
-  EXPECT_NEAR(gap.y1 - gap.y2, m.straightedge.StraightedgeDeviation[kk] * 2.54, 1e-3);
+  EXPECT_NEAR(gap.y1 - gap.y2, m.straightedge.deviation[kk] * 2.54, 1e-3);
   EXPECT_LE(d->first, k);
   EXPECT_GE(d->last, k + m.straightedge.window - 1);
 }
@@ -134,25 +134,25 @@ TEST_F(DetailTest, TheBumpTitleAndChordComeFromTheSeriesAtThePosition) {
   const ProfileModel& m = session.model();
   const auto& b = m.bump;
   // The sample with the largest index: a bump is certainly there.
-  const auto top = static_cast<int>(std::max_element(b.BoeingIndex.begin(), b.BoeingIndex.end()) -
-                                    b.BoeingIndex.begin()) + 1;
+  const auto top = static_cast<int>(std::max_element(b.index.begin(), b.index.end()) -
+                                    b.index.begin()) + 1;
   const double dx = m.bump_input.spacing;
   const auto d = ui::BumpDetail(m, 0.01 * dx * top);
   ASSERT_TRUE(d);
   ASSERT_EQ(d->position, top);
   const auto t = static_cast<std::size_t>(top - 1);
-  EXPECT_EQ(d->title, "Boeing Bump Index, Index = " + FormatNumber(b.BoeingIndex[t], "0.000") +
-                          ", H = " + FormatNumber(b.BoeingBumpHeight[t], "0.00") + "in, L = " +
-                          FormatNumber(b.BoeingBumpLength[t], "0.0") + "ft, EL = " +
-                          FormatNumber(std::fabs(b.BoeingBumpDistance[t]), "0.0") + "ft");
+  EXPECT_EQ(d->title, "Boeing Bump Index, Index = " + FormatNumber(b.index[t], "0.000") +
+                          ", H = " + FormatNumber(b.height[t], "0.00") + "in, L = " +
+                          FormatNumber(b.chord_length[t], "0.0") + "ft, EL = " +
+                          FormatNumber(std::fabs(b.distance[t]), "0.0") + "ft");
   ASSERT_EQ(d->lines.size(), 2u);
   // The chord spans the bump's length and holds the clicked sample.
   const auto& chord = d->lines[0];
-  EXPECT_NEAR((chord.x2 - chord.x1) * 100.0, b.BoeingBumpLength[t], dx);
+  EXPECT_NEAR((chord.x2 - chord.x1) * 100.0, b.chord_length[t], dx);
   EXPECT_LE(chord.x1, 0.01 * dx * top + 1e-9);
   EXPECT_GE(chord.x2, 0.01 * dx * top - 1e-9);
   // The mark's length is the bump height (inches, no conversion in US units).
-  EXPECT_NEAR(std::fabs(d->lines[1].y1 - d->lines[1].y2), std::fabs(b.BoeingBumpHeight[t]), 0.02);
+  EXPECT_NEAR(std::fabs(d->lines[1].y1 - d->lines[1].y2), std::fabs(b.height[t]), 0.02);
 }
 
 }  // namespace

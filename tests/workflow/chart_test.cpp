@@ -26,12 +26,12 @@ TEST(IndexChart, RowsCarryTheSectionValuesAndSimulationTitles) {
   ASSERT_TRUE(s.SetSetting("AircraftSpeed", "20"));
   ASSERT_TRUE(s.RunSimulation());
   const auto& sim = s.model().simulation;
-  EXPECT_EQ(s.IndexChartRequest(6).total, sim.GcgTotalRMS);
+  EXPECT_EQ(s.IndexChartRequest(6).total, sim.cg_total_rms);
   // Row 6 uses "0.0000", row 10 "#.0000" behind two blanks.
-  EXPECT_EQ(t.IndexChartTitle[6], s.model().GraphTitle + ", RMS(Total Length) = " + FormatNumber(sim.GcgTotalRMS, "0.0000"));
+  EXPECT_EQ(t.IndexChartTitle[6], s.model().GraphTitle + ", RMS(Total Length) = " + FormatNumber(sim.cg_total_rms, "0.0000"));
   EXPECT_EQ(t.IndexChartTitle[10], s.model().GraphTitle + ",  RMS(Total Length) = " +
-                                       FormatNumber(static_cast<double>(sim.RearDynTotalRMS), "#.0000"));
-  EXPECT_EQ(s.IndexChartRequest(10).values.size(), static_cast<std::size_t>(sim.SimPartCount));
+                                       FormatNumber(static_cast<double>(sim.rear_total_rms), "#.0000"));
+  EXPECT_EQ(s.IndexChartRequest(10).values.size(), static_cast<std::size_t>(sim.part_count));
   EXPECT_FALSE(s.ShowIndexChart(11));
 }
 

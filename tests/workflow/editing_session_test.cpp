@@ -8,6 +8,7 @@
 #include "editing/selection.h"
 #include "editing/vertical_curve.h"
 #include "test_support.h"
+#include "workflow/editing_texts.h"
 #include "workflow/session.h"
 #include "workflow/synth.h"
 
@@ -104,7 +105,7 @@ TEST_F(EditingSession, CutsAreDistancesInEveryPanelAndUndoStepByStep) {
   for (int k = 1; k <= 10; ++k) ASSERT_TRUE(s.NewLength(0, 0.5f, 28.0f - 2.0f * k)) << k;
   const std::vector<float> tenth = s.model().ProfileZ;
   EXPECT_FALSE(s.NewLength(0, 0.5f, 5.0f));
-  EXPECT_EQ(Shown(), std::string(kTooManyCutsMessage.text));
+  EXPECT_EQ(Shown(), EditRefusalMessage(EditRefusal::TooManyCuts).text);
   EXPECT_EQ(s.model().ProfileZ, tenth);
 }
 
@@ -143,11 +144,11 @@ TEST_F(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
   // Refused without a change of grade or with a vertex within 600 ft of the start.
   ASSERT_TRUE(Read("flat.pro", std::vector<float>(12001, 0.0f)));
   EXPECT_FALSE(s.VerticalCurve(0, 15.0f, 16.0f));
-  EXPECT_EQ(Shown(), std::string(kEqualGradesMessage));
+  EXPECT_EQ(Shown(), EditRefusalMessage(EditRefusal::EqualGrades).text);
   ASSERT_TRUE(Read("vc.pro", GradeChange(2000, -0.002, 0.003)));
   const std::vector<float> early = s.model().ProfileZ;
   EXPECT_FALSE(s.VerticalCurve(0, 5.0f, 6.0f));
-  EXPECT_EQ(Shown(), std::string(kCurveOutsideMessage));
+  EXPECT_EQ(Shown(), EditRefusalMessage(EditRefusal::CurveOutside).text);
   EXPECT_EQ(s.model().ProfileZ, early);
 }
 

@@ -53,7 +53,7 @@ TEST_F(SimulationSession, FlatRunwayGivesNoResponseAndTheReportIsAppended) {
   // Decimated by the fixed ten: 1200 samples 2.5 ft apart, parts of just over 1000 ft (the part closes
   // once it is longer than the averaging distance), the 995-ft rest kept.
   const SimulationResult& r = m.simulation;
-  EXPECT_EQ(r.SimPartLength, (decltype(r.SimPartLength){1002.5, 1002.5, 995.0}));
+  EXPECT_EQ(r.part_lengths_ft, (decltype(r.part_lengths_ft){1002.5, 1002.5, 995.0}));
   for (int level = 1; level <= 4; ++level)  // a flat runway does not shake the aircraft
     EXPECT_LT(MaxAbs(m.levels[static_cast<std::size_t>(level)].data), 1e-3) << level;
   EXPECT_EQ(m.levels[1].title, "B-727 (VUG=100.0 knots ), G cg");
@@ -107,8 +107,8 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   // largest response within 200 ft past it.
   // The working step is that of a 25-mm profile decimated by ten: 0.25 ft x 3.
   const auto& gcg = m.levels[1].data;
-  EXPECT_DOUBLE_EQ(r.SimSpacing, 0.75);
-  const auto sample = [&](double ft) { return static_cast<std::size_t>(ft / r.SimSpacing); };
+  EXPECT_DOUBLE_EQ(r.spacing_ft, 0.75);
+  const auto sample = [&](double ft) { return static_cast<std::size_t>(ft / r.spacing_ft); };
   EXPECT_LT(MaxAbs(std::span(gcg).first(sample(kBumpAt - 100))), 1e-3);
   const auto peak = static_cast<std::size_t>(
       std::max_element(gcg.begin(), gcg.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }) -
@@ -116,9 +116,9 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   EXPECT_GT(peak, sample(kBumpAt - 100));
   EXPECT_LT(peak, sample(kBumpAt + 200));
 
-  EXPECT_EQ(m.sections.IndexPartCount[10], r.SimPartCount);
+  EXPECT_EQ(m.sections.IndexPartCount[10], r.part_count);
   // The chart tables hold the part values to four decimals.
-  EXPECT_NEAR(m.sections.at(2, 10), r.RearDynRMSpart[1], 0.00005 + 1e-7);
+  EXPECT_NEAR(m.sections.at(2, 10), r.rear_part_rms[1], 0.00005 + 1e-7);
   EXPECT_EQ(ReadLines(dir.file("Results.txt"))[2], "Aircraft speed = 30.9(m/s)60.0 knots");
 
   // A refused, failed or cancelled run leaves the model and the results as they were.
@@ -141,7 +141,7 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   EXPECT_EQ(ReadAll(dir.file("Results.txt")), results);
   // A new profile erases the run's part table.
   ASSERT_TRUE(s.ReadFile(dir.file("bump.pro")));
-  EXPECT_TRUE(s.model().simulation.SimPartLength.empty());
+  EXPECT_TRUE(s.model().simulation.part_lengths_ft.empty());
   EXPECT_FALSE(s.model().flags.SimulationDone);
 }
 

@@ -7,6 +7,7 @@
 
 #include "test_support.h"
 #include "workflow/session.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/synth.h"
 
 namespace tarmac {
@@ -73,7 +74,7 @@ TEST_F(SpectraSession, StraightedgeDistributionInDisplayUnits) {
   EXPECT_EQ(Shown().text, "Straightedge has not been processed\r\nfor the current profile.");
 
   ASSERT_TRUE(s.RunIndex(0));
-  const std::vector<float> dev = s.model().straightedge.StraightedgeDeviation;
+  const std::vector<float> dev = s.model().straightedge.deviation;
   const auto us = s.RunDistribution(Distribution::Straightedge);
   ASSERT_TRUE(us.has_value());
   EXPECT_EQ(us->unit_label, "inch");
@@ -94,7 +95,7 @@ TEST_F(SpectraSession, StraightedgeDistributionInDisplayUnits) {
   EXPECT_EQ(mm->unit_label, "mm");
   EXPECT_NEAR(mm->x_max, 25.4 * us->x_max, 1e-5 * mm->x_max);
   for (std::size_t j = 0; j < 100; ++j) EXPECT_NEAR(mm->cdf[j], us->cdf[j], 2e-3) << j;
-  EXPECT_EQ(metric.model().straightedge.StraightedgeDeviation, dev);
+  EXPECT_EQ(metric.model().straightedge.deviation, dev);
 }
 
 }  // namespace
