@@ -154,6 +154,14 @@ int ReadProfile(Session& s, const std::string& path);
 std::string SettingRangeText(const SettingSpec& spec, const Units& units);
 // The unit a setting is typed in: "ft", "m", "knots" or nothing.
 std::string SettingUnit(const SettingSpec& spec, const Units& units);
+// The settings --set takes that are texts chosen from a list outside the settings table.
+struct TextSetting {
+  const char* name;
+  std::vector<std::string> choices;
+};
+const std::vector<TextSetting>& TextSettings();
+std::string ChoiceText(const std::vector<std::string>& choices);  // "a, b or c"
+std::string TextSettingValue(const TextSetting& t, const Settings& s);
 // Applies one --set NAME=VALUE: names without regard to case, values checked against the
 // setting's range first so that a refusal is one line naming the range. False when refused.
 bool ApplySetOption(Session& s, const std::string& name_value);

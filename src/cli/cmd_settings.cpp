@@ -34,6 +34,12 @@ int RunSettings(const SettingsOptions& o, std::ostream& out) {
         << std::setw(12) << Shown(spec, defaults, m.units) << std::setw(22)
         << SettingRangeText(spec, m.units) << Shown(spec, m.settings, m.units) << "\n";
   }
+  // The texts chosen from a list: the range column holds the choices.
+  for (const TextSetting& t : TextSettings()) {
+    out << "  " << std::setw(20) << t.name << std::setw(7) << "" << std::setw(12)
+        << TextSettingValue(t, defaults) << ChoiceText(t.choices) << ", now "
+        << TextSettingValue(t, m.settings) << "\n";
+  }
   return kOk;
 }
 

@@ -152,13 +152,6 @@ std::string SettingRangeText(const SettingSpec& spec, const Units& units) {
          (unit.empty() ? "" : " " + unit);
 }
 
-namespace {
-
-// The settings --set takes that are texts outside the table, each with its choices.
-struct TextSetting {
-  const char* name;
-  std::vector<std::string> choices;
-};
 const std::vector<TextSetting>& TextSettings() {
   static const std::vector<TextSetting> t = {
       {"AircraftType", AircraftNames()},
@@ -174,7 +167,12 @@ std::string ChoiceText(const std::vector<std::string>& choices) {
   return list;
 }
 
-}  // namespace
+std::string TextSettingValue(const TextSetting& t, const Settings& s) {
+  const std::string name = t.name;
+  return name == "AircraftType" ? s.AircraftType
+         : name == "SurfaceType" ? s.SurfaceType
+                                 : s.StraightedgePosition;
+}
 
 bool ApplySetOption(Session& s, const std::string& nv) {
   const auto eq = nv.find('=');

@@ -145,7 +145,15 @@ TEST_F(Usage, SettingsListedFromTheTableAndSetRefusedWithTheSameRange) {
   r = Tarmac("read " + path("strip.pro") + " --set SmothingDistance=300");
   EXPECT_EQ(r.rc, 2);
   EXPECT_NE(r.err.find("(did you mean SmoothingDistance?)"), std::string::npos) << r.err;
-  EXPECT_EQ(Tarmac("settings --set aircrafttype=dc9").rc, 0);
+  r = Tarmac("settings --set aircrafttype=dc9 --set SurfaceType=asphalt");
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_NE(row("AircraftType").find("B-727       B-727, B-747, DC-9 or DC-10, now DC-9"),
+            std::string::npos) << row("AircraftType");
+  EXPECT_NE(row("SurfaceType").find(", now Asphalt"), std::string::npos) << row("SurfaceType");
+  r = Tarmac("settings --set AircraftType=B-737");
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err, "tarmac: --set AircraftType=B-737 refused: AircraftType takes B-727, B-747, "
+                   "DC-9 or DC-10\n");
 }
 
 TEST_F(Usage, OneLineMessagesAndOneExitCodeRule) {
