@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/progress.h"
 #include "workflow/session.h"
 
 namespace tarmac::ui {
@@ -15,9 +16,12 @@ namespace tarmac::ui {
 // False when the target refused one of them (its message went through its Prompts).
 bool ApplySettings(Session& target, const Settings& s);
 
-// The Prompts of a session on a worker thread: questions are cancelled, messages kept.
+// The Prompts of a session on a worker thread: questions are cancelled, messages kept, status
+// texts passed to the run's progress (which the window shows) when one is given.
 class KeptPrompts final : public Prompts {
  public:
+  // Set on the worker's thread before its session talks.
+  void ForwardStatus(Progress* progress) { status_to_ = progress; }
   struct Kept {
     std::string text, title;
   };
@@ -28,7 +32,9 @@ class KeptPrompts final : public Prompts {
   std::optional<std::string> Input(const std::string&, const std::string&) override {
     return std::nullopt;
   }
-  void Status(const std::string&) override {}
+  void Status(const std::string& text) override {
+    if (status_to_) status_to_->status(text);
+  }
   std::vector<Kept> Messages() const {
     std::lock_guard<std::mutex> lock(mu_);
     return messages_;
@@ -37,6 +43,7 @@ class KeptPrompts final : public Prompts {
  private:
   mutable std::mutex mu_;
   std::vector<Kept> messages_;
+  Progress* status_to_ = nullptr;
 };
 
 // The closing message of "Automatically Process All": "All Processed." or the summary, the

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
@@ -36,6 +37,7 @@
 #include "render/session_plots.h"
 #include "ui/batch_support.h"
 #include "ui/chart_window.h"
+#include "ui/getting_started.h"
 #include "ui/parameter_window.h"
 #include "ui/spectra_window.h"
 #include "workflow/batch_runner.h"
@@ -327,6 +329,8 @@ void MainWindow::BuildMenus() {
   }
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  act(help, QStringLiteral("Getting Started"), QKeySequence(QKeySequence::HelpContents),
+      &MainWindow::ShowGettingStarted, false);
   act(help, QStringLiteral("Keyboard Shortcuts"), {}, &MainWindow::ShowShortcuts, false);
   act(help, QStringLiteral("About Tarmac"), {}, &MainWindow::ShowAbout, false);
 }
@@ -603,6 +607,7 @@ void MainWindow::ProcessSimAll() {
   runner_.StartWork(
       QStringLiteral("ProcessSim All"),
       [kept, ok, settings, l = *list](Progress& p) {
+        kept->ForwardStatus(&p);
         RenderPlotSink plots;
         Session s(*kept, &plots);
         s.SetProgress(&p);
@@ -839,6 +844,21 @@ void MainWindow::ShowAbout() {
                        "\r\nRoughness analysis of airport pavement profiles: five roughness "
                        "indexes, aircraft simulation, spectra, editing and reports.",
                    "About Tarmac");
+}
+
+void MainWindow::ShowGettingStarted() {
+  if (!getting_started_) {
+    getting_started_ = new QDialog(this);
+    getting_started_->setObjectName(QStringLiteral("GettingStarted"));
+    getting_started_->setWindowTitle(QStringLiteral("Getting Started"));
+    auto* v = new QVBoxLayout(getting_started_);
+    auto* text = new QTextBrowser(getting_started_);
+    text->setHtml(GettingStartedHtml());
+    v->addWidget(text);
+    getting_started_->resize(640, 620);
+  }
+  getting_started_->show();
+  getting_started_->raise();
 }
 
 void MainWindow::ShowShortcuts() {

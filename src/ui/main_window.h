@@ -16,6 +16,7 @@
 
 class QAction;
 class QCheckBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -118,6 +119,7 @@ class MainWindow : public QMainWindow {
   void RememberFolder(const std::string& path);
   void ShowAbout();
   void ShowShortcuts();
+  void ShowGettingStarted();
 
   GuiPrompts& prompts_;
   QSettings* settings_;
@@ -138,6 +140,7 @@ class MainWindow : public QMainWindow {
   ChartWindow* chart_window_ = nullptr;
   ParameterWindow* parameter_window_ = nullptr;
   SpectraWindow* spectra_window_ = nullptr;
+  QDialog* getting_started_ = nullptr;
 
   TwoClickSelection selection_;
   SelectionUse selection_use_ = SelectionUse::Zoom;

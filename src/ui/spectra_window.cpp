@@ -14,7 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "spectra/psd.h"
+#include "workflow/spectra_texts.h"
 #include "workflow/session_jobs.h"
 #include "workflow/spectra_texts.h"
 

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
+#include <QTextBrowser>
+#include <QDialog>
 #include <QTimer>
 #include <cstdlib>
 #include <fstream>
@@ -307,6 +309,48 @@ TEST_F(MainWindowTest, BatchFromTheWindowWritesWhatTheCommandLineBatchWritesAndL
             Replace(ReadAll(cli.file("BoeingBumpPDFs.txt")), from, to));
 }
 
+TEST_F(MainWindowTest, ABatchCancelledStopsBetweenProfilesAndSaysSo) {
+  TempDir batch_dir;
+  QStringList chosen;
+  for (const auto& f : BatchSelection(batch_dir.path())) chosen << QString::fromStdString(f);
+  prompts.file_lists.push_back(chosen);
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdAuto"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  ASSERT_TRUE(window->WaitForCommand(300000));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_NE(prompts.messages[0].text.find("; interrupted. ET = "), std::string::npos)
+      << prompts.messages[0].text;
+  EXPECT_FALSE(std::filesystem::exists(batch_dir.path() / "WordFile" / "taxiway.docx"));
+  EXPECT_TRUE(window->option(0)->isEnabled());
+}
+
+TEST_F(MainWindowTest, ProcessSimAllSimulatesTheListOnTheWorkerAndLogsWhatIsMissing) {
+  ReadSample();
+  const std::string results = Results();
+  TempDir list_dir;
+  CopySample(list_dir.path());
+  const std::string list = list_dir.file("measurements.txt");
+  {
+    std::ofstream f(list);
+    f << "runway.pro\nmissing.pro\n";
+  }
+  prompts.files.push_back(list);
+  QTest::mouseClick(window->findChild<QPushButton*>("cmdProcessAll"), Qt::LeftButton);
+  ASSERT_TRUE(window->runner().running());
+  ASSERT_TRUE(window->WaitForCommand(300000));
+  EXPECT_EQ(Status(), "ProcessSim All finished");
+  EXPECT_TRUE(std::filesystem::exists(list_dir.path() / "runway.Log"));
+  const std::string log = ReadAll(list_dir.file("ProDatFiles.log"));
+  EXPECT_NE(log.find("missing not processed because the .Pro file does not exist."),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("runway not processed"), std::string::npos) << log;
+  // The window's profile and results file are not the list's.
+  EXPECT_EQ(Results(), results);
+  EXPECT_EQ(window->windowTitle().toStdString(), "Profile and Roughness Indexes - " + profile);
+}
+
 TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
   ReadSample();
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
@@ -442,6 +486,22 @@ TEST_F(MainWindowTest, InOutChangesASettingInDisplayUnitsAndRefusesWhatIsNoNumbe
   EXPECT_TRUE(params->EditRow(aircraft));
   EXPECT_EQ(window->model().settings.AircraftType, "DC-10");
   EXPECT_EQ(table->item(aircraft, 1)->text(), "DC-10");
+}
+
+TEST_F(MainWindowTest, F1OpensAGettingStartedPageThatNamesEveryIndexOption) {
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  auto* page = window->findChild<QDialog*>("GettingStarted");
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->isVisible());
+  const QString text = page->findChild<QTextBrowser*>()->toPlainText();
+  // The page speaks of the options by the captions the person sees.
+  for (int k = 0; k < 5; ++k)
+    EXPECT_TRUE(text.contains(window->option(k)->text())) << window->option(k)->text().toStdString();
+  for (const char* button : {"cmdReadFile", "cmdRunSim", "cmdAuto", "cmdInputOutput", "PSD"})
+    EXPECT_TRUE(text.contains(window->findChild<QPushButton*>(button)->text().remove('&')))
+        << button;
+  EXPECT_TRUE(text.contains("runway.pro"));
+  EXPECT_TRUE(text.contains("Inches per mile"));
 }
 
 TEST(MainWindowSettings, SizeAndLastFolderAreRememberedBetweenRuns) {

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <algorithm>
 
-#include "spectra/psd.h"
+#include "workflow/spectra_texts.h"
 #include "ui/main_window.h"
 #include "ui/spectra_window.h"
 #include "ui/ui_support.h"
