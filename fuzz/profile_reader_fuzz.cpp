@@ -60,9 +60,9 @@ void Publish(const tarmac::ProfileRead& r, double cutting_length) {
   tarmac::ProfileModel m;
   tarmac::PublishProfile(m, "/fuzz/profile.pro", "PROFILE", r.spacing_ft, r.count_before_cut,
                          r.profile, r.speed);
-  Check(m.ProfileZ == m.levels[0].data && m.ProfileZ == r.profile, "level 0 is not the profile read");
+  Check(m.profile == m.levels[0].data && m.profile == r.profile, "level 0 is not the profile read");
   Check(m.settings.SampleSpacing == r.spacing_ft, "the spacing read was not published");
-  Check(m.sections.NumSections >= 10, "a section table without its margin");
+  Check(m.sections.section_count >= 10, "a section table without its margin");
   m.settings.AveragingDistance = tarmac::FindSetting("AveragingDistance")->min;
   m.settings.SectionLengthCAPI = static_cast<float>(tarmac::FindSetting("SectionLengthCAPI")->min);
   m.sections.Size(r.count_before_cut, m.settings);

@@ -125,19 +125,19 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
   const ProfileModel& m = s.model();
   const int row = IndexChartRow(option);
   const SectionTables& t = m.sections;
-  const int parts = t.IndexPartCount[static_cast<std::size_t>(row)];
+  const int parts = t.part_count[static_cast<std::size_t>(row)];
   nlohmann::json j;
-  j["text"] = m.TextI[static_cast<std::size_t>(option)];
-  j["value"] = m.IndexValue[static_cast<std::size_t>(option)];
-  j["first2000"] = t.First2000;
-  j["center2000"] = t.Center2000;
-  j["last2000"] = t.Last2000;
+  j["text"] = m.index_text[static_cast<std::size_t>(option)];
+  j["value"] = m.index_value[static_cast<std::size_t>(option)];
+  j["first2000"] = t.first_stretch;
+  j["center2000"] = t.centre_stretch;
+  j["last2000"] = t.last_stretch;
   j["part_count"] = parts;
   nlohmann::json values = nlohmann::json::array();
   for (int i = 1; i <= parts; ++i) values.push_back(FloatForJson(t.at(i, row)));
   j["section_values"] = values;
-  j["section_lengths"] = SeriesJson(t.SectionLength);
-  j["chart_title"] = t.IndexChartTitle[static_cast<std::size_t>(row)];
+  j["section_lengths"] = SeriesJson(t.section_lengths);
+  j["chart_title"] = t.chart_title[static_cast<std::size_t>(row)];
   j["decimation_rule"] = std::string(DecimationRuleName(m.settings.Decimation));
   j["name"] = IndexName(option);
   j["stretch2000_exists"] = Stretch2000Exists(s, option);
@@ -182,8 +182,8 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       break;
     }
     case 3: {
-      // The profilograph keeps its own section lengths; `SectionLength` is the other indexes'.
-      j["section_lengths"] = SeriesJson(m.CAPISectionLengths);
+      // The profilograph keeps its own section lengths; `section_lengths` is the other indexes'.
+      j["section_lengths"] = SeriesJson(m.profilograph_section_lengths);
       j["step_ft"] = m.levels[4].step_ft;
       j["decimation_factor"] = m.prepared.factor;
       if (series) {
@@ -197,7 +197,7 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
       j["step_ft"] = m.settings.SampleSpacing;
       j["decimation_factor"] = 1;  // the band-pass works on every sample
       if (series) {
-        j["input"] = SeriesJson(m.ProfileZ);
+        j["input"] = SeriesJson(m.profile);
         j["series"] = SeriesJson(m.bandpass);
       }
       break;
@@ -254,8 +254,8 @@ std::string Row(const std::vector<std::pair<std::string, int>>& cells, std::size
 
 void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out) {
   const ProfileModel& m = s.model();
-  out << m.DataFileName << ": " << m.ProfileNPoints() << " samples, "
-      << FormatNumber(m.ProfileNPoints() * m.settings.DisplaySpacing, "#,##0.0") << " "
+  out << m.data_file << ": " << m.SampleCount() << " samples, "
+      << FormatNumber(m.SampleCount() * m.settings.DisplaySpacing, "#,##0.0") << " "
       << m.units.LengthLabel << "\n";
   if (j.contains("indexes")) {
     const int w[7] = {15, 5, 10, 14, 14, 14, 8};
@@ -304,7 +304,7 @@ void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out) 
       }
     }
   }
-  if (!m.BatchMode && !AnyOutputFailed()) out << "results appended to " << m.ResultsFile << "\n";
+  if (!m.batch_mode && !AnyOutputFailed()) out << "results appended to " << m.results_file << "\n";
 }
 
 }  // namespace tarmac::cli

@@ -217,24 +217,24 @@ nlohmann::json ProfileJson(const Session& s, bool series) {
   nlohmann::json j;
   j["tarmac"] = TarmacJson();
   std::string format;
-  switch (FormatOfName(NameOf(m.DataFileName))) {
+  switch (FormatOfName(NameOf(m.data_file))) {
     case ProfileFormat::Binary: format = "pro"; break;
     case ProfileFormat::Text: format = "dat"; break;
     case ProfileFormat::Erd: format = "erd"; break;
     case ProfileFormat::Delimited:
-      format = NameOf(m.DataFileName).substr(NameOf(m.DataFileName).size() - 3);
+      format = NameOf(m.data_file).substr(NameOf(m.data_file).size() - 3);
       for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       break;
     case ProfileFormat::Unknown: break;
   }
   const bool speed = m.levels[1].kind == "Speed" && !m.levels[1].data.empty();
   const std::string unit = m.units.LengthLabel;
-  j["profile"] = {{"path", m.DataFileName},
-                  {"samples", m.ProfileNPoints()},
+  j["profile"] = {{"path", m.data_file},
+                  {"samples", m.SampleCount()},
                   {"sample_spacing_ft", m.settings.SampleSpacing},
                   {"display_spacing", m.settings.DisplaySpacing},
                   // Each sample stands for one spacing of pavement, as the summary counts it.
-                  {"length", m.ProfileNPoints() * m.settings.DisplaySpacing},
+                  {"length", m.SampleCount() * m.settings.DisplaySpacing},
                   {"spacing", m.settings.DisplaySpacing},
                   {"source", {{"format", format}, {"speed", speed}}},
                   {"units", {{"sample_spacing_ft", "ft"},
@@ -242,9 +242,9 @@ nlohmann::json ProfileJson(const Session& s, bool series) {
                              {"length", unit},
                              {"spacing", unit},
                              {"series", "in"}}}};
-  if (series) j["profile"]["series"] = SeriesJson(m.ProfileZ);
+  if (series) j["profile"]["series"] = SeriesJson(m.profile);
   j["units"] = m.units.Metric ? "metric" : "US";
-  j["results_file"] = m.ResultsFile;
+  j["results_file"] = m.results_file;
   j["settings"] = SettingsJson(s);
   return j;
 }

@@ -101,7 +101,7 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
       const std::string& text = cut ? o.new_lengths.at(nextCut++) : o.vertical_curves.at(nextCurve++);
       // A stretch past the last sample would be clamped to the end without a word.
       const ProfileModel& m = s.model();
-      const double length = (m.ProfileNPoints() - 1) * m.settings.DisplaySpacing;
+      const double length = (m.SampleCount() - 1) * m.settings.DisplaySpacing;
       if (std::max(c[0], c[1]) > length + 0.5 * m.settings.DisplaySpacing) {
         std::cerr << "--" << step << " " << text << " runs past the end of the profile, which is "
                   << FormatNumber(length, "#,##0.00") << " " << unit
@@ -116,8 +116,8 @@ int RunEdit(const EditOptions& o, const std::vector<std::string>& order) {
       return kComputationRefused;
     }
     const ProfileModel& m = s.model();
-    std::cout << step << ": " << m.ProfileNPoints() << " samples, "
-              << FormatNumber((m.ProfileNPoints() - 1) * m.settings.DisplaySpacing, "#,##0.00")
+    std::cout << step << ": " << m.SampleCount() << " samples, "
+              << FormatNumber((m.SampleCount() - 1) * m.settings.DisplaySpacing, "#,##0.00")
               << " " << unit << "\n";
   }
   // A save that fails is an output that could not be written (exit 5), not a refused input.

@@ -38,7 +38,7 @@ int RunExport(const ExportOptions& o) {
   if (!o.erd.empty()) {
     if (!s.ExportErd(o.erd)) return OutcomeOfOutputs(kComputationRefused);
     const ProfileModel& m = s.model();
-    std::cout << "erd: " << o.erd << " (" << m.ProfileNPoints() << " samples";
+    std::cout << "erd: " << o.erd << " (" << m.SampleCount() << " samples";
     const PlotLevel& l1 = m.levels[1];
     if (l1.kind == "Speed" && !l1.data.empty()) std::cout << ", with speed";
     std::cout << ")\n";

@@ -17,13 +17,13 @@ int RunRead(const ReadOptions& o) {
   TerminalSession t;
   if (int rc = t.Open(o.common, o.profile); rc != kOk) return rc;
   const ProfileModel& m = t.session.model();
-  SummaryStream(o.common.json) << m.DataFileName << ": " << m.ProfileNPoints() << " samples at "
+  SummaryStream(o.common.json) << m.data_file << ": " << m.SampleCount() << " samples at "
             << FormatNumber(m.settings.DisplaySpacing, "0.00000") << " " << m.units.LengthLabel
-            << ", length " << FormatNumber(m.ProfileNPoints() * m.settings.DisplaySpacing, "#,##0.0")
+            << ", length " << FormatNumber(m.SampleCount() * m.settings.DisplaySpacing, "#,##0.0")
             << " " << m.units.LengthLabel << "\n";
   if (m.levels[1].kind == "Speed" && !m.levels[1].data.empty())
     SummaryStream(o.common.json) << "speed file: " << m.levels[1].npoints() << " values\n";
-  SummaryStream(o.common.json) << "results file: " << m.ResultsFile << "\n";
+  SummaryStream(o.common.json) << "results file: " << m.results_file << "\n";
   return t.Finish(o.common, ProfileJson(t.session, o.common.series), kOk);
 }
 

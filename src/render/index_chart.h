@@ -12,7 +12,7 @@
 namespace tarmac {
 
 struct IndexChart {
-  std::string title;               // chart title (`IndexChartTitle` of the row)
+  std::string title;               // chart title (`chart_title` of the row)
   std::string section_axis_title;  // "Section 1000.0(ft)"
   std::string value_axis_title;    // "Boeing Bump Index", ...
   std::vector<double> values;      // `SectionIndexes`(1..count, row); count may be 0
@@ -22,9 +22,9 @@ struct IndexChart {
 struct IndexChartTextInputs {
   int row = 1;                          // chart row 1..10
   std::string aircraft_type;            // "B-727", "B-747", "DC-9", "DC-10" (rows 6..10)
-  std::string graph_title;              // `GraphTitle` (rows 6..10)
+  std::string graph_title;              // `graph_title` (rows 6..10)
   double total = 0.0;                   // whole-profile result of the response (rows 6..10)
-  std::string index_chart_title;        // `IndexChartTitle`(row) as the index left it (rows 1..5)
+  std::string index_chart_title;        // `chart_title`(row) as the index left it (rows 1..5)
   double averaging_distance_ft = 1000;  // section length of rows 1..4 and 6..10
   double ca_section_length_ft = 500;    // section length of the profilograph index (row 5)
 };

@@ -65,8 +65,8 @@ void ChartWindow::Refresh() {
   for (int row = 1; row <= 10; ++row) {
     // Rows 1..5 once their index has run (chart options 0..4), rows 6..10 after a simulation.
     const bool available = row <= 5 ? m.chart_row_enabled[static_cast<std::size_t>(row - 1)]
-                                    : m.flags.SimulationDone &&
-                                          m.sections.IndexPartCount[static_cast<std::size_t>(row)] > 0;
+                                    : m.flags.simulation_done &&
+                                          m.sections.part_count[static_cast<std::size_t>(row)] > 0;
     if (available) rows_->addItem(QString::fromLatin1(kRowNames[row]), row);
   }
   const int at = rows_->findData(shown);

@@ -178,7 +178,7 @@ QWidget* MainWindow::BuildControls() {
     auto* option = new QRadioButton(QString::fromLatin1(kOptionCaptions[k]), indexes);
     option->setObjectName(QStringLiteral("optIndex%1").arg(k));
     auto* value = new QLineEdit(indexes);
-    value->setObjectName(QStringLiteral("TextI%1").arg(k));
+    value->setObjectName(QStringLiteral("index_text%1").arg(k));
     value->setReadOnly(true);
     value->setMaximumWidth(90);
     value->setAlignment(Qt::AlignRight);
@@ -337,8 +337,8 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::Refresh() {
   const ProfileModel& m = model();
-  setWindowTitle(m.DataFileName.empty() ? QString::fromLatin1(kBaseCaption) : Q(m.Caption));
-  for (int k = 0; k < 6; ++k) values_[static_cast<std::size_t>(k)]->setText(Q(m.TextI[static_cast<std::size_t>(k)]));
+  setWindowTitle(m.data_file.empty() ? QString::fromLatin1(kBaseCaption) : Q(m.caption));
+  for (int k = 0; k < 6; ++k) values_[static_cast<std::size_t>(k)]->setText(Q(m.index_text[static_cast<std::size_t>(k)]));
   const QSignalBlocker b1(metric_), b2(runway_), b3(smooth_ends_), b4(concrete_);
   metric_->setChecked(m.settings.Metric);
   runway_->setChecked(m.settings.Runway);
@@ -350,10 +350,10 @@ void MainWindow::SetStatus(const std::string& text) { status_[0]->setText(Q(text
 
 void MainWindow::OnModelChanged(const ModelChange& c) {
   const ProfileModel& m = model();
-  setWindowTitle(m.DataFileName.empty() ? QString::fromLatin1(kBaseCaption) : Q(m.Caption));
+  setWindowTitle(m.data_file.empty() ? QString::fromLatin1(kBaseCaption) : Q(m.caption));
   if (c.profile || c.units || !c.indexes.empty() || c.simulation)
     for (int k = 0; k < 6; ++k)
-      values_[static_cast<std::size_t>(k)]->setText(Q(m.TextI[static_cast<std::size_t>(k)]));
+      values_[static_cast<std::size_t>(k)]->setText(Q(m.index_text[static_cast<std::size_t>(k)]));
   if (c.settings && spectra_window_) spectra_window_->Refresh();
   if (c.settings || c.units) {
     const QSignalBlocker b1(metric_), b2(runway_), b3(smooth_ends_), b4(concrete_);
@@ -425,7 +425,7 @@ bool MainWindow::ReadProfile(const std::string& path) {
 void MainWindow::SaveProfile() {
   if (runner_.running() || !session_->RequireProfile()) return;
   const QString suggested =
-      QDir(LastFolder()).filePath(Q(model().ProfileName.empty() ? "profile" : model().ProfileName) +
+      QDir(LastFolder()).filePath(Q(model().profile_name.empty() ? "profile" : model().profile_name) +
                                   QStringLiteral(".pro"));
   const auto path = prompts_.SaveFile(QStringLiteral("Save Profile"),
                                       QStringLiteral("pro files (*.pro)"), suggested);
@@ -521,7 +521,7 @@ void MainWindow::ExportLevelCsv() {
   if (!chosen) return;
   const int level = levels[static_cast<std::size_t>(*chosen)];
   const QString suggested = QDir(LastFolder()).filePath(
-      Q(model().ProfileName) + QStringLiteral("_level%1.csv").arg(level));
+      Q(model().profile_name) + QStringLiteral("_level%1.csv").arg(level));
   const auto path = prompts_.SaveFile(QStringLiteral("Export Plot as CSV"),
                                       QStringLiteral("CSV files (*.csv)"), suggested);
   if (!path) return;
@@ -532,7 +532,7 @@ void MainWindow::ExportLevelCsv() {
 void MainWindow::ExportErd() {
   if (runner_.running() || !session_->RequireProfile()) return;
   const QString suggested =
-      QDir(LastFolder()).filePath(Q(model().ProfileName) + QStringLiteral(".erd"));
+      QDir(LastFolder()).filePath(Q(model().profile_name) + QStringLiteral(".erd"));
   const auto path = prompts_.SaveFile(QStringLiteral("Export Profile as ERD"),
                                       QStringLiteral("ERD files (*.erd)"), suggested);
   if (!path) return;

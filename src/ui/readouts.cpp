@@ -104,7 +104,7 @@ std::optional<IndexDetail> StraightedgeDetail(const ProfileModel& m, double clic
   const StraightedgeResult& r = m.straightedge;
   const PreparedProfile& p = m.straightedge_input;
   const int n = static_cast<int>(r.deviation.size());
-  if (!m.flags.StraightedgeDone || n < 1 || p.n < 1 || r.window < 2) return std::nullopt;
+  if (!m.flags.straightedge_done || n < 1 || p.n < 1 || r.window < 2) return std::nullopt;
   const Units& u = m.units;
   const double dx = r.spacing > 0 ? r.spacing : p.spacing;
   IndexDetail d;
@@ -137,7 +137,7 @@ std::optional<IndexDetail> BumpDetail(const ProfileModel& m, double click_x) {
   const BoeingBumpSeries& b = m.bump;
   const PreparedProfile& p = m.bump_input;
   const int n = static_cast<int>(b.index.size());
-  if (!m.flags.BoeingDone || n < 1 || p.n < 1 || !(p.spacing > 0.0)) return std::nullopt;
+  if (!m.flags.bump_done || n < 1 || p.n < 1 || !(p.spacing > 0.0)) return std::nullopt;
   const Units& u = m.units;
   const double dx = p.spacing;
   IndexDetail d;

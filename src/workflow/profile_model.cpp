@@ -11,23 +11,23 @@ void SectionTables::Size(std::int32_t n, const Settings& s) {
   const std::int32_t byAveraging = RoundHalfEven(n * s.SampleSpacing / s.AveragingDistance);
   const std::int32_t byCapi = RoundHalfEven(n * s.SampleSpacing / s.SectionLengthCAPI);
   // A margin of 10 keeps the table larger than the number of sections of either kind.
-  NumSections = RoundHalfEven16(static_cast<double>(std::max(byAveraging, byCapi)) + 10);
-  values.assign(static_cast<std::size_t>(NumSections + 1) * kChartRows, 0.0f);
+  section_count = RoundHalfEven16(static_cast<double>(std::max(byAveraging, byCapi)) + 10);
+  values.assign(static_cast<std::size_t>(section_count + 1) * kChartRows, 0.0f);
 }
 
 void ProfileModel::ClearResultArrays() {
-  for (auto& row : sections.IndexChartTitle) row.clear();
-  sections.IndexPartCount.fill(0);
-  sections.SectionLength.clear();
-  sections.First2000 = sections.Center2000 = sections.Last2000 = 0;
+  for (auto& row : sections.chart_title) row.clear();
+  sections.part_count.fill(0);
+  sections.section_lengths.clear();
+  sections.first_stretch = sections.centre_stretch = sections.last_stretch = 0;
   straightedge = StraightedgeResult{};
   straightedge_input = PreparedProfile{};
   bump = BoeingBumpSeries{};
   bump_input = PreparedProfile{};
   iri = IriResult{};
   bandpass.clear();
-  CAPISections.clear();
-  CAPISectionLengths.clear();
+  profilograph_sections.clear();
+  profilograph_section_lengths.clear();
   chart_row_enabled.fill(false);
   // The simulation's part lengths and statistics belong to the profile they were run on.
   simulation = SimulationResult{};

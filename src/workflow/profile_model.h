@@ -41,12 +41,12 @@ struct PlotLevel {
 
 // Index values by section, read by the index chart, the index file and the batch report.
 struct SectionTables {
-  std::int16_t NumSections = 0;
-  std::vector<float> values;  // `SectionIndexes`(part 0..NumSections, row 0..10), row-major
-  std::array<std::int16_t, kChartRows> IndexPartCount{};
-  std::array<std::string, kChartRows> IndexChartTitle{};
-  std::vector<float> SectionLength;  // `SectionLength`(1..parts) as [0..parts-1], display units
-  double First2000 = 0, Center2000 = 0, Last2000 = 0;
+  std::int16_t section_count = 0;
+  std::vector<float> values;  // `SectionIndexes`(part 0..section_count, row 0..10), row-major
+  std::array<std::int16_t, kChartRows> part_count{};
+  std::array<std::string, kChartRows> chart_title{};
+  std::vector<float> section_lengths;  // `section_lengths`(1..parts) as [0..parts-1], display units
+  double first_stretch = 0, centre_stretch = 0, last_stretch = 0;
 
   float& at(int part, int row) { return values.at(static_cast<std::size_t>(part) * kChartRows + row); }
   float at(int part, int row) const {
@@ -58,8 +58,8 @@ struct SectionTables {
 };
 
 struct ResultFlags {
-  bool StraightedgeDone = false, BoeingDone = false, IRIDone = false, CAPIDone = false,
-       BandpassDone = false, SimulationDone = false;
+  bool straightedge_done = false, bump_done = false, iri_done = false, profilograph_done = false,
+       bandpass_done = false, simulation_done = false;
 };
 
 // Copies kept so that the repair and the new-length commands can be undone.
@@ -81,24 +81,24 @@ struct ProfileModel {
   Units units = MakeUnits(false);
 
   std::array<PlotLevel, kLevelCount> levels;
-  std::vector<float> ProfileZ;  // the analysis profile, inches; [0] is sample 1
+  std::vector<float> profile;  // the analysis profile, inches; [0] is sample 1
   PreparedProfile prepared;     // `SimProfileZ`, `SimNPoints`, `SimSpacing`
 
-  std::string DataFileName;  // full path of the profile last chosen; empty before the first
-  std::string ResultsFile;   // folder of DataFileName + "Results.txt"
-  std::string GraphTitle;    // kind of level 0, two blanks, the profile name
-  std::string ProfileName;   // file name without its extension, upper case
-  std::string Caption = "Profile and Roughness Indexes";
-  bool BatchMode = false;
+  std::string data_file;  // full path of the profile last chosen; empty before the first
+  std::string results_file;   // folder of data_file + "Results.txt"
+  std::string graph_title;    // kind of level 0, two blanks, the profile name
+  std::string profile_name;   // file name without its extension, upper case
+  std::string caption = "Profile and Roughness Indexes";
+  bool batch_mode = false;
 
-  std::array<std::string, kPanelCount> TextI;  // the index value boxes
-  std::array<double, kPanelCount> IndexValue{};  // the same values unrounded, display units
+  std::array<std::string, kPanelCount> index_text;  // the index value boxes
+  std::array<double, kPanelCount> index_value{};  // the same values unrounded, display units
   ResultFlags flags;
-  std::int16_t ChartCount = 0;
+  std::int16_t charts_saved = 0;
   SectionTables sections;
 
   // Recorded extremes of the last drawings, display units (read by the batch report).
-  float PlottedProfileMax = 0, PlottedProfileMin = 0, PlottedSpeedMax = 0;
+  float plotted_profile_max = 0, plotted_profile_min = 0, plotted_speed_max = 0;
 
   UndoCopies undo;
 
@@ -110,8 +110,8 @@ struct ProfileModel {
   PreparedProfile bump_input;
   IriResult iri;
   std::vector<float> bandpass;  // band-pass output, inches
-  std::vector<float> CAPISections;        // profilograph index by section, display units
-  std::vector<float> CAPISectionLengths;  // their lengths, display units
+  std::vector<float> profilograph_sections;        // profilograph index by section, display units
+  std::vector<float> profilograph_section_lengths;  // their lengths, display units
   std::array<bool, kChartRows> chart_row_enabled{};  // index chart options made available
 
   // --- Simulation results (the simulation commands) ---
@@ -124,25 +124,25 @@ struct ProfileModel {
   // (end of simulation block)
 
   // --- Spectra and editing state ---
-  // First and last sample shown at each zoom depth of each level (`ZoomStart`, `ZoomEnd`);
+  // First and last sample shown at each zoom depth of each level (`zoom_first`, `zoom_last`);
   // depth 0 is the whole series.
   static constexpr int kZoomDepths = 21;
-  std::array<std::array<std::int32_t, kZoomDepths>, kPanelCount> ZoomStart{}, ZoomEnd{};
+  std::array<std::array<std::int32_t, kZoomDepths>, kPanelCount> zoom_first{}, zoom_last{};
   // (end of spectra and editing block)
 
   // --- Batch and chart state ---
   int shown_chart_row = 0;  // the row the chart window shows (0: none yet)
   // The stretch values of the five indexes right after each ran, in the index table's column
   // order: straightedge, Boeing Bump, IRI, band-pass, California profilograph.
-  std::array<std::array<float, 3>, 5> BatchStretches{};
+  std::array<std::array<float, 3>, 5> batch_stretches{};
   // (end of batch block)
 
   // `ClearResults`: the result arrays of the indexes and the simulation that a new profile
   // makes meaningless.
   void ClearResultArrays();
 
-  bool HasProfile() const { return !DataFileName.empty() && !ProfileZ.empty(); }
-  std::int32_t ProfileNPoints() const { return static_cast<std::int32_t>(ProfileZ.size()); }
+  bool HasProfile() const { return !data_file.empty() && !profile.empty(); }
+  std::int32_t SampleCount() const { return static_cast<std::int32_t>(profile.size()); }
 };
 
 // The folder part of a path, with its trailing separator ("" for a bare name).

@@ -157,9 +157,9 @@ void PublishProfile(ProfileModel& m, const std::string& path, const std::string&
                     double spacing, std::int32_t countBeforeCut, std::vector<float> profile,
                     std::vector<float> speed) {
   // The read command's own steps.
-  m.DataFileName = path;
-  m.ResultsFile = FolderOf(path) + "Results.txt";
-  for (auto& t : m.TextI) t.clear();
+  m.data_file = path;
+  m.results_file = FolderOf(path) + "Results.txt";
+  for (auto& t : m.index_text) t.clear();
   m.sections.Clear();
   m.ClearResultArrays();
   // Undo copies belong to the profile they were taken from.
@@ -168,28 +168,28 @@ void PublishProfile(ProfileModel& m, const std::string& path, const std::string&
   // The profile itself.
   m.settings.SampleSpacing = spacing;
   m.settings.DisplaySpacing = spacing * m.units.LengthFactor;
-  m.ProfileName = profileName;
+  m.profile_name = profileName;
   PlotLevel& l0 = m.levels[0];
   l0.kind = "ZProfile";
-  l0.title = "ZProfile," + m.ProfileName + m.units.ElevationSuffix;
+  l0.title = "ZProfile," + m.profile_name + m.units.ElevationSuffix;
   l0.step_ft = spacing;
   l0.zoomed = 0;
-  m.GraphTitle = "ZProfile  " + m.ProfileName;
+  m.graph_title = "ZProfile  " + m.profile_name;
   // The section table is sized on the samples read, before the end cut.
   m.sections.Size(countBeforeCut, m.settings);
-  m.ProfileZ = profile;
+  m.profile = profile;
   l0.data = std::move(profile);
 
   m.flags = ResultFlags{};
-  m.Caption = "Profile and Roughness Indexes - " + m.DataFileName;
-  m.ChartCount = 0;
+  m.caption = "Profile and Roughness Indexes - " + m.data_file;
+  m.charts_saved = 0;
 
   if (!speed.empty()) {
     PlotLevel& l1 = m.levels[1];
     l1.data = std::move(speed);
     l1.step_ft = spacing;
     l1.kind = "Speed";
-    l1.title = "Speed  " + m.ProfileName + m.units.SpeedSuffix;
+    l1.title = "Speed  " + m.profile_name + m.units.SpeedSuffix;
     l1.zoomed = 0;
   }
 }

@@ -24,12 +24,12 @@ struct ProfileModel;
 struct ChartRequest {
   int row = 1;                          // chart row 1..10
   std::string aircraft_type;            // rows 6..10
-  std::string graph_title;              // `GraphTitle` (rows 6..10)
+  std::string graph_title;              // `graph_title` (rows 6..10)
   double total = 0.0;                   // whole-profile result of the response (rows 6..10)
-  std::string index_chart_title;        // `IndexChartTitle`(row) (rows 1..5)
+  std::string index_chart_title;        // `chart_title`(row) (rows 1..5)
   double averaging_distance_ft = 1000;  // section length of rows 1..4 and 6..10
   double ca_section_length_ft = 500;    // section length of row 5
-  std::vector<double> values;           // `SectionIndexes`(1..`IndexPartCount`(row), row)
+  std::vector<double> values;           // `SectionIndexes`(1..`part_count`(row), row)
 };
 
 // A cumulative distribution picture (straightedge or Boeing Bump Index).

@@ -35,7 +35,7 @@ bool Session::RunJob(Job& job) {
 
 Session::JobBase::JobBase(Session& session, std::string title)
     : session_(session),
-      profile_(session.model_.ProfileZ),
+      profile_(session.model_.profile),
       settings_(session.model_.settings),
       units_(session.model_.units),
       title_(std::move(title)) {}
@@ -82,7 +82,7 @@ bool Session::JobBase::Publish() {
   // last index worked with, not an input.)
   Settings now = session_.model_.settings;
   now.AveragingStep = settings_.AveragingStep;
-  if (session_.model_.ProfileZ != profile_ || !(now == settings_)) {
+  if (session_.model_.profile != profile_ || !(now == settings_)) {
     failure_ = "The profile or the settings changed while it was computed.";
     prompts.Status(title_ + ": the profile or the settings changed meanwhile; result dropped");
     return false;
@@ -188,14 +188,14 @@ bool Session::RequireProfile() {
 
 bool Session::AppendResults(const std::vector<std::string>& lines) {
   // Without a profile there is no results file; nothing is lost.
-  if (model_.BatchMode || model_.ResultsFile.empty()) return true;
+  if (model_.batch_mode || model_.results_file.empty()) return true;
   std::string why;
-  if (AppendLines(model_.ResultsFile, lines, &why)) {
+  if (AppendLines(model_.results_file, lines, &why)) {
     changes().results_file = true;
     return true;
   }
-  if (results_failure_shown_ != model_.ResultsFile) {
-    results_failure_shown_ = model_.ResultsFile;
+  if (results_failure_shown_ != model_.results_file) {
+    results_failure_shown_ = model_.results_file;
     prompts_.Message(why, "File Error");
   }
   return false;
@@ -258,10 +258,10 @@ void Session::DrawLevel(int level, const std::string& title, std::int32_t first,
   }
   if (l.plot_y_max == l.plot_y_min) l.plot_y_max = l.plot_y_min + 0.01f;
   if (level == 0) {
-    model_.PlottedProfileMax = l.plot_y_max;
-    model_.PlottedProfileMin = l.plot_y_min;
+    model_.plotted_profile_max = l.plot_y_max;
+    model_.plotted_profile_min = l.plot_y_min;
   } else if (l.kind == "Speed") {
-    model_.PlottedSpeedMax = l.plot_y_max;
+    model_.plotted_speed_max = l.plot_y_max;
   }
   if (plots_) plots_->LevelDrawn(model_, level);
 }

@@ -69,13 +69,13 @@ class Session {
   bool RequireProfile();
   // While set, the index and simulation commands append nothing to the results file (a batch
   // run writes its reports elsewhere). Reading a profile clears it.
-  void SetBatchMode(bool batch) { model_.BatchMode = batch; }
+  void SetBatchMode(bool batch) { model_.batch_mode = batch; }
 
   // --- Profile files ------------------------------------------------------------------------
   // The read command with a chosen path: reads a .pro (and its .spd), .dat, .erd, or delimited
   // text (.csv, .txt) profile.
   bool ReadFile(const std::string& path);
-  // The save command: writes `ProfileZ` at its spacing in the format the extension names: .pro
+  // The save command: writes `profile` at its spacing in the format the extension names: .pro
   // (with the end marker and the spacing), .dat, .erd or .csv (display units). Other extensions
   // are refused.
   bool SaveProfile(const std::string& path);
@@ -120,7 +120,7 @@ class Session {
   // assumed 58.0 ft/s) or a response level 1..5 of the last simulation.
   enum class SpectrumSeries { Profile = 0, Gcg = 1, Gcp = 2, NoseForce = 3, MainForce = 4,
                               RearMainForce = 5 };
-  // Caption of the series' option ("Profile", "Gcg", "Gcp", "NoseForce", "MainForce",
+  // caption of the series' option ("Profile", "Gcg", "Gcp", "NoseForce", "MainForce",
   // "Rear MainForce").
   static std::string SpectrumSeriesCaption(SpectrumSeries series);
   // The PSD button; `exponentText` is the box " n of 10^n (PSD)". Nothing on refusal.
@@ -187,7 +187,7 @@ class Session {
   // "3 of 4 processed; failed: RW09.dat (wrong extension)", "; interrupted" when stopped.
   static std::string BatchSummary(const BatchOutcome& outcome);
   // The picture and texts of chart row `row` (1..10) as `ShowIndexChart` shows them; rows 6..10
-  // store their composed title into `IndexChartTitle`(row).
+  // store their composed title into `chart_title`(row).
   ChartRequest IndexChartRequest(int row);
   // `ShowIndexChart`: the chart of `row` becomes the chart shown (and saved by SaveToWordFile).
   bool ShowIndexChart(int row);
@@ -211,7 +211,7 @@ class Session {
   const DelimitedTextOptions& DelimitedOptions() const { return delimited_; }
   // The channels of the ERD file read last (empty after other formats), for a choice of channel.
   const std::vector<std::string>& ErdChannelNames() const { return erd_channel_names_; }
-  // Writes `ProfileZ` (inches, feet) and, when level 1 holds the survey speed, the speed as a
+  // Writes `profile` (inches, feet) and, when level 1 holds the survey speed, the speed as a
   // second channel, to an ERD text file.
   bool ExportErd(const std::string& path);
   // Writes level `level`'s series as CSV: distance and value in display units, named with units.
@@ -270,7 +270,7 @@ class Session {
 
   // Publishes one chart row of the section tables: part values and lengths (display units,
   // already rounded as the tables hold them), part count and chart title.
-  // `lengths` null leaves `SectionLength` as it is (the profilograph keeps its own lengths).
+  // `lengths` null leaves `section_lengths` as it is (the profilograph keeps its own lengths).
   void PublishSectionRow(int row, const std::vector<float>& values,
                          const std::vector<float>* lengths, const std::string& chartTitle);
   // Publishes the values of the three 2000-ft stretches.

@@ -107,7 +107,7 @@ std::string DecimationRuleLine(const Settings& s) {
 TableText BatchIndexTable(const ProfileModel& m) {
   const Units& u = m.units;
   const SectionTables& t = m.sections;
-  const auto count = [&](int row) { return static_cast<int>(t.IndexPartCount[static_cast<std::size_t>(row)]); };
+  const auto count = [&](int row) { return static_cast<int>(t.part_count[static_cast<std::size_t>(row)]); };
   const int ca_row = DescriptionOf(IndexKind::Profilograph).chart_row;
   const int nca = count(ca_row);
   int navg = 0;
@@ -138,8 +138,8 @@ TableText BatchIndexTable(const ProfileModel& m) {
   // The profilograph section lengths, each rounded to 0.1 before it joins the total.
   double ca_total = 0.0;
   for (int s = 1; s <= nca; ++s) {
-    const double len = s <= static_cast<int>(m.CAPISectionLengths.size())
-                           ? m.CAPISectionLengths[static_cast<std::size_t>(s - 1)]
+    const double len = s <= static_cast<int>(m.profilograph_section_lengths.size())
+                           ? m.profilograph_section_lengths[static_cast<std::size_t>(s - 1)]
                            : 0.0;
     const int r = s + 1;
     tt.at(r, 1) = Numbered(s);
@@ -162,8 +162,8 @@ TableText BatchIndexTable(const ProfileModel& m) {
       if (r + 1 <= rows - 1) tt.merged_down.emplace_back(r, 3), tt.merged_down.emplace_back(r, 4),
             tt.merged_down.emplace_back(r, 5), tt.merged_down.emplace_back(r, 6);
     } else {
-      const double len = a <= static_cast<int>(t.SectionLength.size())
-                             ? t.SectionLength[static_cast<std::size_t>(a - 1)]
+      const double len = a <= static_cast<int>(t.section_lengths.size())
+                             ? t.section_lengths[static_cast<std::size_t>(a - 1)]
                              : 0.0;
       tt.at(r, 2) = Fmt(len, "####.0");
       avg_total += RoundHalfEven(len * 10.0) / 10.0;
@@ -180,7 +180,7 @@ TableText BatchIndexTable(const ProfileModel& m) {
   tt.at(total, 2) = Fmt(paired ? ca_total : avg_total, "####.0");
   if (!paired) tt.at(total, 8) = Fmt(ca_total, "####.0");
   for (const IndexDescription& d : IndexKinds())
-    tt.at(total, 3 + d.table_column) = m.TextI[static_cast<std::size_t>(d.value_box)];
+    tt.at(total, 3 + d.table_column) = m.index_text[static_cast<std::size_t>(d.value_box)];
 
   const int step = total + 1;
   tt.at(step, 1) = "Step Length" + u.LengthHeading;
@@ -195,7 +195,7 @@ TableText BatchIndexTable(const ProfileModel& m) {
     tt.at(step + 1 + s, 1) = kStretchNames[s];
     for (int c = 0; c < 5; ++c)
       tt.at(step + 1 + s, 3 + c) =
-          Fmt(m.BatchStretches[static_cast<std::size_t>(c)][static_cast<std::size_t>(s)], "###.0000");
+          Fmt(m.batch_stretches[static_cast<std::size_t>(c)][static_cast<std::size_t>(s)], "###.0000");
   }
   return tt;
 }
@@ -204,7 +204,7 @@ TableText BatchIndexTable(const ProfileModel& m) {
 // drawn as the parameter window draws them.
 void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSink* plots) {
   // Straightedge: the deviations in the unit the reports show them in (mm in metric mode).
-  if (!m.flags.StraightedgeDone) {
+  if (!m.flags.straightedge_done) {
     prompts.Message(std::string(kStraightedgeNotDoneMessage), std::string(kStraightedgeNotDoneTitle));
   } else {
     std::vector<float> shown(m.straightedge.deviation);
@@ -220,7 +220,7 @@ void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSi
       Paragraph(doc, "The straightedge deviation is zero everywhere: no distribution.");
     }
   }
-  if (!m.flags.BoeingDone) {
+  if (!m.flags.bump_done) {
     prompts.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
   } else {
     try {
@@ -376,7 +376,7 @@ bool Session::AutoProcessAll(const std::vector<std::string>& files) {
   ClearResults();
   for (int level = 0; level < kPanelCount; ++level)
     if (plots_) plots_->PanelCleared(level);
-  m.BatchMode = true;
+  m.batch_mode = true;
   const int n = static_cast<int>(files.size());
   // A profile that fails is listed in the summary and the run goes on; Ctrl-C ends it.
   for (int i = 1; i <= n && !batch_.interrupted; ++i)
@@ -394,7 +394,7 @@ bool Session::AutoProcessAll(const std::vector<std::string>& files) {
 bool Session::AutoProcessFile(const std::string& path, int i, int n, const BatchTurn* turn) {
   ChangeScope scope(*this);
   ProfileModel& m = model_;
-  m.BatchMode = true;
+  m.batch_mode = true;
   if (i == 1 || batch_.chosen != n) batch_ = BatchOutcome{n, 0, {}, false};
   bool in_turn = false;
   auto end_turn = [&] {
@@ -414,7 +414,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     }
     std::error_code ec;
     std::filesystem::remove(gathered, ec);
-    m.ResultsFile = FolderOf(path) + "Results.txt";
+    m.results_file = FolderOf(path) + "Results.txt";
     turn->deliver(FolderOf(path), lines);
   };
   try {
@@ -436,8 +436,8 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       ModelChange::AddTo(changes().levels, level);
     }
     ClearResults();
-    m.PlottedSpeedMax = 0;
-    m.BatchStretches = {};
+    m.plotted_speed_max = 0;
+    m.batch_stretches = {};
 
     const bool is_pro = Lower(ext) == ".pro";
     if (is_pro) {
@@ -455,24 +455,24 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
         throw BatchError{kErrFileAccess, "The profile " + path + " could not be read.",
                          "could not be read"};
       }
-      m.BatchMode = true;
+      m.batch_mode = true;
       if (gathering) {
-        m.ResultsFile = turn->private_folder + "Results.txt";
+        m.results_file = turn->private_folder + "Results.txt";
         end_turn();
       }
       m.flags = ResultFlags{};
-      m.Caption = "Profile and Roughness Indexes - " + m.DataFileName + "  " + Numbered(i) +
+      m.caption = "Profile and Roughness Indexes - " + m.data_file + "  " + Numbered(i) +
                   " of" + Numbered(n);
-      m.ChartCount = 0;
+      m.charts_saved = 0;
       prompts_.Status(base + " Read");
     } else {
-      m.ResultsFile = folder + "Results.txt";
-      AppendLines(m.ResultsFile, {"Data File Name = " + path + " File Name = " + name});
+      m.results_file = folder + "Results.txt";
+      AppendLines(m.results_file, {"Data File Name = " + path + " File Name = " + name});
       prompts_.Message("The file is not a valid type,\n.pro or .spd", "Wrong Extension");
       // A file that is not a profile gets no report: an empty one would pass for a result.
-      m.ProfileZ.clear();
+      m.profile.clear();
       changes().profile = true;
-      m.DataFileName = path;
+      m.data_file = path;
       throw BatchError{kErrFileAccess, "The file " + path + " is not a .pro profile.",
                        "wrong extension"};
     }
@@ -510,10 +510,10 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
           throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
         // The bump distribution line has been written.
         if (d.kind == IndexKind::BoeingBump) end_turn();
-        auto& st = m.BatchStretches[static_cast<std::size_t>(d.table_column)];
+        auto& st = m.batch_stretches[static_cast<std::size_t>(d.table_column)];
         if (ran) {
-          st = {static_cast<float>(m.sections.First2000), static_cast<float>(m.sections.Center2000),
-                static_cast<float>(m.sections.Last2000)};
+          st = {static_cast<float>(m.sections.first_stretch), static_cast<float>(m.sections.centre_stretch),
+                static_cast<float>(m.sections.last_stretch)};
           if (plots_) Picture(doc, plots_->LevelPicture(m, d.level), kPlotWidth);
         }
       }
@@ -528,9 +528,9 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
                          ", Cutting length at the beginning and end of profile = " +
                          Fmt(m.settings.CuttingLength * u.LengthFactor, "###.0") +
                          u.LengthHeading);
-      Paragraph(doc, "Profile Max = " + Fmt(m.PlottedProfileMax, "###.00") + u.DeviationHeading +
-                         ", Min = " + Fmt(m.PlottedProfileMin, "###.00") + u.DeviationHeading);
-      Paragraph(doc, "Maximum of vehicle speed in measuring = " + Fmt(m.PlottedSpeedMax, "##.00") +
+      Paragraph(doc, "Profile Max = " + Fmt(m.plotted_profile_max, "###.00") + u.DeviationHeading +
+                         ", Min = " + Fmt(m.plotted_profile_min, "###.00") + u.DeviationHeading);
+      Paragraph(doc, "Maximum of vehicle speed in measuring = " + Fmt(m.plotted_speed_max, "##.00") +
                          u.SpeedHeading);
       Paragraph(doc, DecimationRuleLine(m.settings));
       doc.insertPageBreak();

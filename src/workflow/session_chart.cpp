@@ -42,18 +42,18 @@ ChartRequest Session::IndexChartRequest(int row) {
   ChartRequest c;
   c.row = row;
   c.aircraft_type = m.settings.AircraftType;
-  c.graph_title = m.GraphTitle;
+  c.graph_title = m.graph_title;
   c.averaging_distance_ft = m.settings.AveragingDistance;
   c.ca_section_length_ft = m.settings.SectionLengthCAPI;
   const auto r = static_cast<std::size_t>(row);
   if (row >= 6) {
     c.total = SimulationTotal(m.simulation, row);
-    t.IndexChartTitle[r] = SimulationChartTitle(m.GraphTitle, row, c.total);
+    t.chart_title[r] = SimulationChartTitle(m.graph_title, row, c.total);
   }
-  c.index_chart_title = t.IndexChartTitle[r];
-  const int count = t.IndexPartCount[r];
+  c.index_chart_title = t.chart_title[r];
+  const int count = t.part_count[r];
   c.values.reserve(static_cast<std::size_t>(count));
-  for (int i = 1; i <= count && i <= t.NumSections; ++i) c.values.push_back(t.at(i, row));
+  for (int i = 1; i <= count && i <= t.section_count; ++i) c.values.push_back(t.at(i, row));
   return c;
 }
 
@@ -77,9 +77,9 @@ bool Session::SaveToWordFile() {
   }
   if (!RequireProfile()) return false;
   const ChartRequest chart = IndexChartRequest(m.shown_chart_row);
-  const std::string folder = FolderOf(m.DataFileName) + kChartFolder;
+  const std::string folder = FolderOf(m.data_file) + kChartFolder;
   const std::filesystem::path path =
-      std::filesystem::path(folder) / (WithoutExtension(NameOf(m.DataFileName)) + "Chart.docx");
+      std::filesystem::path(folder) / (WithoutExtension(NameOf(m.data_file)) + "Chart.docx");
   prompts_.Status("Running");
   try {
     std::error_code ec;
@@ -89,7 +89,7 @@ bool Session::SaveToWordFile() {
     const std::vector<unsigned char> png =
         plots_ ? plots_->ChartPicture(chart, m) : std::vector<unsigned char>{};
     Document doc;
-    std::int16_t count = m.ChartCount;
+    std::int16_t count = m.charts_saved;
     if (std::filesystem::exists(path, ec)) {
       ++count;
       doc = Document::open(path);
@@ -108,7 +108,7 @@ bool Session::SaveToWordFile() {
     doc.insertText(chart.index_chart_title);
     doc.insertPara();
     doc.save(path);
-    m.ChartCount = count;
+    m.charts_saved = count;
   } catch (const std::exception& e) {
     prompts_.Message("The chart could not be added to " + path.string() + ": " + e.what(),
                      "Chart Document");
@@ -119,7 +119,7 @@ bool Session::SaveToWordFile() {
 }
 
 bool Session::ChartAllRows() {
-  if (!model_.BatchMode) return true;  // the window shown interactively waits for the person
+  if (!model_.batch_mode) return true;  // the window shown interactively waits for the person
   const int last = model_.settings.AircraftType == "B-747" ? 10 : 9;
   for (int row = 1; row <= last; ++row) {
     if (progress().cancelled()) return false;

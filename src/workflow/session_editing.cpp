@@ -33,7 +33,7 @@ static bool PanelHasSeries(Prompts& prompts, const ProfileModel& m, int level) {
 void Session::ReplaceProfile(std::vector<float> z, const std::string& kind,
                              const std::string& drawnTitle) {
   ProfileModel& m = model_;
-  m.ProfileZ = z;
+  m.profile = z;
   changes().profile = true;
   m.undo.repair_saved = false;
   const PlotLevel& l0 = m.levels[0];
@@ -47,7 +47,7 @@ bool Session::HighPass() {
   prompts_.Status("Converting to Highpass");
   std::vector<float> z;
   try {
-    z = HighPassProfile(m.ProfileZ, m.settings.SampleSpacing);
+    z = HighPassProfile(m.profile, m.settings.SampleSpacing);
   } catch (const std::invalid_argument& e) {
     prompts_.Message(e.what(), "High Pass");
     return false;
@@ -66,7 +66,7 @@ bool Session::Repair() {
   RepairResult r;
   try {
     // Refuses a profile too short for the carriage's reflection before anything changes.
-    r = RepairProfile(m.ProfileZ, dx);
+    r = RepairProfile(m.profile, dx);
   } catch (const EditRefused& e) {
     const EditMessage shown = EditRefusalMessage(e);
     prompts_.Message(shown.text, shown.title);
@@ -77,12 +77,12 @@ bool Session::Repair() {
   }
   // The whole profile is kept so that the repair can be undone.
   m.undo.repair_saved = true;
-  m.undo.repair_profile = m.ProfileZ;
+  m.undo.repair_profile = m.profile;
   m.undo.repair_kind = l0.kind;
   m.undo.repair_title = l0.title;
   const std::string kind(kRepairLevelKind), title(kRepairLevelTitle);
   FillLevel(1, std::move(r.once), dx, kind, title, title);
-  m.ProfileZ = r.twice;
+  m.profile = r.twice;
   changes().profile = true;
   FillLevel(0, std::move(r.twice), dx, kind, title, title);
   return true;
@@ -94,7 +94,7 @@ static void RedrawLevel0(Session& s) {
   const PlotLevel& l0 = m.levels[0];
   if (l0.zoomed > 0) {
     const auto d = static_cast<std::size_t>(l0.zoomed);
-    s.ShowLevelPlot(0, l0.title, m.ZoomStart[0][d], m.ZoomEnd[0][d], true);
+    s.ShowLevelPlot(0, l0.title, m.zoom_first[0][d], m.zoom_last[0][d], true);
   } else {
     s.ShowLevelPlot(0, l0.title, 1, l0.npoints(), true);
   }
@@ -104,10 +104,10 @@ bool Session::UndoRepair() {
   ChangeScope scope(*this);
   ProfileModel& m = model_;
   if (!m.undo.repair_saved || !m.HasProfile()) return false;
-  m.ProfileZ = m.undo.repair_profile;
+  m.profile = m.undo.repair_profile;
   changes().profile = true;
   PlotLevel& l0 = m.levels[0];
-  l0.data = m.ProfileZ;
+  l0.data = m.profile;
   l0.kind = m.undo.repair_kind;
   l0.title = m.undo.repair_title;
   m.undo.repair_saved = false;
@@ -141,20 +141,20 @@ bool Session::Zoom(int level, float x1, float x2) {
   }
   const auto lv = static_cast<std::size_t>(level);
   if (l.zoomed == 0) {
-    m.ZoomStart[lv][0] = 1;
-    m.ZoomEnd[lv][0] = n;
+    m.zoom_first[lv][0] = 1;
+    m.zoom_last[lv][0] = n;
   }
   // Only the profile panel takes the zoomed profile title; an index panel keeps its own.
   std::string title = l.drawn_title;
   if (level == 0) {
-    l.title = ZoomTitle(NameOf(m.DataFileName), m.units.ElevationSuffix);
+    l.title = ZoomTitle(NameOf(m.data_file), m.units.ElevationSuffix);
     title = l.title;
   }
   ShowLevelPlot(level, title, s.start, s.end, true);
   const auto d = static_cast<std::size_t>(l.zoomed + 1);
   l.zoomed = static_cast<std::int16_t>(d);
-  m.ZoomStart[lv][d] = s.start;
-  m.ZoomEnd[lv][d] = s.end;
+  m.zoom_first[lv][d] = s.start;
+  m.zoom_last[lv][d] = s.end;
   return true;
 }
 
@@ -175,7 +175,7 @@ bool Session::UndoZoom(int level) {
   const auto lv = static_cast<std::size_t>(level);
   const auto d = static_cast<std::size_t>(l.zoomed - 1);
   l.zoomed = static_cast<std::int16_t>(d);
-  ShowLevelPlot(level, level == 0 ? l.title : l.drawn_title, m.ZoomStart[lv][d], m.ZoomEnd[lv][d],
+  ShowLevelPlot(level, level == 0 ? l.title : l.drawn_title, m.zoom_first[lv][d], m.zoom_last[lv][d],
                 true);
   return true;
 }
@@ -187,7 +187,7 @@ namespace {
 Selection ProfileSelection(const ProfileModel& m, float x1, float x2) {
   const double lf = m.units.LengthFactor;
   const double dx = m.settings.SampleSpacing;
-  const std::int32_t n = m.ProfileNPoints();
+  const std::int32_t n = m.SampleCount();
   return OrderSelection(ClickToSample(x1, lf, dx, n), ClickToSample(x2, lf, dx, n));
 }
 
@@ -206,14 +206,14 @@ bool Session::NewLength(int level, float x1, float x2) {
   }
   std::vector<float> cut;
   try {
-    cut = CutProfile(m.ProfileZ, s);
+    cut = CutProfile(m.profile, s);
   } catch (const std::invalid_argument& e) {
     prompts_.Message(e.what(), "Invalid Selection");
     return false;
   }
   if (m.undo.cuts.empty()) {
-    m.undo.uncut_profile = m.ProfileZ;
-    m.undo.cuts.push_back({1, m.ProfileNPoints()});
+    m.undo.uncut_profile = m.profile;
+    m.undo.cuts.push_back({1, m.SampleCount()});
   }
   m.undo.cuts.push_back({s.start, s.end});
   ReplaceProfile(std::move(cut), m.levels[0].kind, m.levels[0].title);
@@ -273,12 +273,12 @@ bool Session::VerticalCurve(int level, float x1, float x2) {
   VerticalCurveResult r;
   try {
     // The left click is the vertex; the right one only has to lie far enough beyond it.
-    r = FitVerticalCurve(m.ProfileZ, dx, s.start);
+    r = FitVerticalCurve(m.profile, dx, s.start);
   } catch (const EditRefused& e) {
     Show(prompts_, e.reason);
     return false;
   }
-  m.ProfileZ = r.profile;
+  m.profile = r.profile;
   changes().profile = true;
   m.levels[0].data = std::move(r.profile);
   m.undo.repair_saved = false;

@@ -16,7 +16,7 @@ bool Session::ReadErdFile(const std::string& path, int channel) {
 bool Session::ExportErd(const std::string& path) {
   if (!RequireProfile()) return false;
   const ProfileModel& m = model_;
-  const std::vector<float>& z = m.ProfileZ;
+  const std::vector<float>& z = m.profile;
   // The speed is kept as it was measured, over the whole length before the end cut; the file
   // needs it sample for sample beside the analysis profile.
   std::span<const float> speed;
@@ -38,7 +38,7 @@ bool Session::ExportErd(const std::string& path) {
     }
   }
   try {
-    WriteErdFile(path, m.ProfileName, z, m.settings.SampleSpacing, speed);
+    WriteErdFile(path, m.profile_name, z, m.settings.SampleSpacing, speed);
   } catch (const std::exception& e) {
     prompts_.Message(e.what(), "File Error");
     return false;

@@ -63,7 +63,7 @@ bool Session::ReadProfileAs(const std::string& path, ProfileFormat format, int e
 
   // Accepted: the panels of the profile before are cleared, and the profile is an interactive
   // one until a batch says otherwise.
-  m.BatchMode = false;
+  m.batch_mode = false;
   for (int level = 0; level < kPanelCount; ++level)
     if (plots_) plots_->PanelCleared(level);
   erd_channel_names_ = read.channel_names;
@@ -122,14 +122,14 @@ bool Session::SaveProfile(const std::string& path) {
   try {
     // Every format carries the spacing, so the saved profile reads back at its own.
     if (ext == ".pro") {
-      WriteProFile(path, m.ProfileZ, spacing);
+      WriteProFile(path, m.profile, spacing);
     } else if (ext == ".dat") {
-      WriteFileAtomically(path, FormatDatProfile(m.ProfileName, m.ProfileZ, spacing));
+      WriteFileAtomically(path, FormatDatProfile(m.profile_name, m.profile, spacing));
     } else if (ext == ".erd") {
-      WriteErdFile(path, m.ProfileName, m.ProfileZ, spacing);
+      WriteErdFile(path, m.profile_name, m.profile, spacing);
     } else {
       const auto [distance, elevation] = LevelCsvHeadings(0);
-      WriteSeriesCsv(path, distance, elevation, spacing * m.units.LengthFactor, m.ProfileZ,
+      WriteSeriesCsv(path, distance, elevation, spacing * m.units.LengthFactor, m.profile,
                      LevelValueFactor(0));
     }
   } catch (const std::exception& e) {
@@ -148,13 +148,13 @@ bool Session::SaveProfile(const std::string& path) {
 
 bool Session::SaveIndexes() {
   if (!RequireProfile()) return false;
-  std::string line = model_.DataFileName;
+  std::string line = model_.data_file;
   for (int k = 0; k <= 4; ++k) {
     line += ' ';
-    line += FormatNumber(ValueOfText(model_.TextI[static_cast<std::size_t>(k)]), "0.0000");
+    line += FormatNumber(ValueOfText(model_.index_text[static_cast<std::size_t>(k)]), "0.0000");
   }
-  if (!AppendLine(FolderOf(model_.ResultsFile) + "Indexes.txt", line)) {
-    prompts_.Message("Could not append to " + FolderOf(model_.ResultsFile) + "Indexes.txt",
+  if (!AppendLine(FolderOf(model_.results_file) + "Indexes.txt", line)) {
+    prompts_.Message("Could not append to " + FolderOf(model_.results_file) + "Indexes.txt",
                      "File Error");
     return false;
   }

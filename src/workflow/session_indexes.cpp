@@ -62,25 +62,25 @@ void Session::PublishSectionRow(int row, const std::vector<float>& values,
   const auto parts = static_cast<std::int32_t>(values.size());
   // The table was sized for the profile when it was read; a later change of the section
   // lengths can ask for more parts than it holds, so it grows instead of overflowing.
-  if (parts > t.NumSections) {
+  if (parts > t.section_count) {
     SectionTables grown;
-    grown.NumSections = static_cast<std::int16_t>(parts + 10);
-    grown.values.assign(static_cast<std::size_t>(grown.NumSections + 1) * kChartRows, 0.0f);
-    for (int i = 0; i <= t.NumSections; ++i)
+    grown.section_count = static_cast<std::int16_t>(parts + 10);
+    grown.values.assign(static_cast<std::size_t>(grown.section_count + 1) * kChartRows, 0.0f);
+    for (int i = 0; i <= t.section_count; ++i)
       for (int r = 0; r < kChartRows; ++r) grown.at(i, r) = t.at(i, r);
-    t.NumSections = grown.NumSections;
+    t.section_count = grown.section_count;
     t.values = std::move(grown.values);
   }
   for (std::int32_t i = 1; i <= parts; ++i) t.at(i, row) = values[static_cast<std::size_t>(i - 1)];
-  t.IndexPartCount[static_cast<std::size_t>(row)] = static_cast<std::int16_t>(parts);
-  t.IndexChartTitle[static_cast<std::size_t>(row)] = chartTitle;
-  if (lengths) t.SectionLength = *lengths;
+  t.part_count[static_cast<std::size_t>(row)] = static_cast<std::int16_t>(parts);
+  t.chart_title[static_cast<std::size_t>(row)] = chartTitle;
+  if (lengths) t.section_lengths = *lengths;
 }
 
 void Session::PublishStretches(double first, double center, double last) {
-  model_.sections.First2000 = first;
-  model_.sections.Center2000 = center;
-  model_.sections.Last2000 = last;
+  model_.sections.first_stretch = first;
+  model_.sections.centre_stretch = center;
+  model_.sections.last_stretch = last;
 }
 
 void Session::FillLevel(int level, std::vector<float> data, double step_ft,
@@ -213,18 +213,18 @@ void Session::IndexJob::Apply() {
                           index.plot_kind, title, title);
         m.straightedge = std::move(straightedge_);
         m.straightedge_input = std::move(prepared_);
-        m.flags.StraightedgeDone = true;
+        m.flags.straightedge_done = true;
         break;
       }
       case IndexKind::BoeingBump: {
         session.PublishIndexSections(bump_.sections);
         session.FillLevel(index.level, bump_.series.index, prepared_.spacing,
                           index.plot_kind, "Boeing Bump Index", "Boeing Bump Index");
-        m.flags.BoeingDone = true;
+        m.flags.bump_done = true;
         // One line of the bump distribution file, in batch runs too.
         if (bump_distribution_) {
-          const std::string path = FolderOf(m.ResultsFile) + std::string(kBoeingBumpPdfFileName);
-          if (!AppendLine(path, BoeingBumpPdfLine(m.DataFileName, *bump_distribution_)))
+          const std::string path = FolderOf(m.results_file) + std::string(kBoeingBumpPdfFileName);
+          if (!AppendLine(path, BoeingBumpPdfLine(m.data_file, *bump_distribution_)))
             session.prompts_.Status("Could not append to " + path);
         } else {
           session.prompts_.Status("No Boeing Bump distribution: the index is zero everywhere");
@@ -236,10 +236,10 @@ void Session::IndexJob::Apply() {
       case IndexKind::Iri: {
         IriResult& r = iri_;
         m.settings.AveragingStep = r.averaging_step;
-        m.TextI[static_cast<std::size_t>(index.value_box)] = IndexValueText(r.total);
-        m.IndexValue[static_cast<std::size_t>(index.value_box)] = r.total;
+        m.index_text[static_cast<std::size_t>(index.value_box)] = IndexValueText(r.total);
+        m.index_value[static_cast<std::size_t>(index.value_box)] = r.total;
         session.PublishSectionRow(index.chart_row, r.section_indexes, &r.section_lengths,
-                                  m.GraphTitle + IriChartTitleSuffix(r));
+                                  m.graph_title + IriChartTitleSuffix(r));
         session.PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
         session.AppendResults(IriReportLines(r, m.units));
         const std::string title = "IRI (1/4 Car), Rectified Slope," + m.units.RoughnessLabel;
@@ -248,25 +248,25 @@ void Session::IndexJob::Apply() {
                           "IRI(1/4 Car), Rectified Slope," + m.units.RoughnessLabel);
         m.iri = std::move(r);
         m.prepared = std::move(prepared_);
-        m.flags.IRIDone = true;
+        m.flags.iri_done = true;
         break;
       }
       case IndexKind::Profilograph: {
         ProfilographResult& r = profilograph_;
         m.settings.AveragingStep = r.averaging_step;
-        m.TextI[static_cast<std::size_t>(index.value_box)] = IndexValueText(r.total);
-        m.IndexValue[static_cast<std::size_t>(index.value_box)] = r.total;
+        m.index_text[static_cast<std::size_t>(index.value_box)] = IndexValueText(r.total);
+        m.index_value[static_cast<std::size_t>(index.value_box)] = r.total;
         session.PublishSectionRow(index.chart_row, r.section_indexes, nullptr,
-                                  m.GraphTitle + ProfilographChartTitleSuffix(r));
+                                  m.graph_title + ProfilographChartTitleSuffix(r));
         session.PublishStretches(r.first_2000, r.centre_2000, r.last_2000);
         session.AppendResults(ProfilographReportLines(r, m.units));
         session.FillLevel(index.level, r.trace, prepared_.spacing, index.plot_kind,
                           "CA Profilograph," + m.units.ElevationLabel,
                           "CA Profilograph," + m.units.RoughnessLabel);
-        m.CAPISections = std::move(r.section_indexes);
-        m.CAPISectionLengths = std::move(r.section_lengths);
+        m.profilograph_sections = std::move(r.section_indexes);
+        m.profilograph_section_lengths = std::move(r.section_lengths);
         m.prepared = std::move(prepared_);
-        m.flags.CAPIDone = true;
+        m.flags.profilograph_done = true;
         break;
       }
       case IndexKind::Bandpass: {
@@ -276,7 +276,7 @@ void Session::IndexJob::Apply() {
                           title,
                           "BandPass Filter," + m.units.ElevationLabel);
         m.bandpass = std::move(bandpass_.series);
-        m.flags.BandpassDone = true;
+        m.flags.bandpass_done = true;
         break;
       }
     }
@@ -284,9 +284,9 @@ void Session::IndexJob::Apply() {
     ModelChange::AddTo(session.changes().indexes, k_);
     session.prompts_.Status(index.finished);
   }
-  session.AppendResults({"Indexbegin = " + BareNumber(m.sections.First2000) + ", indexcenter = " +
-                             BareNumber(m.sections.Center2000) + ", indexlast = " +
-                             BareNumber(m.sections.Last2000),
+  session.AppendResults({"Indexbegin = " + BareNumber(m.sections.first_stretch) + ", indexcenter = " +
+                             BareNumber(m.sections.centre_stretch) + ", indexlast = " +
+                             BareNumber(m.sections.last_stretch),
                          ""});
 }
 
@@ -310,10 +310,10 @@ void Session::PublishIndexSections(const IndexSections& s) {
   model_.settings.AveragingStep = s.averaging_step;
   const IndexDescription& index = DescriptionOf(*IndexKindOfLevel(s.level));
   const auto box = static_cast<std::size_t>(index.value_box);
-  model_.TextI[box] = IndexValueText(s.shown_value);
-  model_.IndexValue[box] = s.shown_value;
+  model_.index_text[box] = IndexValueText(s.shown_value);
+  model_.index_value[box] = s.shown_value;
   PublishSectionRow(index.chart_row, s.section_indexes, &s.section_lengths,
-                    model_.GraphTitle + IndexChartTitleSuffix(s));
+                    model_.graph_title + IndexChartTitleSuffix(s));
   PublishStretches(s.first2000_display, s.center2000_display, s.last2000_display);
   AppendResults(IndexReportLines(s, model_.units));
 }

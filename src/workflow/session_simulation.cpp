@@ -113,7 +113,7 @@ void Session::SimulationJob::Apply() {
     session.ShowResponsePlot(level, l.title, 1, r.sample_count, true);
   }
 
-  // Chart rows 6..10. The part lengths stay with the run: `SectionLength`
+  // Chart rows 6..10. The part lengths stay with the run: `section_lengths`
   // belongs to the indexes' sections, which the batch report tabulates beside
   // the responses.
   for (const SimulationChartRow& row : r.chart_rows) {
@@ -121,7 +121,7 @@ void Session::SimulationJob::Apply() {
     values.reserve(row.values.size());
     for (double v : row.values) values.push_back(static_cast<float>(v));
     session.PublishSectionRow(row.row, values, nullptr,
-                              SimulationChartTitle(m.GraphTitle, row.row, row.total));
+                              SimulationChartTitle(m.graph_title, row.row, row.total));
     m.chart_row_enabled[static_cast<std::size_t>(row.row - 1)] = true;
   }
   session.AppendResults(SimulationReportLines(r, m.settings.SampleSpacing, m.units));
@@ -129,7 +129,7 @@ void Session::SimulationJob::Apply() {
   m.simulation = std::move(r);
   m.simulation_input = std::move(prepared_);
   m.prepared = m.simulation_input;
-  m.flags.SimulationDone = true;
+  m.flags.simulation_done = true;
   session.changes().simulation = true;
   session.prompts_.Status(m.settings.AircraftType + " Simulation Completed");
 }
@@ -167,7 +167,7 @@ bool Session::Simulate(double speedFps, std::string* failure) {
 }
 
 std::vector<std::string> Session::WriteLogData(const std::string& measurementName) const {
-  if (!model_.flags.SimulationDone) return {};
+  if (!model_.flags.simulation_done) return {};
   return SimulationLogLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
 }
 
@@ -201,7 +201,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
   }
 
   ProfileModel& m = model_;
-  const bool batchBefore = m.BatchMode;
+  const bool batchBefore = m.batch_mode;
   const std::string baseCaption = "Profile and Roughness Indexes";
   const auto count = names.size();
   bool cancelled = false;
@@ -225,8 +225,8 @@ bool Session::ProcessSimList(const std::string& listFile) {
     }
     // The reports of the runs go to the measurement's log and document, not to
     // Results.txt.
-    m.BatchMode = true;
-    m.Caption = caption;
+    m.batch_mode = true;
+    m.caption = caption;
     prompts_.Status(caption);
     const std::string measurement = NameOf(name);
     try {
@@ -312,7 +312,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
     }
   }
   if (cancelled) AppendLine(listLog, "Cancelled.");
-  m.BatchMode = batchBefore;
+  m.batch_mode = batchBefore;
   prompts_.Status(cancelled ? "Cancelled" : "All Processed");
   return !cancelled;
 }

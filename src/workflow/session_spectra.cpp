@@ -62,7 +62,7 @@ std::optional<ResponseSeries> LoadResponseSeries(const ProfileModel& m,
   const int level = static_cast<int>(series);
   const std::string caption = Session::SpectrumSeriesCaption(series);
   const SimulationResult& sim = m.simulation;
-  if (series == Session::SpectrumSeries::RearMainForce && m.flags.SimulationDone &&
+  if (series == Session::SpectrumSeries::RearMainForce && m.flags.simulation_done &&
       !sim.has_rear_main) {
     prompts.Message("The " + caption + " series exists for the B-747 only.", "No Such Series");
     return std::nullopt;
@@ -70,7 +70,7 @@ std::optional<ResponseSeries> LoadResponseSeries(const ProfileModel& m,
   const PlotLevel& l = m.levels[static_cast<std::size_t>(level)];
   // A response level carries the simulated aircraft as its kind; an index run after the
   // simulation draws over that level and the response is gone.
-  const bool isResponse = m.flags.SimulationDone && !l.data.empty() && l.step_ft > 0.0 &&
+  const bool isResponse = m.flags.simulation_done && !l.data.empty() && l.step_ft > 0.0 &&
                           l.kind == sim.AircraftType;
   if (!isResponse) {
     prompts.Message("The " + caption + " series is not available:\r\nrun a simulation first.",
@@ -200,7 +200,7 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
   CdfRequest req;
   std::vector<float> values;
   if (series == DistributionSeries::Straightedge) {
-    if (!m.flags.StraightedgeDone) {
+    if (!m.flags.straightedge_done) {
       prompts_.Message(std::string(kStraightedgeNotDoneMessage),
                        std::string(kStraightedgeNotDoneTitle));
       return std::nullopt;
@@ -213,7 +213,7 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
     req.title = "Straightedge";
     req.unit_label = m.units.ElevationLabel;
   } else {
-    if (!m.flags.BoeingDone) {
+    if (!m.flags.bump_done) {
       prompts_.Message(std::string(kBoeingNotDoneMessage), std::string(kBoeingNotDoneTitle));
       return std::nullopt;
     }
@@ -229,8 +229,8 @@ std::optional<CdfRequest> Session::RunDistribution(DistributionSeries series) {
     return std::nullopt;
   }
   if (series == DistributionSeries::BoeingBump) {
-    const std::string path = FolderOf(m.ResultsFile) + std::string(kBoeingBumpPdfFileName);
-    if (!AppendLine(path, BoeingBumpPdfLine(m.DataFileName, d)))
+    const std::string path = FolderOf(m.results_file) + std::string(kBoeingBumpPdfFileName);
+    if (!AppendLine(path, BoeingBumpPdfLine(m.data_file, d)))
       prompts_.Message("Could not append to " + path, "File Error");
   }
   req.cdf = std::move(d.cdf);

@@ -132,7 +132,7 @@ TEST_F(Cli, ExportWritesTheChosenChannelAndRefusesWithExitCodes) {
   ASSERT_TRUE(s.SetSetting("CuttingLength", "1"));  // metres in metric mode
   ASSERT_TRUE(s.ReadErdFile(erd, 2));
   const ErdChannel z = ReadErdFile(path("out.erd"), 1);
-  EXPECT_EQ(z.values, s.model().ProfileZ);
+  EXPECT_EQ(z.values, s.model().profile);
   EXPECT_EQ(z.unit, "in");
   EXPECT_DOUBLE_EQ(z.spacing_ft, 0.05 / 0.3048);
   // 1 m cut at 0.05 m is 20 samples: the first speed kept is sample 21's, in ft/s.
@@ -260,7 +260,7 @@ TEST_F(Cli, EditNewLengthSavesTheCutSamples) {
   Session s(prompts_);
   ASSERT_TRUE(s.ReadFile(pro));
   // 100 ft to 600 ft from the start at 0.25 ft: samples 401 to 2401.
-  const std::vector<float> expected = CutProfile(s.model().ProfileZ, Selection{401, 2401});
+  const std::vector<float> expected = CutProfile(s.model().profile, Selection{401, 2401});
   ASSERT_EQ(Tarmac("edit " + pro + " --new-length 100:600 --out " + path("cut.pro")), 0);
   const std::string bytes = testing::ReadAll(path("cut.pro"));
   EXPECT_EQ(bytes, EncodeProFile(expected, 0.25));  // the spacing saved after the samples

@@ -31,7 +31,7 @@ class ProfileFormatsCli : public ::testing::Test {
     Session s(prompts_);
     ASSERT_TRUE(s.SetSetting("CuttingLength", "0"));
     ASSERT_TRUE(s.ReadFile(path("a.pro")));
-    reference_ = s.model().ProfileZ;
+    reference_ = s.model().profile;
   }
   std::string path(const std::string& name) const { return dir_.file(name); }
   // Runs tarmac with standard error joined to the output; a command that blocks is stopped.

@@ -114,17 +114,17 @@ TEST_F(MainWindowTest, KeyboardRunsTheIndexesInTheOrderOfTheOptionsAndRightClick
   QTest::mouseClick(window->option(4), Qt::RightButton);
   EXPECT_TRUE(window->value_box(4)->text().isEmpty());
   EXPECT_EQ(Results(), before);
-  EXPECT_FALSE(window->model().flags.BandpassDone);
+  EXPECT_FALSE(window->model().flags.bandpass_done);
 
   QTest::keyClick(window.get(), Qt::Key_5, Qt::ControlModifier);
 
   ASSERT_TRUE(window->WaitForCommand());
-  EXPECT_TRUE(window->model().flags.BandpassDone);
+  EXPECT_TRUE(window->model().flags.bandpass_done);
   EXPECT_TRUE(window->option(4)->isChecked());
   EXPECT_EQ(Status(), "Finished Bandpass");
   QTest::keyClick(window.get(), Qt::Key_3, Qt::ControlModifier);
   ASSERT_TRUE(window->WaitForCommand());
-  EXPECT_TRUE(window->model().flags.IRIDone);
+  EXPECT_TRUE(window->model().flags.iri_done);
   EXPECT_EQ(Status(), "Finished IRI");
   // The filter test draws its impulse response over panel 4 and appends its line too.
   QTest::keyClick(window.get(), Qt::Key_6, Qt::ControlModifier);
@@ -211,7 +211,7 @@ TEST_F(MainWindowTest, ACancelledIndexLeavesProfilePanelsAndResultsAsTheyWere) {
   const std::string results = Results();
   const std::string pdfs = ReadAll(dir.file("BoeingBumpPDFs.txt"));
   const std::string box = window->value_box(1)->text().toStdString();
-  const auto profile_before = window->model().ProfileZ;
+  const auto profile_before = window->model().profile;
   const LevelPlot panel_before = *window->panel(2)->plot();
 
   // The Boeing Bump Index again, and Escape while it computes.
@@ -224,8 +224,8 @@ TEST_F(MainWindowTest, ACancelledIndexLeavesProfilePanelsAndResultsAsTheyWere) {
   EXPECT_EQ(window->value_box(1)->text().toStdString(), box);
   EXPECT_EQ(Results(), results);
   EXPECT_EQ(ReadAll(dir.file("BoeingBumpPDFs.txt")), pdfs);
-  EXPECT_EQ(window->model().ProfileZ, profile_before);
-  EXPECT_TRUE(window->model().flags.StraightedgeDone);
+  EXPECT_EQ(window->model().profile, profile_before);
+  EXPECT_TRUE(window->model().flags.straightedge_done);
   // The panel still shows the index of the run before.
   ASSERT_FALSE(window->panel(2)->empty());
   EXPECT_EQ(window->panel(2)->plot()->title, panel_before.title);
@@ -246,9 +246,9 @@ TEST_F(MainWindowTest, ASimulationRunsWhileTheWindowAnswersAndClosingCancelsIt) 
   EXPECT_FALSE(window->progress_bar()->isHidden());
   // The window keeps painting and takes no second command meanwhile.
   QTest::keyClick(window.get(), Qt::Key_3, Qt::ControlModifier);
-  EXPECT_FALSE(window->model().flags.IRIDone);
+  EXPECT_FALSE(window->model().flags.iri_done);
   ASSERT_TRUE(window->WaitForCommand());
-  EXPECT_TRUE(window->model().flags.SimulationDone);
+  EXPECT_TRUE(window->model().flags.simulation_done);
   EXPECT_FALSE(window->panel(1)->empty());
 
   // Closing during the next run stops it; the window goes once the worker has let go.
@@ -356,7 +356,7 @@ TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
   QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
   ASSERT_TRUE(window->WaitForCommand());
   const ProfileModel& m = window->model();
-  const auto profile_before = m.ProfileZ;
+  const auto profile_before = m.profile;
   const auto deviation_before = m.levels[1].data;
   const std::string box = window->value_box(0)->text().toStdString();
   const std::string results = Results();
@@ -377,7 +377,7 @@ TEST_F(MainWindowTest, MetricChangesTheLabelsOnly) {
   EXPECT_DOUBLE_EQ(after1.value_factor, 25.4);
   EXPECT_EQ(after1.title.rfind("Straightedge,mm,Edgelength = ", 0), 0u) << after1.title;
   EXPECT_EQ(after1.title.substr(after1.title.size() - 1), "m");
-  EXPECT_EQ(m.ProfileZ, profile_before);
+  EXPECT_EQ(m.profile, profile_before);
   EXPECT_EQ(m.levels[1].data, deviation_before);
   EXPECT_EQ(window->value_box(0)->text().toStdString(), box);
   EXPECT_EQ(Results(), results);

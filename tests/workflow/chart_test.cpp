@@ -19,7 +19,7 @@ TEST(IndexChart, RowsCarryTheSectionValuesAndSimulationTitles) {
   ASSERT_TRUE(s.RunIndex(1));                          // Boeing Bump -> row 2
   const ChartRequest bump = s.IndexChartRequest(2);
   const auto& t = s.model().sections;
-  ASSERT_EQ(bump.values.size(), static_cast<std::size_t>(t.IndexPartCount[2]));
+  ASSERT_EQ(bump.values.size(), static_cast<std::size_t>(t.part_count[2]));
   for (std::size_t i = 0; i < bump.values.size(); ++i) EXPECT_EQ(bump.values[i], t.at(static_cast<int>(i) + 1, 2));
 
   ASSERT_TRUE(s.SetSetting("AircraftType", "B-747"));
@@ -28,8 +28,8 @@ TEST(IndexChart, RowsCarryTheSectionValuesAndSimulationTitles) {
   const auto& sim = s.model().simulation;
   EXPECT_EQ(s.IndexChartRequest(6).total, sim.cg_total_rms);
   // Row 6 uses "0.0000", row 10 "#.0000" behind two blanks.
-  EXPECT_EQ(t.IndexChartTitle[6], s.model().GraphTitle + ", RMS(Total Length) = " + FormatNumber(sim.cg_total_rms, "0.0000"));
-  EXPECT_EQ(t.IndexChartTitle[10], s.model().GraphTitle + ",  RMS(Total Length) = " +
+  EXPECT_EQ(t.chart_title[6], s.model().graph_title + ", RMS(Total Length) = " + FormatNumber(sim.cg_total_rms, "0.0000"));
+  EXPECT_EQ(t.chart_title[10], s.model().graph_title + ",  RMS(Total Length) = " +
                                        FormatNumber(static_cast<double>(sim.rear_total_rms), "#.0000"));
   EXPECT_EQ(s.IndexChartRequest(10).values.size(), static_cast<std::size_t>(sim.part_count));
   EXPECT_FALSE(s.ShowIndexChart(11));

@@ -81,9 +81,9 @@ class SpacingAware : public ::testing::Test {
     std::array<double, 5> values{};
     for (int k = 0; k < 5; ++k) {
       EXPECT_TRUE(s.RunIndex(k)) << k;
-      values[static_cast<std::size_t>(k)] = s.model().IndexValue[static_cast<std::size_t>(k)];
+      values[static_cast<std::size_t>(k)] = s.model().index_value[static_cast<std::size_t>(k)];
     }
-    reference_iri = ReferenceIri(s.model().ProfileZ, s.model().settings.SampleSpacing);
+    reference_iri = ReferenceIri(s.model().profile, s.model().settings.SampleSpacing);
     steps = {s.model().straightedge.spacing, s.model().bump_input.spacing, s.model().iri.spacing};
     return values;
   }

@@ -29,7 +29,7 @@ class EditingSession : public ::testing::Test {
     prompts.messages.clear();
     return t;
   }
-  void ExpectLevel0IsProfile() { EXPECT_EQ(s.model().levels[0].data, s.model().ProfileZ); }
+  void ExpectLevel0IsProfile() { EXPECT_EQ(s.model().levels[0].data, s.model().profile); }
   testing::TempDir dir;
   testing::RecordingPrompts prompts;
   Session s{prompts};
@@ -43,15 +43,15 @@ TEST_F(EditingSession, RepairThenUndoGivesBackTheProfileExactly) {
     wave[i] = static_cast<float>(0.5 * std::sin(2.0 * 3.141592653589793 * static_cast<double>(i) * kDx / 4.0));
   wave.back() = 0.0f;
   ASSERT_TRUE(Read("a.pro", wave));
-  const std::vector<float> original = s.model().ProfileZ;
+  const std::vector<float> original = s.model().profile;
   const std::string title = s.model().levels[0].title;
   EXPECT_FALSE(s.UndoRepair());  // nothing repaired yet
   ASSERT_TRUE(s.Repair());
   ExpectLevel0IsProfile();
   EXPECT_EQ(s.model().levels[0].title, "CA Profilograph, inches");
-  for (std::size_t i = 400; i + 400 < original.size(); i += 37) EXPECT_NEAR(s.model().ProfileZ[i], 0.0f, 0.01f) << i;
+  for (std::size_t i = 400; i + 400 < original.size(); i += 37) EXPECT_NEAR(s.model().profile[i], 0.0f, 0.01f) << i;
   ASSERT_TRUE(s.UndoRepair());
-  EXPECT_EQ(s.model().ProfileZ, original);
+  EXPECT_EQ(s.model().profile, original);
   ExpectLevel0IsProfile();
   EXPECT_EQ(s.model().levels[0].title, title);
   EXPECT_FALSE(s.UndoRepair());  // one undo per repair
@@ -62,19 +62,19 @@ TEST_F(EditingSession, RepairThenUndoGivesBackTheProfileExactly) {
   ASSERT_TRUE(s.Repair());
   ASSERT_TRUE(Read("b.pro", std::vector<float>(500, 0.0f)));
   EXPECT_FALSE(s.UndoRepair());
-  EXPECT_EQ(s.model().ProfileNPoints(), 500);
+  EXPECT_EQ(s.model().SampleCount(), 500);
 }
 
 TEST_F(EditingSession, CutsAreDistancesInEveryPanelAndUndoStepByStep) {
   ASSERT_TRUE(Read("a.pro", SynthesizeProfile(3000.0, kDx, 9)));
-  const std::vector<float> whole = s.model().ProfileZ;
+  const std::vector<float> whole = s.model().profile;
   ASSERT_EQ(whole.size(), 12001u);
   EXPECT_FALSE(s.NewLength(0, 5.0f, 5.99f));  // 99 ft
   EXPECT_EQ(Shown(), "Selected length is too short.\r\nPlease start over.");
 
   // Clicks at 2500 ft and 500 ft (right one first): samples 2000..10000, the chord removed.
   ASSERT_TRUE(s.NewLength(0, 25.0f, 5.0f));
-  const std::vector<float> first = s.model().ProfileZ;
+  const std::vector<float> first = s.model().profile;
   ASSERT_EQ(first.size(), 8001u);
   EXPECT_EQ(first.back(), 0.0f);
   const double z1 = whole[1999], slope = (whole[9999] - z1) / 8000.0;
@@ -86,27 +86,27 @@ TEST_F(EditingSession, CutsAreDistancesInEveryPanelAndUndoStepByStep) {
   ASSERT_TRUE(s.RunIndex(0));
   ASSERT_GT(s.model().levels[1].step_ft, 0.25);  // coarser than the profile's samples
   ASSERT_TRUE(s.NewLength(1, 2.0f, 12.0f));  // 200..1200 ft of the cut: samples 800..4800
-  EXPECT_EQ(s.model().ProfileZ, CutProfile(first, Selection{800, 4800}));
+  EXPECT_EQ(s.model().profile, CutProfile(first, Selection{800, 4800}));
 
   ASSERT_TRUE(s.UndoNewLength());
-  EXPECT_EQ(s.model().ProfileZ, first);
+  EXPECT_EQ(s.model().profile, first);
   ASSERT_TRUE(s.UndoNewLength());
-  EXPECT_EQ(s.model().ProfileZ, whole);
+  EXPECT_EQ(s.model().profile, whole);
   ExpectLevel0IsProfile();
 
   // Metric clicks are hundreds of metres: 152.4 m and 762 m are 500 ft and 2500 ft.
   s.SetMetric(true);
   ASSERT_TRUE(s.NewLength(0, 1.524f, 7.62f));
-  EXPECT_EQ(s.model().ProfileZ, first);
+  EXPECT_EQ(s.model().profile, first);
   ASSERT_TRUE(s.UndoNewLength());
 
   // Ten cuts are kept; the eleventh is refused and changes nothing.
   s.SetMetric(false);
   for (int k = 1; k <= 10; ++k) ASSERT_TRUE(s.NewLength(0, 0.5f, 28.0f - 2.0f * k)) << k;
-  const std::vector<float> tenth = s.model().ProfileZ;
+  const std::vector<float> tenth = s.model().profile;
   EXPECT_FALSE(s.NewLength(0, 0.5f, 5.0f));
   EXPECT_EQ(Shown(), EditRefusalMessage(EditRefusal::TooManyCuts).text);
-  EXPECT_EQ(s.model().ProfileZ, tenth);
+  EXPECT_EQ(s.model().profile, tenth);
 }
 
 // A profile with a grade g1 up to sample `vertex` and g2 after it (ft/ft), in inches.
@@ -121,9 +121,9 @@ std::vector<float> GradeChange(std::size_t vertex, double g1, double g2) {
 
 TEST_F(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
   ASSERT_TRUE(Read("vc.pro", GradeChange(6000, -0.002, 0.003)));  // vertex at 1500 ft
-  const std::vector<float> before = s.model().ProfileZ;
+  const std::vector<float> before = s.model().profile;
   ASSERT_TRUE(s.VerticalCurve(0, 17.3f, 15.0f));  // click order does not matter
-  const std::vector<float>& after = s.model().ProfileZ;
+  const std::vector<float>& after = s.model().profile;
   ExpectLevel0IsProfile();
   // The parabola lies R t^2 above the nearer tangent, t from the nearer curve end, with
   // R = E / (LC/2)^2 = 0.3125 ft / 250^2 ft (0.5 % over 500 ft); single-precision grades may
@@ -146,10 +146,10 @@ TEST_F(EditingSession, VerticalCurveOnAHalfPercentChangeOfGrade) {
   EXPECT_FALSE(s.VerticalCurve(0, 15.0f, 16.0f));
   EXPECT_EQ(Shown(), EditRefusalMessage(EditRefusal::EqualGrades).text);
   ASSERT_TRUE(Read("vc.pro", GradeChange(2000, -0.002, 0.003)));
-  const std::vector<float> early = s.model().ProfileZ;
+  const std::vector<float> early = s.model().profile;
   EXPECT_FALSE(s.VerticalCurve(0, 5.0f, 6.0f));
   EXPECT_EQ(Shown(), EditRefusalMessage(EditRefusal::CurveOutside).text);
-  EXPECT_EQ(s.model().ProfileZ, early);
+  EXPECT_EQ(s.model().profile, early);
 }
 
 }  // namespace

@@ -38,9 +38,9 @@ TEST_F(ExchangeSession, ErdReadsLikeAProfileWithItsSpeed) {
   ASSERT_TRUE(s.ReadFile(erd));
   const ProfileModel& m = s.model();
   EXPECT_DOUBLE_EQ(m.settings.SampleSpacing, 0.1 / 0.3048);
-  ASSERT_EQ(m.ProfileNPoints(), 5);
+  ASSERT_EQ(m.SampleCount(), 5);
   const std::vector<float> expected = {0, 0, 1, -1, 0};
-  for (int i = 0; i < 5; ++i) EXPECT_NEAR(m.ProfileZ[static_cast<std::size_t>(i)], expected[static_cast<std::size_t>(i)], 1e-6);
+  for (int i = 0; i < 5; ++i) EXPECT_NEAR(m.profile[static_cast<std::size_t>(i)], expected[static_cast<std::size_t>(i)], 1e-6);
   // 36 km/h is 10 m/s; speeds are held in ft/s.
   EXPECT_NEAR(m.levels[1].data[0], 10.0 / 0.3048, 1e-4);
   EXPECT_NEAR(m.levels[1].data[4], 5.0 / 0.3048, 1e-4);
@@ -51,12 +51,12 @@ TEST_F(ExchangeSession, ErdReadsLikeAProfileWithItsSpeed) {
   // The second channel, in metres, with one sample cut at each end: 1, 2, 3 inches, a line.
   ASSERT_TRUE(s.SetSetting("CuttingLength", "0.328083989501312"));
   ASSERT_TRUE(s.ReadErdFile(erd, 2));
-  ASSERT_EQ(s.model().ProfileNPoints(), 3);
-  for (float z : s.model().ProfileZ) EXPECT_NEAR(z, 0.0f, 1e-6);
+  ASSERT_EQ(s.model().SampleCount(), 3);
+  for (float z : s.model().profile) EXPECT_NEAR(z, 0.0f, 1e-6);
   EXPECT_EQ(s.model().levels[1].npoints(), 5);  // the speed is not cut, as a speed file is not
 
   // Refused files leave the profile in hand.
-  const std::vector<float> before = s.model().ProfileZ;
+  const std::vector<float> before = s.model().profile;
   const std::vector<std::pair<std::string, std::string>> bad = {
       {"channels.erd", "ERDFILEV2.00\n2,2,-1,1,5,0.25,-1\nUNITSNAM,in\nXUNITS,ft\nEND\n1 1\n2 2\n"},
       {"nobin.erd", "ERDFILEV2.00\n1,2,-1,1,4,0.25,-1\nUNITSNAM,in\nXUNITS,ft\nEND\n"},
@@ -75,7 +75,7 @@ TEST_F(ExchangeSession, ErdReadsLikeAProfileWithItsSpeed) {
   EXPECT_FALSE(s.ReadErdFile(erd, 4));
   EXPECT_FALSE(s.ReadErdFile(dir.file("missing.erd"), 1));
   EXPECT_EQ(prompts.messages.back().title, "File Error Error");
-  EXPECT_EQ(s.model().ProfileZ, before);
+  EXPECT_EQ(s.model().profile, before);
   EXPECT_EQ(ReadLines(dir.file("Results.txt")).size(), 2u);
 }
 
@@ -94,7 +94,7 @@ TEST_F(ExchangeSession, ExportedErdReadsBackWithTheSpeedAlignedToTheCutProfile) 
   WriteText(dir.file("run.spd"), spd);
   ASSERT_TRUE(s.SetSetting("CuttingLength", "5"));  // 20 samples off each end
   ASSERT_TRUE(s.ReadFile(dir.file("run.pro")));
-  const std::vector<float> z = s.model().ProfileZ;
+  const std::vector<float> z = s.model().profile;
   ASSERT_EQ(z.size(), static_cast<std::size_t>(n - 40));
   const std::string out = dir.file("run_out.erd");
   ASSERT_TRUE(s.ExportErd(out));
@@ -126,7 +126,7 @@ std::vector<std::pair<double, double>> CsvRows(const std::string& path, std::str
 
 TEST_F(ExchangeSession, CsvOfALevelIsInDisplayUnits) {
   ASSERT_TRUE(s.ReadFile(erd));
-  const std::vector<float> z = s.model().ProfileZ;
+  const std::vector<float> z = s.model().profile;
   std::string heading;
   for (const bool metric : {false, true}) {
     s.SetMetric(metric);

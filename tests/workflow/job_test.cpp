@@ -53,10 +53,10 @@ class JobTest : public ::testing::Test {
 
 TEST_F(JobTest, CancelledHalfWayOnAWorkerLeavesModelPanelsAndFilesAsTheyWere) {
   const ProfileModel& m = s_.model();
-  const std::string text = m.TextI[0];
+  const std::string text = m.index_text[0];
   const std::vector<float> level1 = m.levels[1].data;
   const auto sections = m.sections.values;
-  const std::string results = ReadAll(m.ResultsFile);
+  const std::string results = ReadAll(m.results_file);
   const std::string bumps = ReadAll(dir_.file("BoeingBumpPDFs.txt"));
 
   for (const int k : {0, 1}) {  // the straightedge over its own result, the bump index afresh
@@ -69,14 +69,14 @@ TEST_F(JobTest, CancelledHalfWayOnAWorkerLeavesModelPanelsAndFilesAsTheyWere) {
     EXPECT_FALSE(job->Publish()) << k;
     EXPECT_EQ(prompts_.statuses.back(), "Cancelled");
   }
-  EXPECT_EQ(m.TextI[0], text);
-  EXPECT_EQ(m.TextI[1], "");
+  EXPECT_EQ(m.index_text[0], text);
+  EXPECT_EQ(m.index_text[1], "");
   EXPECT_EQ(m.levels[1].data, level1);
   EXPECT_TRUE(m.levels[2].data.empty());
-  EXPECT_TRUE(m.flags.StraightedgeDone);
-  EXPECT_FALSE(m.flags.BoeingDone);
+  EXPECT_TRUE(m.flags.straightedge_done);
+  EXPECT_FALSE(m.flags.bump_done);
   EXPECT_EQ(m.sections.values, sections);
-  EXPECT_EQ(ReadAll(m.ResultsFile), results);
+  EXPECT_EQ(ReadAll(m.results_file), results);
   EXPECT_EQ(ReadAll(dir_.file("BoeingBumpPDFs.txt")), bumps);
   EXPECT_TRUE(sink_.cleared.empty());
   EXPECT_TRUE(changes_.empty());
@@ -85,14 +85,14 @@ TEST_F(JobTest, CancelledHalfWayOnAWorkerLeavesModelPanelsAndFilesAsTheyWere) {
   EXPECT_FALSE(s_.ReadFile(dir_.file("strip.xyz")));
   EXPECT_FALSE(s_.ReadFile(dir_.file("missing.pro")));
   EXPECT_TRUE(sink_.cleared.empty());
-  EXPECT_EQ(m.DataFileName, pro_);
+  EXPECT_EQ(m.data_file, pro_);
   EXPECT_TRUE(changes_.empty());
 }
 
 TEST_F(JobTest, FinishedOnAWorkerPublishesOnceNamingTheIndexAndItsLevel) {
   std::unique_ptr<Job> job = s_.PrepareIndex(2);  // IRI: level 3, chart row 3
   ASSERT_TRUE(job);
-  EXPECT_FALSE(s_.model().flags.IRIDone);  // preparing changes nothing
+  EXPECT_FALSE(s_.model().flags.iri_done);  // preparing changes nothing
   SharedProgress progress;
   std::thread worker([&] { job->Compute(progress); });
   worker.join();
@@ -108,9 +108,9 @@ TEST_F(JobTest, FinishedOnAWorkerPublishesOnceNamingTheIndexAndItsLevel) {
   EXPECT_EQ(c.levels, std::vector<int>{3});
   EXPECT_TRUE(c.results_file);
   EXPECT_FALSE(c.profile || c.simulation || c.settings || c.units);
-  EXPECT_TRUE(s_.model().flags.IRIDone);
+  EXPECT_TRUE(s_.model().flags.iri_done);
   EXPECT_EQ(s_.model().levels[3].kind, "IRI (1/4 Car)");
-  EXPECT_NE(s_.model().TextI[2], "");
+  EXPECT_NE(s_.model().index_text[2], "");
   EXPECT_EQ(prompts_.statuses.back(), "Finished IRI");
 }
 
@@ -125,7 +125,7 @@ TEST_F(JobTest, AResultOfInputsChangedMeanwhileIsDropped) {
   ASSERT_EQ(changes_.size(), 1u);
   EXPECT_TRUE(changes_[0].settings);
   EXPECT_FALSE(job->Publish());
-  EXPECT_FALSE(s_.model().flags.SimulationDone);
+  EXPECT_FALSE(s_.model().flags.simulation_done);
   EXPECT_TRUE(s_.model().levels[3].data.empty());
   EXPECT_EQ(changes_.size(), 1u);
 

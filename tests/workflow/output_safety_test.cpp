@@ -79,7 +79,7 @@ TEST_F(OutputSafety, AnAppendIsWholeOrAbsentAndAFailureIsNoted) {
   // The session says so once and lets its caller know.
   RecordingPrompts prompts;
   Session s(prompts);
-  SessionTestAccess::Model(s).ResultsFile = dir_.file("Full.txt");
+  SessionTestAccess::Model(s).results_file = dir_.file("Full.txt");
   EXPECT_FALSE(SessionTestAccess::AppendResults(s, {"Indexbegin = "}));
   EXPECT_FALSE(SessionTestAccess::AppendResults(s, {"Indexbegin = "}));
   ASSERT_EQ(prompts.messages.size(), 1u);

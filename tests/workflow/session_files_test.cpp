@@ -42,14 +42,14 @@ TEST_F(SessionFiles, ProWithMarkerSpeedFileAndResultsLine) {
   ASSERT_TRUE(s.ReadFile(pro));
   const ProfileModel& m = s.model();
   EXPECT_DOUBLE_EQ(m.settings.SampleSpacing, 0.25);
-  ASSERT_EQ(m.ProfileNPoints(), 101);
+  ASSERT_EQ(m.SampleCount(), 101);
   // The straight line through the ends is removed: a ramp becomes zero except its bump.
-  EXPECT_NEAR(m.ProfileZ[50], 1.0f, 1e-5);
-  EXPECT_NEAR(m.ProfileZ[20], 0.0f, 1e-5);
+  EXPECT_NEAR(m.profile[50], 1.0f, 1e-5);
+  EXPECT_NEAR(m.profile[20], 0.0f, 1e-5);
   EXPECT_EQ(m.levels[0].title, "ZProfile,RUN1,inch");
   EXPECT_EQ(m.levels[1].title, "Speed  RUN1,ft/s");
   EXPECT_FLOAT_EQ(m.levels[1].data[0], 10.0f);
-  EXPECT_EQ(m.Caption, "Profile and Roughness Indexes - " + pro);
+  EXPECT_EQ(m.caption, "Profile and Roughness Indexes - " + pro);
   EXPECT_EQ(ReadLines(dir.file("Results.txt")),
             std::vector<std::string>{"Data File Name = " + pro + " File Name = run1.pro"});
 }
@@ -61,7 +61,7 @@ TEST_F(SessionFiles, MetricSpeedIsShownInMetresPerSecond) {
   ASSERT_TRUE(s.ReadFile(dir.file("a.pro")));
   s.ShowLevelPlot(1, s.model().levels[1].title, 1, 1, true);
   EXPECT_NEAR(s.model().levels[1].plot_y_min, 3.048f, 1e-5);
-  EXPECT_NEAR(s.model().PlottedSpeedMax, 3.058f, 1e-5);  // a constant series: 0.01 above its value
+  EXPECT_NEAR(s.model().plotted_speed_max, 3.058f, 1e-5);  // a constant series: 0.01 above its value
   ASSERT_EQ(prompts.messages.size(), 1u);                // the count differs from the profile's
   EXPECT_EQ(prompts.messages[0].title, "Speed File");
 }
@@ -69,7 +69,7 @@ TEST_F(SessionFiles, MetricSpeedIsShownInMetresPerSecond) {
 TEST_F(SessionFiles, RefusedFilesLeaveTheProfileInHand) {
   WriteText(dir.file("good.pro"), EncodeProFile(Ramp(50, 0.1f, 10), 0.5));
   ASSERT_TRUE(s.ReadFile(dir.file("good.pro")));
-  const auto before = s.model().ProfileZ;
+  const auto before = s.model().profile;
   WriteText(dir.file("bad.dat"), "Data Increment: 0.25\nno distance line here\n");
   WriteText(dir.file("profile.doc"), "whatever");
   EXPECT_FALSE(s.ReadFile(dir.file("missing.pro")));
@@ -79,14 +79,14 @@ TEST_F(SessionFiles, RefusedFilesLeaveTheProfileInHand) {
   EXPECT_FALSE(s.ReadFile(dir.file("profile.doc")));
   EXPECT_EQ(prompts.messages.back().title, "Wrong Extension");
   EXPECT_EQ(prompts.messages.back().text, "The file is not a valid type,\n.pro or .spd");
-  EXPECT_EQ(s.model().ProfileZ, before);
-  EXPECT_EQ(s.model().DataFileName, dir.file("good.pro"));
+  EXPECT_EQ(s.model().profile, before);
+  EXPECT_EQ(s.model().data_file, dir.file("good.pro"));
 }
 
 TEST_F(SessionFiles, HostileFilesAreRefusedBeforeTheModelChanges) {
   WriteText(dir.file("good.pro"), EncodeProFile(Ramp(50, 0.1f, 10), 0.5));
   ASSERT_TRUE(s.ReadFile(dir.file("good.pro")));
-  const auto before = s.model().ProfileZ;
+  const auto before = s.model().profile;
   const std::size_t results = ReadLines(dir.file("Results.txt")).size();
   // A pipe would block the read for ever and a link to /dev/zero grow without end; an ERD whose
   // binary data are such a link likewise. Values that overflow on conversion, spacings far
@@ -114,8 +114,8 @@ TEST_F(SessionFiles, HostileFilesAreRefusedBeforeTheModelChanges) {
     EXPECT_EQ(prompts.messages[0].title, "File Error") << name;
     EXPECT_NE(prompts.messages[0].text.find(needle), std::string::npos) << name << ": " << prompts.messages[0].text;
   }
-  EXPECT_EQ(s.model().ProfileZ, before);
-  EXPECT_EQ(s.model().DataFileName, dir.file("good.pro"));
+  EXPECT_EQ(s.model().profile, before);
+  EXPECT_EQ(s.model().data_file, dir.file("good.pro"));
   EXPECT_EQ(ReadLines(dir.file("Results.txt")).size(), results);  // nothing appended
 }
 
@@ -128,7 +128,7 @@ TEST_F(SessionFiles, SavedProfileReadsBackAtItsOwnSpacingInEveryFormat) {
   ASSERT_TRUE(s.SetSetting("CuttingLength", "0"));
   // Reading the saved file applies the end-to-end line removal once more (the ends it leaves are
   // zero only to single precision).
-  const std::vector<float> saved = PrepareAnalysisProfile(s.model().ProfileZ, 0);
+  const std::vector<float> saved = PrepareAnalysisProfile(s.model().profile, 0);
   for (const bool metric : {false, true}) {
     s.SetMetric(metric);
     for (const char* ext : {".pro", ".dat", ".erd", ".csv"}) {
@@ -139,7 +139,7 @@ TEST_F(SessionFiles, SavedProfileReadsBackAtItsOwnSpacingInEveryFormat) {
       ASSERT_TRUE(fresh.SetSetting("CuttingLength", "0"));
       ASSERT_TRUE(fresh.ReadFile(out)) << out << ": " << (p2.messages.empty() ? "" : p2.messages[0].text);
       EXPECT_DOUBLE_EQ(fresh.model().settings.SampleSpacing, 0.25) << out;
-      EXPECT_EQ(fresh.model().ProfileZ, saved) << out;
+      EXPECT_EQ(fresh.model().profile, saved) << out;
     }
   }
   prompts.messages.clear();
@@ -153,7 +153,7 @@ TEST_F(SessionFiles, IndexSummaryLine) {
   WriteText(dir.file("q.pro"), EncodeProFile(Ramp(30, 0.0f), 0.25));
   EXPECT_FALSE(s.SaveIndexes());  // refused while no profile has been read
   ASSERT_TRUE(s.ReadFile(dir.file("q.pro")));
-  SessionTestAccess::Model(s).TextI = {"0.1234", " ", "12.5", "", "abc", ""};
+  SessionTestAccess::Model(s).index_text = {"0.1234", " ", "12.5", "", "abc", ""};
   ASSERT_TRUE(s.SaveIndexes());
   EXPECT_EQ(ReadLines(dir.file("Indexes.txt")),
             std::vector<std::string>{dir.file("q.pro") + " 0.1234 0.0000 12.5000 0.0000 0.0000"});

@@ -106,11 +106,11 @@ TEST(SectionTable, SizeRule) {
   SectionTables t;
   s.SampleSpacing = 0.25;
   t.Size(100, s);  // a profile shorter than one averaging distance
-  EXPECT_EQ(t.NumSections, 10);
+  EXPECT_EQ(t.section_count, 10);
   t.Size(40000, s);  // 10 000 ft: 10 by averaging, 20 by profilograph sections
-  EXPECT_EQ(t.NumSections, 30);
+  EXPECT_EQ(t.section_count, 30);
   t.Size(10000, s);  // 2 500 ft: 2.5 rounds to 2 (halves to even), 5 by profilograph
-  EXPECT_EQ(t.NumSections, 15);
+  EXPECT_EQ(t.section_count, 15);
 }
 
 }  // namespace

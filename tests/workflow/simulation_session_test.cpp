@@ -116,7 +116,7 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   EXPECT_GT(peak, sample(kBumpAt - 100));
   EXPECT_LT(peak, sample(kBumpAt + 200));
 
-  EXPECT_EQ(m.sections.IndexPartCount[10], r.part_count);
+  EXPECT_EQ(m.sections.part_count[10], r.part_count);
   // The chart tables hold the part values to four decimals.
   EXPECT_NEAR(m.sections.at(2, 10), r.rear_part_rms[1], 0.00005 + 1e-7);
   EXPECT_EQ(ReadLines(dir.file("Results.txt"))[2], "Aircraft speed = 30.9(m/s)60.0 knots");
@@ -142,7 +142,7 @@ TEST_F(SimulationSession, BumpShakesTheAircraftWhereItLies) {
   // A new profile erases the run's part table.
   ASSERT_TRUE(s.ReadFile(dir.file("bump.pro")));
   EXPECT_TRUE(s.model().simulation.part_lengths_ft.empty());
-  EXPECT_FALSE(s.model().flags.SimulationDone);
+  EXPECT_FALSE(s.model().flags.simulation_done);
 }
 
 TEST_F(SimulationSession, BatchListLogsTheMissingAndReportsTheRest) {
