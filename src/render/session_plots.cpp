@@ -17,10 +17,7 @@ void RenderPlotSink::LevelDrawn(const ProfileModel& model, int level) {
 
 void RenderPlotSink::PanelCleared(int level) { drawn_.erase(level); }
 
-std::vector<unsigned char> RenderPlotSink::Draw(const PlotLevel& l, int level, const Units& units,
-                                                int width, int height) {
-  if (l.data.empty()) return {};
-  paint::EnsureGuiApplication();
+LevelPlot DescribeDrawnLevel(const PlotLevel& l, int level, const Units& units) {
   LevelPlot p;
   p.values = l.data;
   p.level = level;
@@ -32,7 +29,26 @@ std::vector<unsigned char> RenderPlotSink::Draw(const PlotLevel& l, int level, c
   p.title = l.drawn_title;
   p.axis_label = units.AxisLabel;
   p.redraw = true;
-  return LevelPlotPng(p, width, height);
+  return p;
+}
+
+IndexChart DescribeChart(const ChartRequest& c, const Units& units) {
+  IndexChartTextInputs in;
+  in.row = c.row;
+  in.aircraft_type = c.aircraft_type;
+  in.graph_title = c.graph_title;
+  in.total = c.total;
+  in.index_chart_title = c.index_chart_title;
+  in.averaging_distance_ft = c.averaging_distance_ft;
+  in.ca_section_length_ft = c.ca_section_length_ft;
+  return MakeIndexChart(in, units, c.values);
+}
+
+std::vector<unsigned char> RenderPlotSink::Draw(const PlotLevel& l, int level, const Units& units,
+                                                int width, int height) {
+  if (l.data.empty()) return {};
+  paint::EnsureGuiApplication();
+  return LevelPlotPng(DescribeDrawnLevel(l, level, units), width, height);
 }
 
 std::vector<unsigned char> RenderPlotSink::LevelPicture(const ProfileModel& model, int level) {
@@ -43,15 +59,7 @@ std::vector<unsigned char> RenderPlotSink::LevelPicture(const ProfileModel& mode
 std::vector<unsigned char> RenderPlotSink::ChartPicture(const ChartRequest& c,
                                                         const ProfileModel& model) {
   paint::EnsureGuiApplication();
-  IndexChartTextInputs in;
-  in.row = c.row;
-  in.aircraft_type = c.aircraft_type;
-  in.graph_title = c.graph_title;
-  in.total = c.total;
-  in.index_chart_title = c.index_chart_title;
-  in.averaging_distance_ft = c.averaging_distance_ft;
-  in.ca_section_length_ft = c.ca_section_length_ft;
-  return IndexChartPng(MakeIndexChart(in, model.units, c.values), chart_width, chart_height);
+  return IndexChartPng(DescribeChart(c, model.units), chart_width, chart_height);
 }
 
 std::vector<unsigned char> RenderPlotSink::CdfPicture(const CdfRequest& c) {

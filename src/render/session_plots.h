@@ -5,10 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "render/index_chart.h"
+#include "render/level_plot.h"
 #include "workflow/profile_model.h"
 #include "workflow/prompts.h"
 
 namespace tarmac {
+
+// A level as the model last drew it (its shown range, factor and title), described for the
+// drawing code: the window's panels and the report pictures draw the same description.
+LevelPlot DescribeDrawnLevel(const PlotLevel& l, int level, const Units& units);
+// The index chart a chart request asks for, in the given units.
+IndexChart DescribeChart(const ChartRequest& c, const Units& units);
 
 class RenderPlotSink : public PlotSink {
  public:

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "render/session_plots.h"
+
 namespace tarmac::ui {
 
 namespace {
@@ -83,15 +85,7 @@ void ChartWindow::Refresh() {
 bool ChartWindow::ShowRow(int row) {
   if (!session_.ShowIndexChart(row)) return false;
   const ChartRequest c = session_.IndexChartRequest(row);
-  IndexChartTextInputs in;
-  in.row = c.row;
-  in.aircraft_type = c.aircraft_type;
-  in.graph_title = c.graph_title;
-  in.total = c.total;
-  in.index_chart_title = c.index_chart_title;
-  in.averaging_distance_ft = c.averaging_distance_ft;
-  in.ca_section_length_ft = c.ca_section_length_ft;
-  view_->SetChart(MakeIndexChart(in, session_.model().units, c.values));
+  view_->SetChart(DescribeChart(c, session_.model().units));
   const int at = rows_->findData(row);
   if (at >= 0) rows_->setCurrentIndex(at);
   return true;

@@ -10,23 +10,6 @@ namespace tarmac::ui {
 
 namespace {
 
-// A level as the model last drew it, described for the drawing code (the same description the
-// report pictures are made from).
-LevelPlot DescribeLevel(const PlotLevel& l, int level, const Units& units) {
-  LevelPlot p;
-  p.values = l.data;
-  p.level = level;
-  p.first = l.shown_first > 0 ? l.shown_first : 1;
-  p.last = l.shown_last > 0 ? l.shown_last : l.npoints();
-  p.step_ft = l.step_ft;
-  p.length_factor = units.LengthFactor;
-  p.value_factor = l.shown_factor;
-  p.title = l.drawn_title;
-  p.axis_label = units.AxisLabel;
-  p.redraw = true;
-  return p;
-}
-
 void DrawOverlay(QPainter& painter, const LevelPlotResult& g, const IndexDetail& d) {
   painter.setRenderHint(QPainter::Antialiasing, true);
   for (const DetailLine& line : d.lines) {
@@ -58,7 +41,7 @@ void PlotPanel::ShowLevel(const PlotLevel& l, const Units& units) {
   series_.reset();
   marker_.reset();
   kind_ = l.kind;
-  plot_ = DescribeLevel(l, level_, units);
+  plot_ = DescribeDrawnLevel(l, level_, units);
   geometry_current_ = false;
   update();
 }
