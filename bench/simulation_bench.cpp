@@ -45,8 +45,8 @@ const tarmac::PreparedProfile& Runway() {
 void BM_SimulateB747Taxi(benchmark::State& state) {
   const auto& profile = Runway();
   tarmac::SimulationInput in;
-  in.AircraftType = "B-747";
-  in.AircraftSpeedFps = 20 * tarmac::kKnotsToFps;
+  in.aircraft_type = "B-747";
+  in.speed_fps = 20 * tarmac::kKnotsToFps;
   tarmac::NullProgress progress;
   for (auto _ : state) {
     auto r = tarmac::RunSimulation(profile, in, progress);

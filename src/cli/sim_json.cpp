@@ -50,9 +50,9 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   const SimulationResult& r = m.simulation;
 
   nlohmann::json sim;
-  sim["aircraft"] = r.AircraftType;
+  sim["aircraft"] = r.aircraft_type;
   sim["speed_knots"] = req.knots;
-  sim["speed_fps"] = r.AircraftSpeedFps;
+  sim["speed_fps"] = r.speed_fps;
   sim["time_step_s"] = r.time_step_s;
   sim["ground_n_inner"] = r.inner_steps;
   sim["static_gear_loads_lb"] = Floats(r.static_gear_loads_lb);

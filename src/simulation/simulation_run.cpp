@@ -66,7 +66,7 @@ void RequireFiniteResults(const SimulationResult& r) {
   }
   for (const StretchValues& v : r.stretch_values)
     ok = ok && AllFinite(std::initializer_list<float>{v.first, v.centre, v.last});
-  if (!ok) throw SimulationFailure{SimulationFailureKind::NotFinite, r.AircraftType};
+  if (!ok) throw SimulationFailure{SimulationFailureKind::NotFinite, r.aircraft_type};
 }
 
 // Squares of one series gathered per part.
@@ -109,17 +109,17 @@ StretchRMSValues StretchRMS(std::span<const float> series, std::int32_t n, doubl
 
 SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationInput& in,
                                Progress& progress) {
-  const std::string& type = in.AircraftType;
-  if (in.NumberOfModes < 1 || in.NumberOfModes > kMaxModes)
+  const std::string& type = in.aircraft_type;
+  if (in.mode_count < 1 || in.mode_count > kMaxModes)
     Refuse(SimulationFailureKind::ModesOutOfRange, type);
-  const auto loaded = LoadAircraft(type, in.NumberOfModes, in.DampingFactor);
+  const auto loaded = LoadAircraft(type, in.mode_count, in.damping_ratio);
   if (!loaded) Refuse(SimulationFailureKind::UnknownAircraft, type);
   const auto model = std::make_shared<const AircraftModel>(std::move(*loaded));
   const AircraftModel& a = *model;
-  if (!(in.AircraftSpeedFps > 0) || !std::isfinite(in.AircraftSpeedFps))
+  if (!(in.speed_fps > 0) || !std::isfinite(in.speed_fps))
     Refuse(SimulationFailureKind::SpeedNotPositive, type);
   if (profile.n < 1 || !(profile.spacing > 0)) Refuse(SimulationFailureKind::EmptyProfile, type);
-  if (!(in.AveragingDistance > 0))
+  if (!(in.part_length_ft > 0))
     Refuse(SimulationFailureKind::AveragingDistanceNotPositive, type);
 
   AircraftSimulator sim(model, GroundInFeet(profile));
@@ -131,18 +131,18 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   const bool rearMain = a.NumGears >= 5;
 
   SimulationResult r;
-  r.AircraftType = type;
+  r.aircraft_type = type;
   r.has_rear_main = rearMain;
   r.sample_count = n;
   r.spacing_ft = spacing;
-  r.AircraftSpeedFps = in.AircraftSpeedFps;
-  r.time_step_s = spacing / in.AircraftSpeedFps;
+  r.speed_fps = in.speed_fps;
+  r.time_step_s = spacing / in.speed_fps;
   if (r.time_step_s / kMaxInnerStep >= std::numeric_limits<std::int16_t>::max())
     Refuse(SimulationFailureKind::SpeedTooLow, type);
   r.inner_steps = InnerStepCount(r.time_step_s);
 
-  sim.body.BodyU = in.AircraftSpeedFps;
-  sim.control.AircraftSpeedFps = in.AircraftSpeedFps;
+  sim.body.BodyU = in.speed_fps;
+  sim.control.AircraftSpeedFps = in.speed_fps;
   sim.control.SimTimeStep = r.time_step_s;
   sim.control.GroundNInner = r.inner_steps;
   sim.body.PositionX = -kStartBehind;
@@ -195,7 +195,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   if (rearMain) toCoefficient(rear, r.static_gear_loads_lb[3]);
 
   // Statistics over the profile samples, part by part.
-  const double A = in.AveragingDistance;
+  const double A = in.part_length_ft;
   std::vector<double> gcgSum(1), gcpSum(1), partLength(1);
   std::vector<float> noseSum(1), mainSum(1), rearSum(1);
   std::size_t p = 0;  // current part (part p + 1)
@@ -230,7 +230,7 @@ SimulationResult RunSimulation(const PreparedProfile& profile, const SimulationI
   }
   // A short last part is dropped; its samples still count for the extremes.
   std::size_t kept = p + 1;
-  if (partLength[p] < in.AveragingStep) kept = p;
+  if (partLength[p] < in.shortest_part_ft) kept = p;
   r.part_count = static_cast<std::int32_t>(kept);
   double lengthSum = 0, gcgWeighted = 0, gcpWeighted = 0, noseWeighted = 0, mainWeighted = 0,
          rearWeighted = 0;

@@ -14,12 +14,12 @@
 namespace tarmac {
 
 struct SimulationInput {
-  std::string AircraftType = "B-727";  // "B-727", "B-747", "DC-9" or "DC-10"
-  double AircraftSpeedFps = 0.0;       // ft/s, ground speed
-  double DampingFactor = 0.025;        // damping ratio of the first airframe mode
-  int NumberOfModes = 10;              // 1..10
-  double AveragingDistance = 1000;     // ft, part length of the statistics
-  double AveragingStep = 50;           // ft, shortest last part that is kept
+  std::string aircraft_type = "B-727";  // "B-727", "B-747", "DC-9" or "DC-10"
+  double speed_fps = 0.0;              // ft/s, ground speed
+  double damping_ratio = 0.025;        // damping ratio of the first airframe mode
+  int mode_count = 10;                 // 1..10
+  double part_length_ft = 1000;        // ft, part length of the statistics
+  double shortest_part_ft = 50;        // ft, shortest last part that is kept
 };
 
 // One response series as a plot level. values[k] is outer step k: [0] holds the steps taken
@@ -49,11 +49,11 @@ struct SimulationChartRow {
 };
 
 struct SimulationResult {
-  std::string AircraftType;      // as given in the input
+  std::string aircraft_type;      // as given in the input
   bool has_rear_main = false;      // the B-747: a fifth series for the rear main gears
   std::int32_t sample_count = 0;
   double spacing_ft = 0.0;       // ft
-  double AircraftSpeedFps = 0.0;
+  double speed_fps = 0.0;
   double time_step_s = 0.0;      // s, one outer step (one sample)
   std::int16_t inner_steps = 1;
   int equilibrium_iterations = 0;

@@ -99,7 +99,7 @@ void Session::SimulationJob::Apply() {
     PlotLevel& l = m.levels.at(static_cast<std::size_t>(rl.level));
     l.data.assign(rl.values.begin() + 1, rl.values.begin() + 1 + static_cast<std::ptrdiff_t>(n));
     l.step_ft = r.spacing_ft;
-    l.kind = r.AircraftType;
+    l.kind = r.aircraft_type;
     l.title = ResponseLevelTitle(r, rl.level);
     // The series themselves are not kept: the levels hold their copies.
     rl.values.clear();
@@ -140,12 +140,12 @@ std::unique_ptr<Session::SimulationJob> Session::MakeSimulationJob(double speedF
   const std::string& type = m.settings.AircraftType;
   prompts_.Status("Running " + type + " Simulation");
   SimulationInput in;
-  in.AircraftType = std::string(TrimWhitespace(type));
-  in.AircraftSpeedFps = speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
-  in.DampingFactor = m.settings.DampingFactor;
-  in.NumberOfModes = m.settings.NumberOfModes;
-  in.AveragingDistance = m.settings.AveragingDistance;
-  in.AveragingStep = m.settings.AveragingStep;
+  in.aircraft_type = std::string(TrimWhitespace(type));
+  in.speed_fps = speedFps >= 0 ? speedFps : m.settings.AircraftSpeed * kKnotsToFps;
+  in.damping_ratio = m.settings.DampingFactor;
+  in.mode_count = m.settings.NumberOfModes;
+  in.part_length_ft = m.settings.AveragingDistance;
+  in.shortest_part_ft = m.settings.AveragingStep;
   return std::make_unique<SimulationJob>(*this, std::move(in));
 }
 

@@ -71,14 +71,14 @@ std::optional<ResponseSeries> LoadResponseSeries(const ProfileModel& m,
   // A response level carries the simulated aircraft as its kind; an index run after the
   // simulation draws over that level and the response is gone.
   const bool isResponse = m.flags.simulation_done && !l.data.empty() && l.step_ft > 0.0 &&
-                          l.kind == sim.AircraftType;
+                          l.kind == sim.aircraft_type;
   if (!isResponse) {
     prompts.Message("The " + caption + " series is not available:\r\nrun a simulation first.",
                     "No Simulation");
     return std::nullopt;
   }
   // The responses are sampled once per prepared-profile step at the simulated ground speed.
-  const double speedFps = sim.AircraftSpeedFps;
+  const double speedFps = sim.speed_fps;
   if (!(speedFps > 0.0)) {
     prompts.Message("The simulated speed is not above zero: the response has no time scale.",
                     "No Simulation");

@@ -12,7 +12,7 @@ namespace {
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 std::string Knots(const SimulationResult& r) {
-  return FormatNumber(r.AircraftSpeedFps / kKnotsToFps, "0.0");
+  return FormatNumber(r.speed_fps / kKnotsToFps, "0.0");
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ std::string SimulationFailureText(const SimulationFailure& f) {
 }
 
 std::string ResponseLevelTitle(const SimulationResult& r, int level) {
-  const std::string& type = r.AircraftType;
+  const std::string& type = r.aircraft_type;
   const std::string head = type + " (VUG=" + Knots(r) + " knots ), ";
   switch (level) {
     case 1: return head + "G cg";
@@ -100,8 +100,8 @@ std::vector<std::string> SimulationReportLines(const SimulationResult& r,
   const std::int32_t n = r.sample_count;
   const bool rearMain = r.has_rear_main;
   std::vector<std::string> L;
-  L.push_back("Aircraft type = " + r.AircraftType);
-  L.push_back("Aircraft speed = " + FormatNumber(r.AircraftSpeedFps * u.LengthFactor, "0.0") +
+  L.push_back("Aircraft type = " + r.aircraft_type);
+  L.push_back("Aircraft speed = " + FormatNumber(r.speed_fps * u.LengthFactor, "0.0") +
               u.SpeedHeading + Knots(r) + " knots");
   L.push_back("Profile total length = " + FormatNumber(n * d, "#,##0.0") + u.LengthHeading);
   L.push_back("Profile start step length = " +
@@ -162,8 +162,8 @@ std::vector<std::string> SimulationLogLines(const SimulationResult& r,
   auto item = [&](std::string_view label, double v) { return text(label) + "," + GeneralNumber(v); };
   std::vector<std::string> L;
   L.push_back(text("Measurement Name = ") + "," + text(measurement_name));
-  L.push_back(item("Aircraft speed, ft/s, knots = ", r.AircraftSpeedFps) + "," +
-              GeneralNumber(r.AircraftSpeedFps / kKnotsToFps));
+  L.push_back(item("Aircraft speed, ft/s, knots = ", r.speed_fps) + "," +
+              GeneralNumber(r.speed_fps / kKnotsToFps));
   L.push_back(item("Profile total length, ft = ", r.sample_count * r.spacing_ft));
   L.push_back(item("Profile start step length, ft = ", sample_spacing_ft));
   L.push_back(item("Profile decimated step length for simulation, ft = ", r.spacing_ft));

@@ -30,7 +30,7 @@ const auto kLevel = [](double) { return 0.0f; };
 
 SimulationInput Input(const char* type, double knots) {
   SimulationInput in;
-  in.AircraftType = type, in.AircraftSpeedFps = knots * kKnotsToFps;
+  in.aircraft_type = type, in.speed_fps = knots * kKnotsToFps;
   return in;
 }
 
@@ -70,8 +70,8 @@ TEST(SimulationRun, PartsTotalsAndShortLastPart) {
   for (double step : {50.0, 60.0}) {
     SCOPED_TRACE(step);
     SimulationInput in = Input("B-747", 100);
-    in.AveragingDistance = 1200;
-    in.AveragingStep = step;
+    in.part_length_ft = 1200;
+    in.shortest_part_ft = step;
     const SimulationResult r = Simulate(bumpy, in);
     const int parts = step == 50.0 ? 3 : 2, kept = step == 50.0 ? n : 2 * 1464;
     ASSERT_EQ(r.part_count, parts);
@@ -135,7 +135,7 @@ TEST(SimulationRun, RefusesWhatItCannotRunAndCancels) {
   EXPECT_EQ(unknown.aircraft_type, "A-380");
   EXPECT_EQ(refusal(flat, Input("B-727", 0)).kind, SimulationFailureKind::SpeedNotPositive);
   SimulationInput modes = Input("B-727", 20);
-  modes.NumberOfModes = 11;
+  modes.mode_count = 11;
   EXPECT_EQ(refusal(flat, modes).kind, SimulationFailureKind::ModesOutOfRange);
   EXPECT_EQ(refusal(PreparedProfile{}, Input("B-727", 20)).kind, SimulationFailureKind::EmptyProfile);
   // Margins of 40 ft: the B-747 nose gear (76 ft ahead of the cg) would read past them.

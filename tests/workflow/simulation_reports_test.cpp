@@ -26,7 +26,7 @@ PreparedProfile MakeProfile(int n, const std::function<float(double)>& inches) {
 
 SimulationInput Input(const char* type, double knots) {
   SimulationInput in;
-  in.AircraftType = type, in.AircraftSpeedFps = knots * kKnotsToFps;
+  in.aircraft_type = type, in.speed_fps = knots * kKnotsToFps;
   return in;
 }
 
