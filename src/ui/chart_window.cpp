@@ -35,9 +35,10 @@ void ChartView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (!chart_) {
     painter.fillRect(rect(), Qt::white);
+    drawn_ = IndexChartResult{};
     return;
   }
-  RenderIndexChart(painter, rect(), *chart_);
+  drawn_ = RenderIndexChart(painter, rect(), *chart_);
 }
 
 ChartWindow::ChartWindow(Session& session, QWidget* parent)
@@ -47,16 +48,23 @@ ChartWindow::ChartWindow(Session& session, QWidget* parent)
   auto* v = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   rows_ = new QComboBox(this);
-  auto* save = new QPushButton(QStringLiteral("Save to Word File"), this);
-  save->setAutoDefault(false);
+  save_ = new QPushButton(QStringLiteral("Save to Word File"), this);
+  save_->setObjectName(QStringLiteral("SaveToWordFile"));
+  save_->setAutoDefault(false);
+  save_->setEnabled(false);  // until a row is shown
+  auto* back = new QPushButton(QStringLiteral("Back"), this);
+  back->setObjectName(QStringLiteral("Back"));
+  back->setAutoDefault(false);
   top->addWidget(rows_, 1);
-  top->addWidget(save);
+  top->addWidget(save_);
+  top->addWidget(back);
   v->addLayout(top);
   view_ = new ChartView(this);
   v->addWidget(view_, 1);
   connect(rows_, &QComboBox::activated, this,
           [this](int i) { ShowRow(rows_->itemData(i).toInt()); });
-  connect(save, &QPushButton::clicked, this, [this] { session_.SaveToWordFile(); });
+  connect(save_, &QPushButton::clicked, this, [this] { session_.SaveToWordFile(); });
+  connect(back, &QPushButton::clicked, this, &QDialog::close);
   Refresh();
 }
 
@@ -79,6 +87,7 @@ void ChartWindow::Refresh() {
     ShowRow(rows_->itemData(0).toInt());
   } else {
     view_->SetChart(std::nullopt);
+    save_->setEnabled(false);
   }
 }
 
@@ -86,6 +95,7 @@ bool ChartWindow::ShowRow(int row) {
   if (!session_.ShowIndexChart(row)) return false;
   const ChartRequest c = session_.IndexChartRequest(row);
   view_->SetChart(DescribeChart(c, session_.model().units));
+  save_->setEnabled(true);
   const int at = rows_->findData(row);
   if (at >= 0) rows_->setCurrentIndex(at);
   return true;

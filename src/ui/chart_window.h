@@ -9,6 +9,7 @@
 #include "workflow/session.h"
 
 class QComboBox;
+class QPushButton;
 
 namespace tarmac::ui {
 
@@ -17,12 +18,15 @@ class ChartView : public QWidget {
   explicit ChartView(QWidget* parent = nullptr) : QWidget(parent) {}
   void SetChart(std::optional<IndexChart> chart);
   QSize sizeHint() const override { return {760, 440}; }
+  // The geometry of the last drawing (its number of columns among it); no columns when empty.
+  const IndexChartResult& drawn() const { return drawn_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   std::optional<IndexChart> chart_;
+  IndexChartResult drawn_;
 };
 
 class ChartWindow : public QDialog {
@@ -32,10 +36,12 @@ class ChartWindow : public QDialog {
   void Refresh();
   // Shows chart row `row` (1..10); false when it is not available.
   bool ShowRow(int row);
+  ChartView* view() const { return view_; }
 
  private:
   Session& session_;
   QComboBox* rows_;
+  QPushButton* save_;
   ChartView* view_;
 };
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -320,6 +321,10 @@ void MainWindow::BuildMenus() {
   edit->addSeparator();
   act(edit, QStringLiteral("Cancel Op."), QKeySequence(Qt::Key_Escape),
       &MainWindow::CancelOperation, false);
+  edit->addSeparator();
+  // The panel last clicked, or the profile's when none has been.
+  act(edit, QStringLiteral("Copy Plot"), QKeySequence(QKeySequence::Copy),
+      [this] { CopyPlot(clicked_level_ < 0 ? 0 : clicked_level_); }, false);
 
   QMenu* windows = menuBar()->addMenu(QStringLiteral("&Windows"));
   for (const char* name : {"cmdInputOutput", "BarChartPlot", "PSD"}) {
@@ -738,7 +743,19 @@ void MainWindow::OnPanelPressed(int level, Qt::MouseButton button, double x, dou
     }
     return;
   }
-  if (button == Qt::RightButton) ShowIndexDetail(level, x);
+  // A plain left click, outside a selection, copies the panel for pasting into a report.
+  if (button == Qt::RightButton)
+    ShowIndexDetail(level, x);
+  else
+    CopyPlot(level);
+}
+
+bool MainWindow::CopyPlot(int level) {
+  PlotPanel* p = panels_[static_cast<std::size_t>(level)];
+  if (p->empty()) return false;
+  QApplication::clipboard()->setImage(p->grab().toImage());
+  SetStatus("Plot copied to the clipboard");
+  return true;
 }
 
 void MainWindow::OnPanelMoved(int level, double x, double y) {
@@ -869,6 +886,8 @@ void MainWindow::ShowShortcuts() {
       "Alt+F, Alt+S, Alt+A, Alt+M, Alt+Z, Alt+D, Alt+L, Alt+R, Alt+N, Alt+P\tthe underlined "
       "letters of the buttons\r\n"
       "Escape\tCancel Op. (a selection or a running command)\r\nCtrl+Q, Alt+X\tExit\r\n"
+      "Ctrl+C\tCopy Plot (the plot last clicked)\r\n"
+      "Left click on a plot: its picture on the clipboard\r\n"
       "Left click twice on a plot: the selection of Zoom, New Length and Vertical Curve\r\n"
       "Right click on the straightedge or Boeing Bump plot: the detail at that position",
       "Keyboard Shortcuts");

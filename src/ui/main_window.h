@@ -72,6 +72,8 @@ class MainWindow : public QMainWindow {
   void ShowBars();  // the index chart window, without waiting for it
   void ShowParameters();  // the parameter window ("In / Out"), without waiting for it
   void ShowSpectra();     // the spectra window ("PSD"), without waiting for it
+  // Puts the picture of plot panel `level` on the clipboard; false when the panel is empty.
+  bool CopyPlot(int level);
 
   // --- Selection state ---------------------------------------------------------------------
   // The level the last selection ended with: the panel of both clicks, or -1 (cancelled,

@@ -4,26 +4,15 @@
 
 #include <array>
 #include <cmath>
-#include <random>
 #include <vector>
 
 #include "common/number_format.h"
+#include "indexes/rough_profile.h"
 
 namespace tarmac {
 namespace {
 
-std::vector<float> RoughProfile(int n, double dx, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::uniform_real_distribution<double> u(0, 1);
-  std::vector<float> z(n);
-  double a = 0, b = 0;
-  for (int i = 0; i < n; ++i) {
-    a += (u(gen) - 0.5) * 0.05;
-    b = 0.98 * b + a * 0.02;
-    z[i] = static_cast<float>(b + 0.1 * std::sin(i * dx / 3.1) + 0.05 * std::sin(i * dx / 0.9));
-  }
-  return z;
-}
+using testing::RoughProfile;
 
 TEST(Iri, InvertMatrixPivotsAndRefusesZeroRow) {
   std::vector<float> zeroRow{1, 2, 0, 0};

@@ -5,46 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 
 #include "common/number_format.h"
-#include "common/rounding.h"
 #include "common/units.h"
+#include "simulation/simulated_profiles.h"
 #include "simulation/simulation_failure.h"
 
-namespace tarmac {
+namespace tarmac::testing {
 namespace {
 
-constexpr double kDx = 0.820209973753;  // ten times the 25-mm sample spacing
-
-// A prepared profile of n samples at kDx with the 250-ft zero margins, elevations in inches.
-PreparedProfile MakeProfile(int n, const std::function<float(double)>& inches) {
-  PreparedProfile p;
-  p.n = n, p.spacing = kDx;
-  p.margin = RoundHalfEven(250 / kDx);
-  p.z.assign(static_cast<std::size_t>(n + 2 * p.margin + 3), 0.0f);
-  for (int i = 1; i <= n; ++i) p.at(i) = inches((i - 1) * kDx);
-  return p;
-}
 const auto kLevel = [](double) { return 0.0f; };
-
-SimulationInput Input(const char* type, double knots) {
-  SimulationInput in;
-  in.aircraft_type = type, in.speed_fps = knots * kKnotsToFps;
-  return in;
-}
-
-// A 1-cosine bump of the given height (in) and length (ft) starting at x0 (ft).
-std::function<float(double)> Bump(double x0, double length, double height) {
-  return [=](double x) {
-    return x < x0 || x > x0 + length ? 0.0f : static_cast<float>(height / 2 * (1 - std::cos(2 * std::acos(-1.0) * (x - x0) / length)));
-  };
-}
-
-SimulationResult Simulate(const PreparedProfile& p, const SimulationInput& in) {
-  NullProgress progress;
-  return RunSimulation(p, in, progress);
-}
 
 TEST(SimulationRun, FlatRunwayStaysAtRest) {
   EXPECT_EQ(InnerStepCount(0.0025), 1);
@@ -52,7 +22,7 @@ TEST(SimulationRun, FlatRunwayStaysAtRest) {
   EXPECT_EQ(InnerStepCount(0.005), 3);  // Int(2) + 1: the inner step stays below 0.0025 s
   for (const char* type : {"B-727", "B-747", "DC-9", "DC-10"}) {
     SCOPED_TRACE(type);
-    const SimulationResult r = Simulate(MakeProfile(3000, kLevel), Input(type, 100));
+    const SimulationResult r = Simulate(MakeSimProfile(3000, kLevel), SimInput(type, 100));
     // The static loads carry the weight, the nose gear a few per cent of it.
     double sum = 0;
     for (float load : r.static_gear_loads_lb) sum += load;
@@ -66,10 +36,10 @@ TEST(SimulationRun, FlatRunwayStaysAtRest) {
 TEST(SimulationRun, PartsTotalsAndShortLastPart) {
   // 3000 samples: parts of 1464 samples (> 1200 ft) leave 72 samples (59.1 ft) at the end.
   const int n = 3000;
-  const auto bumpy = MakeProfile(n, [](double x) { return Bump(300, 60, 2)(x) + Bump(2420, 40, 3)(x); });
+  const auto bumpy = MakeSimProfile(n, [](double x) { return CosineBump(300, 60, 2)(x) + CosineBump(2420, 40, 3)(x); });
   for (double step : {50.0, 60.0}) {
     SCOPED_TRACE(step);
-    SimulationInput in = Input("B-747", 100);
+    SimulationInput in = SimInput("B-747", 100);
     in.part_length_ft = 1200;
     in.shortest_part_ft = step;
     const SimulationResult r = Simulate(bumpy, in);
@@ -90,7 +60,7 @@ TEST(SimulationRun, PartsTotalsAndShortLastPart) {
     }
   }
   // 40 samples (32 ft) are less than the shortest part kept (50 ft): totals 0, not 0/0.
-  const SimulationResult stub = Simulate(MakeProfile(40, Bump(5, 20, 1)), Input("DC-9", 100));
+  const SimulationResult stub = Simulate(MakeSimProfile(40, CosineBump(5, 20, 1)), SimInput("DC-9", 100));
   EXPECT_EQ(stub.part_count, 0);
   EXPECT_EQ(stub.cg_total_rms, 0.0);
   EXPECT_GT(stub.cg_max_g, 0.0);  // the bump was still felt
@@ -121,7 +91,7 @@ TEST(SimulationRun, StretchValues) {
 }
 
 TEST(SimulationRun, RefusesWhatItCannotRunAndCancels) {
-  const auto flat = MakeProfile(500, kLevel);
+  const auto flat = MakeSimProfile(500, kLevel);
   auto refusal = [&](const PreparedProfile& p, const SimulationInput& in) {
     try {
       Simulate(p, in);
@@ -130,31 +100,31 @@ TEST(SimulationRun, RefusesWhatItCannotRunAndCancels) {
     }
     return SimulationFailure{SimulationFailureKind::NotFinite, "ran"};
   };
-  const SimulationFailure unknown = refusal(flat, Input("A-380", 20));
+  const SimulationFailure unknown = refusal(flat, SimInput("A-380", 20));
   EXPECT_EQ(unknown.kind, SimulationFailureKind::UnknownAircraft);
   EXPECT_EQ(unknown.aircraft_type, "A-380");
-  EXPECT_EQ(refusal(flat, Input("B-727", 0)).kind, SimulationFailureKind::SpeedNotPositive);
-  SimulationInput modes = Input("B-727", 20);
+  EXPECT_EQ(refusal(flat, SimInput("B-727", 0)).kind, SimulationFailureKind::SpeedNotPositive);
+  SimulationInput modes = SimInput("B-727", 20);
   modes.mode_count = 11;
   EXPECT_EQ(refusal(flat, modes).kind, SimulationFailureKind::ModesOutOfRange);
-  EXPECT_EQ(refusal(PreparedProfile{}, Input("B-727", 20)).kind, SimulationFailureKind::EmptyProfile);
+  EXPECT_EQ(refusal(PreparedProfile{}, SimInput("B-727", 20)).kind, SimulationFailureKind::EmptyProfile);
   // Margins of 40 ft: the B-747 nose gear (76 ft ahead of the cg) would read past them.
   PreparedProfile narrow = flat;
   narrow.margin = 49;
   narrow.z.assign(static_cast<std::size_t>(narrow.n + 2 * narrow.margin + 3), 0.0f);
-  const SimulationFailure f = refusal(narrow, Input("B-747", 20));
+  const SimulationFailure f = refusal(narrow, SimInput("B-747", 20));
   EXPECT_EQ(f.kind, SimulationFailureKind::GearBeyondMargins);
   EXPECT_EQ(f.gear, 1);
   EXPECT_EQ(f.aircraft_type, "B-747");
-  EXPECT_DOUBLE_EQ(f.margin_ft, 49 * kDx);
+  EXPECT_DOUBLE_EQ(f.margin_ft, 49 * kSimDx);
   EXPECT_GT(f.gear_offset_ft, f.margin_ft);
   struct CancelAfter final : Progress {
     void step(long long done, long long) override { done_ = done; }
     bool cancelled() const override { return done_ >= 500; }
     long long done_ = 0;
   } progress;
-  EXPECT_THROW(RunSimulation(MakeProfile(2000, kLevel), Input("DC-9", 20), progress), Cancelled);
+  EXPECT_THROW(RunSimulation(MakeSimProfile(2000, kLevel), SimInput("DC-9", 20), progress), Cancelled);
 }
 
 }  // namespace
-}  // namespace tarmac
+}  // namespace tarmac::testing

@@ -3,18 +3,14 @@
 // distribution frame with its read-out.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QClipboard>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTest>
 #include <cstdio>
 
-#include "ui/main_window.h"
 #include "ui/parameter_window.h"
-#include "ui/ui_support.h"
+#include "ui/ui_fixture.h"
 #include "workflow/settings.h"
 
 namespace tarmac::testing {
@@ -33,13 +29,10 @@ std::string Exact(double v) {
   return b;
 }
 
-class ParameterWindowTest : public ::testing::Test {
+class ParameterWindowTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    App();
-    window = std::make_unique<ui::MainWindow>(prompts);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    MainWindowFixture::SetUp();
     QTest::mouseClick(window->findChild<QPushButton*>("cmdInputOutput"), Qt::LeftButton);
     params = window->parameter_window();
     ASSERT_NE(params, nullptr);
@@ -49,9 +42,6 @@ class ParameterWindowTest : public ::testing::Test {
     return params->table()->item(params->RowOf(name), 1)->text();
   }
 
-  TempDir dir;
-  ScriptedPrompts prompts;
-  std::unique_ptr<ui::MainWindow> window;
   ui::ParameterWindow* params = nullptr;
 };
 
@@ -178,17 +168,14 @@ TEST_F(ParameterWindowTest, SurfaceOptionsFixTheStraightedgeAndTheOtherRowsStill
 }
 
 TEST_F(ParameterWindowTest, TheDistributionNeedsItsIndexAndReadsOutUnderTheMouse) {
-  prompts.files.push_back(CopySample(dir.path()));
-  QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
-  ASSERT_TRUE(window->model().HasProfile());
+  ReadSample();
   QTest::mouseClick(window->findChild<QPushButton*>("cmdInputOutput"), Qt::LeftButton);
   EXPECT_FALSE(params->RunDistribution(0));
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].title, "Straightedge Not Done Yet");
   EXPECT_FALSE(params->distribution_view()->plot().has_value());
 
-  QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
-  ASSERT_TRUE(window->WaitForCommand());
+  RunOption(1);
   QTest::mouseClick(params->findChild<QPushButton*>("cmdProbDistRun"), Qt::LeftButton);
   ui::DistributionView* view = params->distribution_view();
   ASSERT_TRUE(view->plot().has_value());

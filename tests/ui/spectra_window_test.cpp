@@ -3,48 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <algorithm>
 
-#include "workflow/spectra_texts.h"
-#include "ui/main_window.h"
 #include "ui/spectra_window.h"
-#include "ui/ui_support.h"
+#include "ui/ui_fixture.h"
 #include "workflow/spectra_texts.h"
 
 namespace tarmac::testing {
 namespace {
 
-class SpectraWindowTest : public ::testing::Test {
+class SpectraWindowTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    App();
-    window = std::make_unique<ui::MainWindow>(prompts);
-    window->resize(1280, 800);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    prompts.files.push_back(CopySample(dir.path()));
-    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
-    ASSERT_TRUE(window->model().HasProfile());
+    MainWindowFixture::SetUp();
+    ReadSample();
     QTest::mouseClick(window->findChild<QPushButton*>("PSD"), Qt::LeftButton);
     spectra = window->spectra_window();
     ASSERT_NE(spectra, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(spectra));
   }
-  std::string Status() const { return window->status_panel(1)->text().toStdString(); }
-  // A click on an option's mark, at its left end.
-  void ClickOption(int i) {
-    QRadioButton* o = spectra->option(i);
-    QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(8, o->height() / 2));
-  }
+  void ClickOption(int i) { ClickMark(spectra->option(i)); }
 
-  TempDir dir;
-  ScriptedPrompts prompts;
-  std::unique_ptr<ui::MainWindow> window;
   ui::SpectraWindow* spectra = nullptr;
 };
 

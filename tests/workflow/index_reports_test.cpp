@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/number_format.h"
 #include "common/progress.h"
+#include "indexes/rough_profile.h"
 
 namespace tarmac {
 namespace {
@@ -18,20 +18,7 @@ namespace {
 const Units kUs = MakeUnits(false);
 const Units kMetric = MakeUnits(true);
 
-// A rough profile: a random walk smoothed, with two waves on it.
-std::vector<float> RoughProfile(int n, double dx, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::uniform_real_distribution<double> u(0, 1);
-  std::vector<float> z(static_cast<std::size_t>(n));
-  double a = 0, b = 0;
-  for (int i = 0; i < n; ++i) {
-    a += (u(gen) - 0.5) * 0.05;
-    b = 0.98 * b + a * 0.02;
-    z[static_cast<std::size_t>(i)] =
-        static_cast<float>(b + 0.1 * std::sin(i * dx / 3.1) + 0.05 * std::sin(i * dx / 0.9));
-  }
-  return z;
-}
+using testing::RoughProfile;
 
 TEST(IndexReports, SectionedIndexesInBothUnitSystems) {
   // 2400 samples at 0.5 ft: part 1 is 2001 samples of 0.5 in, part 2 the 399 left of 0.25 in.

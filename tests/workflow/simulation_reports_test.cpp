@@ -2,50 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <functional>
 
 #include "common/number_format.h"
-#include "common/rounding.h"
+#include "simulation/simulated_profiles.h"
 
-namespace tarmac {
+namespace tarmac::testing {
 namespace {
 
-constexpr double kDx = 0.820209973753;  // ten times the 25-mm sample spacing
-
-// A prepared profile of n samples at kDx with the 250-ft zero margins, elevations in inches.
-PreparedProfile MakeProfile(int n, const std::function<float(double)>& inches) {
-  PreparedProfile p;
-  p.n = n, p.spacing = kDx;
-  p.margin = RoundHalfEven(250 / kDx);
-  p.z.assign(static_cast<std::size_t>(n + 2 * p.margin + 3), 0.0f);
-  for (int i = 1; i <= n; ++i) p.at(i) = inches((i - 1) * kDx);
-  return p;
-}
-
-SimulationInput Input(const char* type, double knots) {
-  SimulationInput in;
-  in.aircraft_type = type, in.speed_fps = knots * kKnotsToFps;
-  return in;
-}
-
-// A 1-cosine bump of the given height (in) and length (ft) starting at x0 (ft).
-std::function<float(double)> Bump(double x0, double length, double height) {
-  return [=](double x) {
-    return x < x0 || x > x0 + length ? 0.0f : static_cast<float>(height / 2 * (1 - std::cos(2 * std::acos(-1.0) * (x - x0) / length)));
-  };
-}
-
-SimulationResult Simulate(const PreparedProfile& p, const SimulationInput& in) {
-  NullProgress progress;
-  return RunSimulation(p, in, progress);
-}
-
 TEST(SimulationReports, ReportAndLogLines) {
-  const auto flat = MakeProfile(3000, Bump(1000, 50, 1));
-  const SimulationResult r = Simulate(flat, Input("B-727", 20));
-  const auto L = SimulationReportLines(r, kDx / 10, MakeUnits(false));
+  const auto flat = MakeSimProfile(3000, CosineBump(1000, 50, 1));
+  const SimulationResult r = Simulate(flat, SimInput("B-727", 20));
+  const auto L = SimulationReportLines(r, kSimDx / 10, MakeUnits(false));
   ASSERT_EQ(L.size(), 22u);
   EXPECT_EQ(std::vector<std::string>(L.begin(), L.begin() + 8),
             (std::vector<std::string>{"Aircraft type = B-727", "Aircraft speed = 33.8(ft/s)20.0 knots",
@@ -61,15 +29,15 @@ TEST(SimulationReports, ReportAndLogLines) {
   EXPECT_EQ(L[21], "");
   EXPECT_EQ(ResponseLevelTitle(r, 1), "B-727 (VUG=20.0 knots ), G cg");
   EXPECT_EQ(ResponseLevelTitle(r, 4), "B-727 (VUG=20.0 knots ), Dynamic coefficient of Main Strut Force");
-  const auto log = SimulationLogLines(r, "RWY09", kDx / 10);
+  const auto log = SimulationLogLines(r, "RWY09", kSimDx / 10);
   ASSERT_EQ(log.size(), 16u);
   EXPECT_EQ(log[0], "\"Measurement Name = \",\"RWY09\"");
   EXPECT_EQ(log[11], "\"GRMSpartI   length (ft)    GcgRMSpart (in)    GcpRMSpart (in)\"");
   EXPECT_EQ(log[12].rfind("1,1000,", 0), 0u);
   EXPECT_EQ(log[14].rfind("3,459,", 0), 0u);
   // Metric, and the B-747's rear main gears add a column and lines.
-  const SimulationResult m = Simulate(flat, Input("B-747", 100));
-  const auto metric = SimulationReportLines(m, kDx / 10, MakeUnits(true));
+  const SimulationResult m = Simulate(flat, SimInput("B-747", 100));
+  const auto metric = SimulationReportLines(m, kSimDx / 10, MakeUnits(true));
   EXPECT_EQ(metric[1].substr(0, 23), "Aircraft speed = 51.4(m");
   EXPECT_EQ(metric[2], "Profile total length = 750.0(m)");
   EXPECT_EQ(metric[12].rfind("MainRear Dynamic Coefficient Min = ", 0), 0u);
@@ -90,8 +58,8 @@ TEST(SimulationReports, ReportWritesEachValueWithTheDigitsOfItsPrecision) {
   // written by the double rule instead of its own.
   for (int i : {366, 437, 646, 1157}) {
     SCOPED_TRACE(i);
-    const SimulationResult r = Simulate(MakeProfile(3000, Bump(1000, 50, 1 + i * 0.002)), Input("B-727", 100));
-    const auto L = SimulationReportLines(r, kDx / 10, MakeUnits(false));
+    const SimulationResult r = Simulate(MakeSimProfile(3000, CosineBump(1000, 50, 1 + i * 0.002)), SimInput("B-727", 100));
+    const auto L = SimulationReportLines(r, kSimDx / 10, MakeUnits(false));
     EXPECT_EQ(L[8], "Gcg min = " + Double4(r.cg_min_g) + "  Gcg max = " + Double4(r.cg_max_g) +
                         "  Gcg TotalRMS = " + Double4(r.cg_total_rms));
     EXPECT_EQ(L[10], "Nose Dynamic Coefficient Min = " + Single4(r.nose_min) + "   Max = " +
@@ -135,4 +103,4 @@ TEST(SimulationReports, FailureMessagesNameTheGearTheAircraftAndTheMargins) {
 }
 
 }  // namespace
-}  // namespace tarmac
+}  // namespace tarmac::testing
