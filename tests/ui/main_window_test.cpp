@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTextBrowser>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -223,6 +224,22 @@ TEST_F(MainWindowTest, ASimulationRunsWhileTheWindowAnswersAndClosingCancelsIt) 
   EXPECT_EQ(Results(), results);
 }
 
+// Everything a report document holds but its creation time: the text, the tables and the
+// pictures.
+std::string DocumentContents(const std::filesystem::path& docx) {
+  const std::string command =
+      "python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+      "[sys.stdout.buffer.write(z.read(n)) for n in z.namelist() if n != 'docProps/core.xml']\" '" +
+      docx.string() + "'";
+  std::string contents;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) contents.append(buffer, n);
+    pclose(pipe);
+  }
+  return contents;
+}
+
 // Two copies of the sample and a name that is missing, chosen together.
 std::vector<std::string> BatchSelection(const std::filesystem::path& folder) {
   const std::string first = CopySample(folder);
@@ -266,6 +283,14 @@ TEST_F(MainWindowTest, BatchFromTheWindowWritesWhatTheCommandLineBatchWritesAndL
             Replace(ReadAll(cli.file("Results.txt")), from, to));
   EXPECT_EQ(ReadAll(batch_dir.file("BoeingBumpPDFs.txt")),
             Replace(ReadAll(cli.file("BoeingBumpPDFs.txt")), from, to));
+  // The documents too: the workers had the window's settings, the pictures are drawn alike.
+  for (const char* name : {"runway.docx", "taxiway.docx"}) {
+    const std::string window_document = DocumentContents(batch_dir.path() / "WordFile" / name);
+    EXPECT_GT(window_document.size(), 10000u) << name;
+    EXPECT_TRUE(window_document ==
+                Replace(DocumentContents(cli.path() / "WordFile" / name), from, to))
+        << name;
+  }
 }
 
 TEST_F(MainWindowTest, ABatchCancelledStopsBetweenProfilesAndSaysSo) {
