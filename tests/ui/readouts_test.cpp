@@ -13,21 +13,17 @@
 namespace tarmac::testing {
 namespace {
 
-std::string MoveYTextFor(const char* kind, double y, const Units& units) {
-  return ui::MoveYText(y, kind, units);
-}
-
 TEST(Readouts, FormatAndUnitFollowTheKindOfTheSeries) {
   const Units us = MakeUnits(false), si = MakeUnits(true);
-  EXPECT_EQ(MoveYTextFor("ZProfile", 1234.5678, us), "Y = 1,234.568,inch");
-  EXPECT_EQ(MoveYTextFor("Boeing Bump Plot", 0.5, si), "Y = 0.500,cm");
-  EXPECT_EQ(MoveYTextFor("Straightedge", 0.25, si), "Y = 0.250mm");
-  EXPECT_EQ(MoveYTextFor("Speed", 20, si), "Y = 20.000m/s");
-  EXPECT_EQ(MoveYTextFor("IRI (1/4 Car)", 2, us), "Y = 2.000in/ft");
-  EXPECT_EQ(MoveYTextFor("Boeing Bump Index", 0.75, us), "Y = 0.750");
-  EXPECT_EQ(MoveYTextFor("Gcg", 0.125, us), "Y = 0.13 Gs");
+  EXPECT_EQ(ui::MoveYText(1234.5678, "ZProfile", us), "Y = 1,234.568,inch");
+  EXPECT_EQ(ui::MoveYText(0.5, "Boeing Bump Plot", si), "Y = 0.500,cm");
+  EXPECT_EQ(ui::MoveYText(0.25, "Straightedge", si), "Y = 0.250mm");
+  EXPECT_EQ(ui::MoveYText(20, "Speed", si), "Y = 20.000m/s");
+  EXPECT_EQ(ui::MoveYText(2, "IRI (1/4 Car)", us), "Y = 2.000in/ft");
+  EXPECT_EQ(ui::MoveYText(0.75, "Boeing Bump Index", us), "Y = 0.750");
+  EXPECT_EQ(ui::MoveYText(0.125, "Gcg", us), "Y = 0.13 Gs");
   // Anything else: whole numbers without a unit.
-  EXPECT_EQ(MoveYTextFor("ZNose", 12345.6, us), "Y = 12,346");
+  EXPECT_EQ(ui::MoveYText(12345.6, "ZNose", us), "Y = 12,346");
   EXPECT_EQ(ui::MoveXText(12.345, si), "X = 12.35m");
   EXPECT_EQ(ui::MoveXText(-0.5, us), "X = -0.50ft");
 }
