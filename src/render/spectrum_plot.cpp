@@ -103,11 +103,39 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
         const std::pair<const char*, double> lines[] = {{"AMEAN=", s.amean}, {"ASDEV=", s.asdev},
                                                         {"Cskew=", s.cskew}, {"Ckurt=", s.ckurt},
                                                         {"Area=", s.area},   {"AreaN=", s.arean}};
-        double y = 0.15;
+        QStringList texts;
+        double block_w = 0.0;
+        const QFontMetricsF m(text_font);
         for (const auto& [name, value] : lines) {
-          paint::DrawAnchoredText(painter,
-                                  QString::fromStdString(PdfStatisticLine(name, value)),
-                                  left + 4.0, box.top() + y * H, -1, -1, box);
+          texts << QString::fromStdString(PdfStatisticLine(name, value));
+          block_w = std::max(block_w, m.horizontalAdvance(texts.back()));
+        }
+        // The block stands in the upper left corner, where the tails of the densities are low;
+        // when a curve reaches into it there, it moves to the upper right corner, and failing
+        // that to whichever corner the curves cross least, on a white ground.
+        const double block_top = box.top() + 0.15 * H;
+        const double block_bottom = box.top() + 0.55 * H + m.height();
+        auto crossings = [&](double x0) {
+          const QRectF block(x0 - 2.0, block_top - 2.0, block_w + 4.0, block_bottom - block_top + 4.0);
+          int count = 0;
+          for (const SpectrumCurve& curve : plot.curves) {
+            const std::size_t cn = std::min(curve.x.size(), curve.y.size());
+            for (std::size_t i = 0; i < cn; ++i) {
+              if (std::isfinite(curve.x[i]) && std::isfinite(curve.y[i]) &&
+                  block.contains(QPointF(px(curve.x[i]), py(curve.y[i]))))
+                ++count;
+            }
+          }
+          return count;
+        };
+        const double at_left = left + 4.0, at_right = right - 4.0 - block_w;
+        const int left_count = crossings(at_left);
+        const int right_count = left_count > 0 ? crossings(at_right) : 0;
+        const double x0 = left_count == 0 || right_count >= left_count ? at_left : at_right;
+        const bool backing = std::min(left_count, left_count > 0 ? right_count : 0) > 0;
+        double y = 0.15;
+        for (const QString& text : texts) {
+          paint::DrawAnchoredText(painter, text, x0, box.top() + y * H, -1, -1, box, backing);
           y += 0.1;
         }
       }
@@ -158,6 +186,13 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
 std::vector<unsigned char> SpectrumPlotPng(const SpectrumPlot& plot, int width, int height,
                                            SpectrumPlotResult* result) {
   return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderSpectrumPlot(painter, rect, plot);
+  });
+}
+
+std::vector<unsigned char> SpectrumPlotPrintPng(const SpectrumPlot& plot, const paint::PrintSize& size,
+                                                SpectrumPlotResult* result) {
+  return paint::RenderPrintPng(size, result, [&](QPainter& painter, const QRect& rect) {
     return RenderSpectrumPlot(painter, rect, plot);
   });
 }
