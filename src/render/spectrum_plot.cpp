@@ -35,7 +35,25 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
   // A flat or empty range has no scale of its own; a unit span keeps the mapping finite.
   const double x_span = plot.x_max > plot.x_min ? plot.x_max - plot.x_min : 1.0;
   const double y_span = plot.y_max > plot.y_min ? plot.y_max - plot.y_min : 1.0;
-  r.x_scale = 0.9 * W / x_span;
+  // The statistics of a density stand in a column of their own right of the curves, so that no
+  // curve runs through them whatever the shape of the density.
+  const QFont text_font = paint::PlotFont(true, TextPixels(H));
+  QStringList statistics;
+  double statistics_w = 0.0;
+  if (plot.mode == SpectrumMode::Pdf && plot.statistics) {
+    const DensityStatistics& s = *plot.statistics;
+    const std::pair<const char*, double> lines[] = {{"AMEAN=", s.amean}, {"ASDEV=", s.asdev},
+                                                    {"Cskew=", s.cskew}, {"Ckurt=", s.ckurt},
+                                                    {"Area=", s.area},   {"AreaN=", s.arean}};
+    const QFontMetricsF m(text_font);
+    double widest = 0.0;
+    for (const auto& [name, value] : lines) {
+      statistics << QString::fromStdString(PdfStatisticLine(name, value));
+      widest = std::max(widest, m.horizontalAdvance(statistics.back()));
+    }
+    statistics_w = std::min(0.4 * W, widest + 0.03 * W);
+  }
+  r.x_scale = (0.9 * W - statistics_w) / x_span;
   r.y_scale = 0.75 * H / y_span;
   r.frame_width = static_cast<float>(0.9 * W);
   r.frame_height = static_cast<float>(0.75 * H);
@@ -51,9 +69,8 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
 
-  const double left = box.left() + 0.05 * W, right = box.left() + 0.95 * W;
+  const double left = box.left() + 0.05 * W, right = box.left() + 0.95 * W - statistics_w;
   const double top = box.top() + 0.1 * H, bottom = box.top() + 0.85 * H;
-  const QFont text_font = paint::PlotFont(true, TextPixels(H));
   const QFont title_font = paint::PlotFont(false, TitlePixels(H));
   const double tick = std::max(3.0, 0.012 * H);
 
@@ -98,46 +115,10 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
                               left + tick + 2.0, top, -1, 0, box);
       paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_min, "0.000")),
                               left + 3.0, bottom - 2.0, -1, 1, box);
-      if (plot.statistics) {
-        const DensityStatistics& s = *plot.statistics;
-        const std::pair<const char*, double> lines[] = {{"AMEAN=", s.amean}, {"ASDEV=", s.asdev},
-                                                        {"Cskew=", s.cskew}, {"Ckurt=", s.ckurt},
-                                                        {"Area=", s.area},   {"AreaN=", s.arean}};
-        QStringList texts;
-        double block_w = 0.0;
-        const QFontMetricsF m(text_font);
-        for (const auto& [name, value] : lines) {
-          texts << QString::fromStdString(PdfStatisticLine(name, value));
-          block_w = std::max(block_w, m.horizontalAdvance(texts.back()));
-        }
-        // The block stands in the upper left corner, where the tails of the densities are low;
-        // when a curve reaches into it there, it moves to the upper right corner, and failing
-        // that to whichever corner the curves cross least, on a white ground.
-        const double block_top = box.top() + 0.15 * H;
-        const double block_bottom = box.top() + 0.55 * H + m.height();
-        auto crossings = [&](double x0) {
-          const QRectF block(x0 - 2.0, block_top - 2.0, block_w + 4.0, block_bottom - block_top + 4.0);
-          int count = 0;
-          for (const SpectrumCurve& curve : plot.curves) {
-            const std::size_t cn = std::min(curve.x.size(), curve.y.size());
-            for (std::size_t i = 0; i < cn; ++i) {
-              if (std::isfinite(curve.x[i]) && std::isfinite(curve.y[i]) &&
-                  block.contains(QPointF(px(curve.x[i]), py(curve.y[i]))))
-                ++count;
-            }
-          }
-          return count;
-        };
-        const double at_left = left + 4.0, at_right = right - 4.0 - block_w;
-        const int left_count = crossings(at_left);
-        const int right_count = left_count > 0 ? crossings(at_right) : 0;
-        const double x0 = left_count == 0 || right_count >= left_count ? at_left : at_right;
-        const bool backing = std::min(left_count, left_count > 0 ? right_count : 0) > 0;
-        double y = 0.15;
-        for (const QString& text : texts) {
-          paint::DrawAnchoredText(painter, text, x0, box.top() + y * H, -1, -1, box, backing);
-          y += 0.1;
-        }
+      double y = 0.15;
+      for (const QString& text : statistics) {
+        paint::DrawAnchoredText(painter, text, right + 0.03 * W, box.top() + y * H, -1, -1, box);
+        y += 0.1;
       }
     }
     // Axis titles, printed last.
