@@ -111,10 +111,6 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
       // The density's limits inside the frame, as the spectrum's are: the 5 % margin is too
       // narrow to hold them on a small picture.
       painter.drawLine(QPointF(left, top), QPointF(left + tick, top));
-      paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_max, "0.000")),
-                              left + tick + 2.0, top, -1, 0, box);
-      paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_min, "0.000")),
-                              left + 3.0, bottom - 2.0, -1, 1, box);
       double y = 0.15;
       for (const QString& text : statistics) {
         paint::DrawAnchoredText(painter, text, right + 0.03 * W, box.top() + y * H, -1, -1, box);
@@ -159,6 +155,16 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
       line << QPointF(px(c.x[i]), py(c.y[i]));
     }
     flush();
+  }
+  // The density's limits are written over the curves on a white ground: a curve starting in the
+  // corner of the frame must not make them unreadable.
+  if (plot.mode == SpectrumMode::Pdf && !plot.curves.empty()) {
+    painter.setFont(text_font);
+    painter.setPen(paint::kInk);
+    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_max, "0.000")),
+                            left + tick + 2.0, top, -1, 0, box, true);
+    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_min, "0.000")),
+                            left + 3.0, bottom - 2.0, -1, 1, box, true);
   }
   painter.restore();
   return r;
