@@ -11,12 +11,21 @@
 #include "workflow/spectra_texts.h"
 #include "common/number_format.h"
 #include "render/prob_dist_plot.h"
+#include "render/loglog_plot.h"
 #include "render/spectrum_plot.h"
+#include "workflow/wavenumber_spectrum.h"
 
 namespace tarmac::cli {
 namespace {
 
-constexpr int kPngWidth = 900, kPngHeight = 600;
+// Pictures are drawn at the size they print, the text width of the page of the unit system.
+paint::PrintSize PictureSize(bool metric, double height_in) {
+  paint::PrintSize size;
+  size.width_in = paint::TextWidthInches(metric);
+  size.height_in = height_in;
+  return size;
+}
+constexpr double kSpectrumHeightIn = 4.0, kDistributionHeightIn = 3.4;
 
 const std::map<std::string, Session::SpectrumSeries>& SeriesNames() {
   static const std::map<std::string, Session::SpectrumSeries> names = {
@@ -38,6 +47,7 @@ struct SpectrumOptions {
   std::string png;
   bool metric = false;
   bool smooth_ends = false;
+  bool wavenumber = false;  // the profile spectrum against wavenumber, on log-log axes
   std::vector<std::string> sets;
   CommonOptions input;  // how the profile file is read (--channel, --column, units)
 };
@@ -95,6 +105,11 @@ int OpenSession(Session& s, const std::string& profile, bool metric, bool smooth
 
 int RunSpectrum(const SpectrumOptions& o, bool psd) {
   const auto series = SeriesNames().at(o.series);
+  if (o.wavenumber && series != Session::SpectrumSeries::Profile) {
+    // A response is a function of time; only the profile has wavelengths of its own.
+    std::cerr << "--wavenumber is for the profile series only\n";
+    return kUsage;
+  }
   TerminalPrompts prompts;
   TerminalProgress progress;
   Session s(prompts);
@@ -118,7 +133,23 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
     SummaryStream(o.json) << caption << ": record of " << r->np << " samples from sample " << r->nstart
               << ", dt = " << FormatNumber(r->dt, "0.0000000") << " s, Nyquist "
               << FormatNumber(0.5 / r->dt, "0.000") << " Hz\n";
-    if (!o.png.empty()) {
+    if (o.wavenumber) {
+      const WavenumberSpectrum w = ProfileWavenumberSpectrum(*r, s.model().units);
+      j["wavenumber"] = {{"unit", w.wavenumber_unit},
+                         {"density_unit", w.density_unit},
+                         {"wavenumbers", Doubles(w.wavenumber)},
+                         {"density", Doubles(w.density)}};
+      if (!w.wavenumber.empty()) {
+        SummaryStream(o.json) << "Wavenumber " << FormatNumber(w.wavenumber.front(), "0.000000") << " to "
+                              << FormatNumber(w.wavenumber.back(), "0.000") << " " << w.wavenumber_unit
+                              << ", density in " << w.density_unit << "\n";
+      }
+      if (!o.png.empty()) {
+        const LogLogPlot plot{w.wavenumber, w.density, w.title, w.wavenumber_title, w.density_title};
+        if (!WritePng(LogLogPlotPrintPng(plot, PictureSize(o.metric, kSpectrumHeightIn)), o.png))
+          return OutcomeOfOutputs(kOutputFailed);
+      }
+    } else if (!o.png.empty()) {
       SpectrumPlot plot;
       plot.mode = SpectrumMode::Psd;
       plot.curves.push_back({r->frequency, shown});
@@ -129,7 +160,8 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
       plot.series_caption = caption;
       plot.nexp = r->exponent;
       plot.dt = r->dt;
-      if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
+      if (!WritePng(SpectrumPlotPrintPng(plot, PictureSize(o.metric, kSpectrumHeightIn)), o.png))
+        return OutcomeOfOutputs(kOutputFailed);
     }
   } else {
     const auto r = s.RunPdf(series);
@@ -151,7 +183,8 @@ int RunSpectrum(const SpectrumOptions& o, bool psd) {
       plot.x_min = r->xmin;
       plot.series_caption = caption;
       plot.statistics = DensityStatistics{r->amean, r->asdev, r->cskew, r->ckurt, r->area, r->arean};
-      if (!WritePng(SpectrumPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
+      if (!WritePng(SpectrumPlotPrintPng(plot, PictureSize(o.metric, kSpectrumHeightIn)), o.png))
+        return OutcomeOfOutputs(kOutputFailed);
     }
   }
   if (!o.json.empty()) WriteJson(Stamped(j), o.json);
@@ -194,7 +227,8 @@ int RunCdf(const CdfOptions& o) {
             << "\n";
   if (!o.png.empty()) {
     const ProbDistPlot plot{d->cdf, d->x_max, d->title, d->unit_label};
-    if (!WritePng(ProbDistPlotPng(plot, kPngWidth, kPngHeight), o.png)) return OutcomeOfOutputs(kOutputFailed);
+    if (!WritePng(ProbDistPlotPrintPng(plot, PictureSize(o.metric, kDistributionHeightIn)), o.png))
+      return OutcomeOfOutputs(kOutputFailed);
   }
   if (!o.json.empty()) WriteJson(Stamped(j), o.json);
   return OutcomeOfOutputs(kOk);
@@ -233,8 +267,13 @@ void RegisterSpectrumCommand(CLI::App& app, int& rc, bool psd) {
       ->check(CLI::IsMember(names, CLI::ignore_case));
   sub->add_option("--simulate", o->simulate,
                   "Simulate AIRCRAFT@KNOTS first (B-727, B-747, DC-9, DC-10), e.g. B-747@120");
-  if (psd)
+  if (psd) {
     sub->add_option("--exponent", o->exponent, "N of 10^N added to the power (default 10)");
+    sub->add_flag("--wavenumber", o->wavenumber,
+                  "Also give the profile spectrum against wavenumber (cycles/ft, or cycles/m "
+                  "with --metric) as a one-sided density in ft^2/(cycle/ft) or m^2/(cycle/m), "
+                  "the raw periodogram of the same record; --png then draws it on log-log axes");
+  }
   sub->add_option("--json", o->json, "Write the result as JSON to FILE, or to stdout with -");
   sub->add_option("--png", o->png, "Draw the plot into FILE (PNG)");
   AddUnitOptions(sub, o->metric, o->smooth_ends, o->input.decimation, o->sets);

@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "common/rounding.h"
+#include "render/axis_ticks.h"
 #include "render/paint_support.h"
 
 namespace tarmac {
@@ -45,20 +46,6 @@ IndexChart MakeIndexChart(const IndexChartTextInputs& in, const Units& units, st
   return IndexChart{t.title, t.section_axis_title, t.value_axis_title, std::move(values)};
 }
 
-namespace {
-
-// A round tick (1, 2 or 5 times a power of ten) giving about `target` intervals over the span.
-double NiceTick(double span, int target) {
-  const double raw = span / target;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0, 10.0}) {
-    if (m * power >= raw) return m * power;
-  }
-  return 10.0 * power;
-}
-
-}  // namespace
-
 IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const IndexChart& chart) {
   paint::EnsureGuiApplication();
   const QRectF box(area);
@@ -76,7 +63,8 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
   if (!(hi > lo)) hi = lo + 1.0;
   // Headroom above the tallest column for its value label.
   hi += 0.06 * (hi - lo);
-  r.tick = NiceTick(hi - lo, 5);
+  const AxisTicks ticks = ChooseTicks(lo, hi);
+  r.tick = ticks.step;
   r.axis_min = std::floor(lo / r.tick + 1e-9) * r.tick;
   r.axis_max = std::ceil(hi / r.tick - 1e-9) * r.tick;
   if (!(r.axis_max > r.axis_min)) r.axis_max = r.axis_min + r.tick;
@@ -93,12 +81,10 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
   const double pad = std::max(4.0, 0.015 * H);
 
   // Tick values decide the left band; titles take the top and bottom bands.
-  int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(r.tick) - 1e-9)));
-  const std::string tick_pattern = decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
   double tick_w = 0;
   const int tick_count = CLng((r.axis_max - r.axis_min) / r.tick);
   for (int k = 0; k <= tick_count; ++k) {
-    tick_w = std::max(tick_w, tick_m.horizontalAdvance(QString::fromStdString(FormatNumber(r.axis_min + k * r.tick, tick_pattern))));
+    tick_w = std::max(tick_w, tick_m.horizontalAdvance(QString::fromStdString(TickLabel(r.axis_min + k * r.tick, ticks.decimals))));
   }
   const double left_band = pad + axis_m.height() + pad + tick_w + pad;
   const double top_band = pad + title_m.height() + pad;
@@ -116,7 +102,7 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
     painter.setPen(QPen(std::abs(v) < 0.5 * r.tick ? paint::kInk : paint::kGrid, 1.0));
     painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
     painter.setPen(paint::kInk);
-    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(v, tick_pattern)), plot.left() - pad, y, 1, 0, box);
+    paint::DrawAnchoredText(painter, QString::fromStdString(TickLabel(v, ticks.decimals)), plot.left() - pad, y, 1, 0, box);
   }
   painter.setPen(QPen(paint::kInk, 1.0));
   painter.drawLine(plot.bottomLeft(), plot.topLeft());
@@ -163,6 +149,13 @@ IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const In
 
 std::vector<unsigned char> IndexChartPng(const IndexChart& chart, int width, int height, IndexChartResult* result) {
   return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderIndexChart(painter, rect, chart);
+  });
+}
+
+std::vector<unsigned char> IndexChartPrintPng(const IndexChart& chart, const paint::PrintSize& size,
+                                              IndexChartResult* result) {
+  return paint::RenderPrintPng(size, result, [&](QPainter& painter, const QRect& rect) {
     return RenderIndexChart(painter, rect, chart);
   });
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/units.h"
+#include "render/paint_support.h"
 
 namespace tarmac {
 
@@ -57,5 +58,8 @@ struct IndexChartResult {
 IndexChartResult RenderIndexChart(QPainter& painter, const QRect& area, const IndexChart& chart);
 std::vector<unsigned char> IndexChartPng(const IndexChart& chart, int width, int height,
                                          IndexChartResult* result = nullptr);
+// The chart as printed (see paint::PrintSize).
+std::vector<unsigned char> IndexChartPrintPng(const IndexChart& chart, const paint::PrintSize& size,
+                                              IndexChartResult* result = nullptr);
 
 }  // namespace tarmac

@@ -5,28 +5,21 @@
 #include <QPainter>
 #include <QRect>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/units.h"
+#include "render/paint_support.h"
 
 namespace tarmac {
-
-// Display factor of a level's stored values. The profile is stored in inches and shown in cm;
-// the straightedge deviation, the profilogram and the band-pass profile in inches, shown in mm;
-// the Boeing Bump Index has no unit. The IRI rectified slope (level 3) is stored in inches per
-// mile and its title names the roughness unit, so it is shown with `RoughnessFactor` (in/mile to
-// m/km), not with the slope factor in/ft to m/km, which would inflate it 5280 times.
-// A measured speed (kind "Speed") is stored already in display units and the filter test series
-// (kind "Other") is a dimensionless impulse response: both are shown as stored.
-double LevelValueFactor(int level, std::string_view kind, const Units& units);
 
 // Title of an index level as the plotter composes it (levels 1 to 5); any other level keeps the
 // caller's title. `edge_used_ft` is the straightedge length actually used, in feet.
 std::string LevelPlotTitle(int level, const std::string& caller_title, const Units& units,
                            double edge_used_ft);
 
-// What to draw. Nothing here refers to the profile model: the caller copies the level in.
+// What to draw. Nothing here refers to the profile model: the caller copies the level in, with
+// the ranges the session recorded for it (workflow/plot_range.h), so the drawing never works out
+// a range of its own.
 struct LevelPlot {
   std::vector<float> values;  // the level's series; [0] is sample 1; internal units unless
                               // value_factor is 1 (responses are stored in display units)
@@ -36,29 +29,18 @@ struct LevelPlot {
   double step_ft = 0.0;       // sample spacing, always in FEET (also in metric mode, so a
                               // two-click selection turns a distance into a sample exactly)
   double length_factor = 1.0; // feet -> display length unit (`Units.LengthFactor`)
-  double value_factor = 1.0;  // display factor of the values: `LevelValueFactor` for a level
-                              // plot, 1 for a response plot. For level 3 it is
-                              // `Units.RoughnessFactor` (see LevelValueFactor).
-  std::string title;          // printed near the top
+  double value_factor = 1.0;  // display factor of the values (the session's LevelValueFactor
+                              // for a level plot, 1 for a response plot)
+  float y_max = 0.01f;        // value range in display units, as the session recorded it
+  float y_min = 0.0f;
+  std::string title;          // printed above the plot
   std::string axis_label;     // distance caption, `Units.AxisLabel`
-  std::string value_label;    // optional caption of the value axis (empty: none)
-  // Value range: recomputed from the samples shown when redraw is true; otherwise the range of
-  // the last redraw (display units) is kept, as a zoom does.
-  bool redraw = true;
-  float kept_y_max = 0.0f;
-  float kept_y_min = 0.0f;
+  std::string value_label;    // unit of the values, written along the value axis (empty: none)
 };
 
-// The level plot of a series held in internal units, with the factor, title, distance unit and
-// caption of the units record (the plotter's `ShowLevelPlot`).
-LevelPlot MakeLevelPlot(int level, std::string_view kind, const std::string& title,
-                        std::vector<float> values, double step_ft, int first, int last,
-                        const Units& units, bool redraw = true);
-// The same for a series already in display units (`ShowResponsePlot`): values drawn as stored,
-// the caller's title unchanged.
-LevelPlot MakeResponsePlot(int level, const std::string& title, std::vector<float> values,
-                           double step_ft, int first, int last, const Units& units,
-                           bool redraw = true);
+// Sets the value range of a plot that is not a level of the model (an index detail drawn over
+// the profile) to that of its samples shown, by the session's own rule.
+void FitValueRange(LevelPlot& plot);
 
 // What a drawing records and later commands use: the plotted distance range and value range,
 // the horizontal scale, the samples drawn, and the mapping between pixels and plot units.
@@ -85,11 +67,16 @@ struct LevelPlotResult {
   int SampleAt(double plot_x, int n) const;
 };
 
-// Draws the plot into `area` of the painter's device (white background, axes, labels, series).
+// Draws the plot into `area` of the painter's device (white background, grid, round ticks on
+// both axes with their values, the title, the red zero line and the series).
 LevelPlotResult RenderLevelPlot(QPainter& painter, const QRect& area, const LevelPlot& plot);
 
-// The same drawing as a PNG picture of width x height pixels.
+// The same drawing as a PNG picture of width x height pixels (a screen-sized picture).
 std::vector<unsigned char> LevelPlotPng(const LevelPlot& plot, int width, int height,
                                         LevelPlotResult* result = nullptr);
+// The same drawing as a picture for print: `size` in inches at its resolution, the resolution
+// stated in the PNG so a document places it at that size.
+std::vector<unsigned char> LevelPlotPrintPng(const LevelPlot& plot, const paint::PrintSize& size,
+                                             LevelPlotResult* result = nullptr);
 
 }  // namespace tarmac

@@ -11,6 +11,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace tarmac::paint {
@@ -52,7 +53,13 @@ QFont PlotFont(bool serif, double pixel_size, bool bold) {
 }
 
 double FontPixels(double height, double share, double min_px, double max_px) {
-  return std::clamp(height * share, min_px, max_px);
+  // Never below the smallest readable text, on a small panel as on a printed page.
+  return std::clamp(height * share, std::max(min_px, kMinTextPixels), std::max(max_px, kMinTextPixels));
+}
+
+double DeviceScale(const QPainter& painter) {
+  const double scale = std::sqrt(std::fabs(painter.deviceTransform().determinant()));
+  return scale > 0.0 && std::isfinite(scale) ? scale : 1.0;
 }
 
 QImage BlankImage(int width, int height) {

@@ -86,19 +86,17 @@ ProbDistPlotResult RenderProbDistPlot(QPainter& painter, const QRect& area, cons
     }
   }
 
-  // Titles: the series and its unit under the axis; "P", "D", "F" stacked beside it.
+  // Titles: the series and its unit under the axis; "PDF" written up the value axis, on the left
+  // of its tick values.
   painter.setFont(title_font);
   const double title_y = std::min(box.bottom() - 2.0, r.y_origin + 0.01 * H + metrics.height() + 4.0);
   paint::DrawAnchoredText(painter, paint::ToQString(plot.title), (r.x_origin + x_end) / 2.0, title_y, 0, -1, box);
   paint::DrawAnchoredText(painter, paint::ToQString(plot.unit_label), x_end, title_y, 1, -1, box);
   const QFontMetricsF title_metrics(title_font);
-  const double letters_x = L + 0.05 * W;
-  const double mid = (r.y_origin + y_top) / 2.0;
-  const char* letters[] = {"P", "D", "F"};
-  for (int k = 0; k < 3; ++k) {
-    paint::DrawAnchoredText(painter, QString::fromLatin1(letters[k]), letters_x,
-                            mid + (k - 1) * title_metrics.height(), 0, 0, box);
-  }
+  const double widest_fraction = metrics.horizontalAdvance(QStringLiteral("0.0"));
+  const double title_x = std::max(L + title_metrics.height() / 2.0 + 1.0,
+                                  r.x_origin - 0.01 * W - 3.0 - widest_fraction - 4.0 - title_metrics.height() / 2.0);
+  paint::DrawVerticalText(painter, QStringLiteral("PDF"), title_x, (r.y_origin + y_top) / 2.0);
 
   // The curve through (J x XMAX / NB, CDF(J)).
   const std::size_t nb = plot.cdf.size();
@@ -121,6 +119,13 @@ ProbDistPlotResult RenderProbDistPlot(QPainter& painter, const QRect& area, cons
 std::vector<unsigned char> ProbDistPlotPng(const ProbDistPlot& plot, int width, int height,
                                            ProbDistPlotResult* result) {
   return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderProbDistPlot(painter, rect, plot);
+  });
+}
+
+std::vector<unsigned char> ProbDistPlotPrintPng(const ProbDistPlot& plot, const paint::PrintSize& size,
+                                                ProbDistPlotResult* result) {
+  return paint::RenderPrintPng(size, result, [&](QPainter& painter, const QRect& rect) {
     return RenderProbDistPlot(painter, rect, plot);
   });
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "render/paint_support.h"
+
 namespace tarmac {
 
 struct ProbDistPlot {
@@ -26,6 +28,9 @@ struct ProbDistPlotResult {
 ProbDistPlotResult RenderProbDistPlot(QPainter& painter, const QRect& area, const ProbDistPlot& plot);
 std::vector<unsigned char> ProbDistPlotPng(const ProbDistPlot& plot, int width, int height,
                                            ProbDistPlotResult* result = nullptr);
+// The distribution as printed (see paint::PrintSize).
+std::vector<unsigned char> ProbDistPlotPrintPng(const ProbDistPlot& plot, const paint::PrintSize& size,
+                                                ProbDistPlotResult* result = nullptr);
 
 // The two status texts of the read-out at a mouse position: "x= 0.123<unit>" and
 // "P(x<=0.123)= 45.600 %". `unit` is the value's unit with its leading blank (" in", " mm"),

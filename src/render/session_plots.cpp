@@ -13,6 +13,15 @@ namespace tarmac {
 
 void RenderPlotSink::LevelDrawn(const ProfileModel& model, int level) {
   drawn_[level] = model.levels.at(static_cast<std::size_t>(level));
+  metric_ = model.units.Metric;
+}
+
+paint::PrintSize RenderPlotSink::PrintSizeFor(double height_in, const Units& units) const {
+  paint::PrintSize size;
+  size.width_in = print_width_in > 0.0 ? print_width_in : paint::TextWidthInches(units.Metric);
+  size.height_in = height_in;
+  size.dpi = print_dpi;
+  return size;
 }
 
 void RenderPlotSink::PanelCleared(int level) { drawn_.erase(level); }
@@ -26,9 +35,12 @@ LevelPlot DescribeDrawnLevel(const PlotLevel& l, int level, const Units& units) 
   p.step_ft = l.step_ft;
   p.length_factor = units.LengthFactor;
   p.value_factor = l.shown_factor;
+  // The value range the session recorded when it drew the level (kept by a zoom).
+  p.y_max = l.plot_y_max;
+  p.y_min = l.plot_y_min;
   p.title = l.drawn_title;
   p.axis_label = units.AxisLabel;
-  p.redraw = true;
+  p.value_label = l.shown_unit;
   return p;
 }
 
@@ -44,32 +56,27 @@ IndexChart DescribeChart(const ChartRequest& c, const Units& units) {
   return MakeIndexChart(in, units, c.values);
 }
 
-std::vector<unsigned char> RenderPlotSink::Draw(const PlotLevel& l, int level, const Units& units,
-                                                int width, int height) {
+std::vector<unsigned char> RenderPlotSink::Draw(const PlotLevel& l, int level, const Units& units) const {
   if (l.data.empty()) return {};
-  paint::EnsureGuiApplication();
-  return LevelPlotPng(DescribeDrawnLevel(l, level, units), width, height);
+  return LevelPlotPrintPng(DescribeDrawnLevel(l, level, units), PrintSizeFor(kLevelHeightIn, units));
 }
 
 std::vector<unsigned char> RenderPlotSink::LevelPicture(const ProfileModel& model, int level) {
-  return Draw(model.levels.at(static_cast<std::size_t>(level)), level, model.units, level_width,
-              level_height);
+  return Draw(model.levels.at(static_cast<std::size_t>(level)), level, model.units);
 }
 
 std::vector<unsigned char> RenderPlotSink::ChartPicture(const ChartRequest& c,
                                                         const ProfileModel& model) {
-  paint::EnsureGuiApplication();
-  return IndexChartPng(DescribeChart(c, model.units), chart_width, chart_height);
+  return IndexChartPrintPng(DescribeChart(c, model.units), PrintSizeFor(kChartHeightIn, model.units));
 }
 
 std::vector<unsigned char> RenderPlotSink::CdfPicture(const CdfRequest& c) {
-  paint::EnsureGuiApplication();
   ProbDistPlot p;
   p.cdf = c.cdf;
   p.x_max = c.x_max;
   p.title = c.title;
   p.unit_label = c.unit_label;
-  return ProbDistPlotPng(p, chart_width, chart_height);
+  return ProbDistPlotPrintPng(p, PrintSizeFor(kCdfHeightIn, MakeUnits(metric_)));
 }
 
 std::vector<std::string> RenderPlotSink::WritePngs(const std::string& dir,
@@ -87,7 +94,7 @@ std::vector<std::string> RenderPlotSink::WritePngs(const std::string& dir,
     return written;
   }
   for (const auto& [level, l] : drawn_) {
-    const auto png = Draw(l, level, model.units, level_width, level_height);
+    const auto png = Draw(l, level, model.units);
     if (png.empty()) continue;
     const std::string path =
         (std::filesystem::path(dir) / ("level" + std::to_string(level) + ".png")).string();

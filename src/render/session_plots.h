@@ -7,6 +7,7 @@
 
 #include "render/index_chart.h"
 #include "render/level_plot.h"
+#include "render/paint_support.h"
 #include "workflow/profile_model.h"
 #include "workflow/prompts.h"
 
@@ -20,9 +21,16 @@ IndexChart DescribeChart(const ChartRequest& c, const Units& units);
 
 class RenderPlotSink : public PlotSink {
  public:
-  // Picture sizes in pixels: plot levels and charts as they are pasted into reports.
-  int level_width = 1600, level_height = 500;
-  int chart_width = 1400, chart_height = 800;
+  // Pictures are drawn at the size they are printed: the full text width of the page (0: that of
+  // the report's paper, A4 in metric and Letter in US units), at print_dpi.
+  double print_width_in = 0.0;
+  int print_dpi = 300;
+  // Heights in inches: a level is a long strip, a chart and a distribution need room to read.
+  static constexpr double kLevelHeightIn = 2.4;
+  static constexpr double kChartHeightIn = 3.6;
+  static constexpr double kCdfHeightIn = 3.4;
+  // The printed size of a picture of the given height for a report in `units`.
+  paint::PrintSize PrintSizeFor(double height_in, const Units& units) const;
 
   void LevelDrawn(const ProfileModel& model, int level) override;
   void PanelCleared(int level) override;
@@ -30,6 +38,8 @@ class RenderPlotSink : public PlotSink {
   std::vector<unsigned char> ChartPicture(const ChartRequest& chart,
                                           const ProfileModel& model) override;
   std::vector<unsigned char> CdfPicture(const CdfRequest& cdf) override;
+  // (A distribution request names no unit system: it is drawn at the width of the levels last
+  // drawn, the same report's.)
 
   // Writes "level<k>.png" for every level drawn and not cleared since, each replaced atomically;
   // returns the paths written. A picture or folder that cannot be written is noted among the
@@ -37,9 +47,9 @@ class RenderPlotSink : public PlotSink {
   std::vector<std::string> WritePngs(const std::string& dir, const ProfileModel& model) const;
 
  private:
-  static std::vector<unsigned char> Draw(const PlotLevel& l, int level, const Units& units,
-                                         int width, int height);
+  std::vector<unsigned char> Draw(const PlotLevel& l, int level, const Units& units) const;
   std::map<int, PlotLevel> drawn_;
+  bool metric_ = false;  // the unit system of the levels last drawn
 };
 
 }  // namespace tarmac

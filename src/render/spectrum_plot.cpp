@@ -35,7 +35,25 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
   // A flat or empty range has no scale of its own; a unit span keeps the mapping finite.
   const double x_span = plot.x_max > plot.x_min ? plot.x_max - plot.x_min : 1.0;
   const double y_span = plot.y_max > plot.y_min ? plot.y_max - plot.y_min : 1.0;
-  r.x_scale = 0.9 * W / x_span;
+  // The statistics of a density stand in a column of their own right of the curves, so that no
+  // curve runs through them whatever the shape of the density.
+  const QFont text_font = paint::PlotFont(true, TextPixels(H));
+  QStringList statistics;
+  double statistics_w = 0.0;
+  if (plot.mode == SpectrumMode::Pdf && plot.statistics) {
+    const DensityStatistics& s = *plot.statistics;
+    const std::pair<const char*, double> lines[] = {{"AMEAN=", s.amean}, {"ASDEV=", s.asdev},
+                                                    {"Cskew=", s.cskew}, {"Ckurt=", s.ckurt},
+                                                    {"Area=", s.area},   {"AreaN=", s.arean}};
+    const QFontMetricsF m(text_font);
+    double widest = 0.0;
+    for (const auto& [name, value] : lines) {
+      statistics << QString::fromStdString(PdfStatisticLine(name, value));
+      widest = std::max(widest, m.horizontalAdvance(statistics.back()));
+    }
+    statistics_w = std::min(0.4 * W, widest + 0.03 * W);
+  }
+  r.x_scale = (0.9 * W - statistics_w) / x_span;
   r.y_scale = 0.75 * H / y_span;
   r.frame_width = static_cast<float>(0.9 * W);
   r.frame_height = static_cast<float>(0.75 * H);
@@ -51,9 +69,8 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
 
-  const double left = box.left() + 0.05 * W, right = box.left() + 0.95 * W;
+  const double left = box.left() + 0.05 * W, right = box.left() + 0.95 * W - statistics_w;
   const double top = box.top() + 0.1 * H, bottom = box.top() + 0.85 * H;
-  const QFont text_font = paint::PlotFont(true, TextPixels(H));
   const QFont title_font = paint::PlotFont(false, TitlePixels(H));
   const double tick = std::max(3.0, 0.012 * H);
 
@@ -94,22 +111,10 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
       // The density's limits inside the frame, as the spectrum's are: the 5 % margin is too
       // narrow to hold them on a small picture.
       painter.drawLine(QPointF(left, top), QPointF(left + tick, top));
-      paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_max, "0.000")),
-                              left + tick + 2.0, top, -1, 0, box);
-      paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_min, "0.000")),
-                              left + 3.0, bottom - 2.0, -1, 1, box);
-      if (plot.statistics) {
-        const DensityStatistics& s = *plot.statistics;
-        const std::pair<const char*, double> lines[] = {{"AMEAN=", s.amean}, {"ASDEV=", s.asdev},
-                                                        {"Cskew=", s.cskew}, {"Ckurt=", s.ckurt},
-                                                        {"Area=", s.area},   {"AreaN=", s.arean}};
-        double y = 0.15;
-        for (const auto& [name, value] : lines) {
-          paint::DrawAnchoredText(painter,
-                                  QString::fromStdString(PdfStatisticLine(name, value)),
-                                  left + 4.0, box.top() + y * H, -1, -1, box);
-          y += 0.1;
-        }
+      double y = 0.15;
+      for (const QString& text : statistics) {
+        paint::DrawAnchoredText(painter, text, right + 0.03 * W, box.top() + y * H, -1, -1, box);
+        y += 0.1;
       }
     }
     // Axis titles, printed last.
@@ -151,6 +156,16 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
     }
     flush();
   }
+  // The density's limits are written over the curves on a white ground: a curve starting in the
+  // corner of the frame must not make them unreadable.
+  if (plot.mode == SpectrumMode::Pdf && !plot.curves.empty()) {
+    painter.setFont(text_font);
+    painter.setPen(paint::kInk);
+    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_max, "0.000")),
+                            left + tick + 2.0, top, -1, 0, box, true);
+    paint::DrawAnchoredText(painter, QString::fromStdString(FormatNumber(plot.y_min, "0.000")),
+                            left + 3.0, bottom - 2.0, -1, 1, box, true);
+  }
   painter.restore();
   return r;
 }
@@ -158,6 +173,13 @@ SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, cons
 std::vector<unsigned char> SpectrumPlotPng(const SpectrumPlot& plot, int width, int height,
                                            SpectrumPlotResult* result) {
   return paint::RenderPng(width, height, result, [&](QPainter& painter, const QRect& rect) {
+    return RenderSpectrumPlot(painter, rect, plot);
+  });
+}
+
+std::vector<unsigned char> SpectrumPlotPrintPng(const SpectrumPlot& plot, const paint::PrintSize& size,
+                                                SpectrumPlotResult* result) {
+  return paint::RenderPrintPng(size, result, [&](QPainter& painter, const QRect& rect) {
     return RenderSpectrumPlot(painter, rect, plot);
   });
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "render/paint_support.h"
+
 namespace tarmac {
 
 enum class SpectrumMode { Pdf = 1, Psd = 2 };
@@ -47,6 +49,9 @@ struct SpectrumPlotResult {
 SpectrumPlotResult RenderSpectrumPlot(QPainter& painter, const QRect& area, const SpectrumPlot& plot);
 std::vector<unsigned char> SpectrumPlotPng(const SpectrumPlot& plot, int width, int height,
                                            SpectrumPlotResult* result = nullptr);
+// The plot as printed (see paint::PrintSize).
+std::vector<unsigned char> SpectrumPlotPrintPng(const SpectrumPlot& plot, const paint::PrintSize& size,
+                                                SpectrumPlotResult* result = nullptr);
 
 // Frequency at a clicked pixel x of a spectrum plot; none when the click is not to the right of
 // the vertical axis (then kMarkerLeftOfAxisMessage is shown and no marker placed).

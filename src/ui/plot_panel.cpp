@@ -60,6 +60,7 @@ void PlotPanel::ShowDetail(const IndexDetail& d, const Units& units) {
   p.value_factor = 1.0;  // the detail's values are already in display units
   p.title = d.title;
   p.axis_label = units.AxisLabel;
+  FitValueRange(p);
   plot_ = std::move(p);
   geometry_current_ = false;
   update();

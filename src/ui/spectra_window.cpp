@@ -1,6 +1,7 @@
 #include "ui/spectra_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 
 #include "workflow/spectra_texts.h"
 #include "workflow/session_jobs.h"
+#include "workflow/wavenumber_spectrum.h"
 #include "workflow/spectra_texts.h"
 
 namespace tarmac::ui {
@@ -29,6 +31,7 @@ SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
 
 void SpectrumView::SetPlot(std::optional<SpectrumPlot> plot) {
   plot_ = std::move(plot);
+  loglog_.reset();
   picture_ = QPixmap();
   markers_.clear();
   mapping_valid_ = false;
@@ -37,13 +40,25 @@ void SpectrumView::SetPlot(std::optional<SpectrumPlot> plot) {
 
 void SpectrumView::SetPicture(const QPixmap& picture) {
   plot_.reset();
+  loglog_.reset();
   picture_ = picture;
   markers_.clear();
   update();
 }
 
+void SpectrumView::SetLogLogPlot(LogLogPlot plot) {
+  plot_.reset();
+  loglog_ = std::move(plot);
+  picture_ = QPixmap();
+  markers_.clear();
+  mapping_ = {};
+  mapping_valid_ = false;
+  update();
+}
+
 void SpectrumView::Clear() {
   plot_.reset();
+  loglog_.reset();
   picture_ = QPixmap();
   markers_.clear();
   mapping_ = {};
@@ -86,6 +101,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
       DrawFrequencyMarker(painter, mapping_, static_cast<int>(i + 1), x,
                           m.height_fraction * height(), m.frequency);
     }
+  } else if (loglog_) {
+    RenderLogLogPlot(painter, rect(), *loglog_);
   } else if (!picture_.isNull()) {
     // The panel's picture at its own proportions, centred: its labels stay legible.
     const QPixmap shown =
@@ -136,6 +153,11 @@ SpectraWindow::SpectraWindow(Session& session, CommandRunner& runner, GuiPrompts
   exponent_row->addWidget(exponent_);
   exponent_row->addWidget(new QLabel(QStringLiteral(" n of 10^n (PSD)"), side));
   sv->addLayout(exponent_row);
+  wavenumber_ = new QCheckBox(QStringLiteral("Against wavenumber (log-log)"), side);
+  wavenumber_->setObjectName(QStringLiteral("chkWavenumber"));
+  wavenumber_->setToolTip(QStringLiteral("PSD of the profile against wavenumber, per cycle of "
+                                         "wavelength; the profile only"));
+  sv->addWidget(wavenumber_);
   auto button = [&](const char* name, const char* caption) {
     auto* b = new QPushButton(QString::fromLatin1(caption), side);
     b->setObjectName(QString::fromLatin1(name));
@@ -180,6 +202,7 @@ SpectraWindow::SpectraWindow(Session& session, CommandRunner& runner, GuiPrompts
 void SpectraWindow::UpdateBusy(bool busy) {
   for (QPushButton* b : run_buttons_) b->setEnabled(!busy);
   for (QRadioButton* o : options_) o->setEnabled(!busy);
+  wavenumber_->setEnabled(!busy && series_ == 0);
   if (!busy) Refresh();
 }
 
@@ -196,6 +219,8 @@ void SpectraWindow::ChooseSeries(int index) {
   if (index < 0 || index > 5 || !options_[static_cast<std::size_t>(index)]->isEnabled()) return;
   series_ = index;
   options_[static_cast<std::size_t>(index)]->setChecked(true);
+  // A response is a function of time: only the profile has a spectrum against wavenumber.
+  wavenumber_->setEnabled(index == 0 && !runner_.running());
   views_[0]->Clear();
   // The picture of the main window's panel of that number, on the clipboard and shown here.
   const QPixmap picture = panel_picture_ ? panel_picture_(index) : QPixmap();
@@ -214,9 +239,16 @@ bool SpectraWindow::RunPsd() {
   views_[2]->Clear();  // the markers start again from F1
   Session::PsdJob* psd = job.get();
   const std::string caption = Session::SpectrumSeriesCaption(series);
-  return runner_.StartJob(QStringLiteral("PSD"), std::move(job), [this, psd, caption](bool ok) {
+  const bool wavenumber = wavenumber_->isChecked() && series == Session::SpectrumSeries::Profile;
+  return runner_.StartJob(QStringLiteral("PSD"), std::move(job), [this, psd, caption, wavenumber](bool ok) {
     if (!ok || !psd->Result()) return;
     const PsdResult& r = *psd->Result();
+    if (wavenumber) {
+      WavenumberSpectrum w = ProfileWavenumberSpectrum(r, session_.model().units);
+      views_[2]->SetLogLogPlot({std::move(w.wavenumber), std::move(w.density), w.title,
+                                w.wavenumber_title, w.density_title});
+      return;
+    }
     SpectrumPlot plot;
     plot.mode = SpectrumMode::Psd;
     plot.curves.push_back({r.frequency, r.smoothed});

@@ -10,11 +10,13 @@
 #include <optional>
 #include <vector>
 
+#include "render/loglog_plot.h"
 #include "render/spectrum_plot.h"
 #include "ui/command_runner.h"
 #include "ui/gui_prompts.h"
 #include "workflow/session.h"
 
+class QCheckBox;
 class QLineEdit;
 class QLabel;
 class QPushButton;
@@ -31,9 +33,12 @@ class SpectrumView : public QWidget {
   explicit SpectrumView(QWidget* parent = nullptr);
   void SetPlot(std::optional<SpectrumPlot> plot);
   void SetPicture(const QPixmap& picture);
+  // The profile spectrum against wavenumber (no frequency markers on it).
+  void SetLogLogPlot(LogLogPlot plot);
   void Clear();
-  bool empty() const { return !plot_ && picture_.isNull(); }
+  bool empty() const { return !plot_ && !loglog_ && picture_.isNull(); }
   const std::optional<SpectrumPlot>& plot() const { return plot_; }
+  const std::optional<LogLogPlot>& loglog_plot() const { return loglog_; }
   // The mapping of the plot at the view's present size (frame, x origin, Nyquist frequency).
   const SpectrumPlotResult& mapping();
   // A marker keeps its frequency and its height as a fraction of the view's, so that it stays
@@ -55,6 +60,7 @@ class SpectrumView : public QWidget {
 
  private:
   std::optional<SpectrumPlot> plot_;
+  std::optional<LogLogPlot> loglog_;
   QPixmap picture_;
   SpectrumPlotResult mapping_;
   bool mapping_valid_ = false;
@@ -78,6 +84,8 @@ class SpectraWindow : public QDialog {
 
   QRadioButton* option(int i) const { return options_[static_cast<std::size_t>(i)]; }
   QLineEdit* exponent_box() const { return exponent_; }
+  // When checked, a PSD run of the profile shows its spectrum against wavenumber.
+  QCheckBox* wavenumber_box() const { return wavenumber_; }
   SpectrumView* series_view() const { return views_[0]; }
   SpectrumView* pdf_view() const { return views_[1]; }
   SpectrumView* psd_view() const { return views_[2]; }
@@ -94,6 +102,7 @@ class SpectraWindow : public QDialog {
   std::array<QRadioButton*, 6> options_{};
   std::array<SpectrumView*, 3> views_{};
   QLineEdit* exponent_ = nullptr;
+  QCheckBox* wavenumber_ = nullptr;
   std::vector<QPushButton*> run_buttons_;
   int series_ = 0;
 };

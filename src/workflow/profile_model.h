@@ -35,6 +35,7 @@ struct PlotLevel {
   float plot_x_start = 0, plot_x_end = 0, plot_y_min = 0, plot_y_max = 0;
   std::int32_t shown_first = 0, shown_last = 0;  // sample range of the last drawing (1-based)
   double shown_factor = 1.0;  // display factor the values were drawn with
+  std::string shown_unit;     // unit of the drawn values ("cm", "g", ...; empty for a pure number)
 
   std::int32_t npoints() const { return static_cast<std::int32_t>(data.size()); }  // `LevelNPoints`
 };

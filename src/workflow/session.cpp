@@ -4,6 +4,7 @@
 
 #include "common/rounding.h"
 #include "simulation/simulation_failure.h"
+#include "workflow/plot_range.h"
 #include "workflow/results_file.h"
 #include "workflow/session_jobs.h"
 
@@ -218,45 +219,52 @@ double Session::LevelValueFactor(int level) const {
   }
 }
 
+std::string Session::LevelValueUnit(int level, bool response) const {
+  const Units& u = model_.units;
+  const PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
+  if (response) {
+    // The simulation's accelerations are in g; its dynamic coefficients are ratios of forces.
+    return level == 1 || level == 2 ? "g" : "";
+  }
+  if (l.kind == "Speed") return u.SpeedLabel;
+  if (l.kind == "Other") return "";  // the filter test's impulse response is a pure number
+  switch (level) {
+    case 0: return u.ShortElevationLabel;
+    case 1: case 4: case 5: return u.ElevationLabel;
+    case 3: return u.RoughnessLabel;
+    default: return "";  // the Boeing Bump Index is a ratio
+  }
+}
+
 void Session::ShowLevelPlot(int level, const std::string& title, std::int32_t first,
                             std::int32_t last, bool redraw) {
-  DrawLevel(level, title, first, last, redraw, LevelValueFactor(level));
+  DrawLevel(level, title, first, last, redraw, LevelValueFactor(level), false);
 }
 
 void Session::ShowResponsePlot(int level, const std::string& title, std::int32_t first,
                                std::int32_t last, bool redraw) {
-  DrawLevel(level, title, first, last, redraw, 1.0);
+  DrawLevel(level, title, first, last, redraw, 1.0, true);
 }
 
 void Session::DrawLevel(int level, const std::string& title, std::int32_t first,
-                        std::int32_t last, bool redraw, double factor) {
+                        std::int32_t last, bool redraw, double factor, bool response) {
   PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
-  const std::int32_t n = l.npoints();
-  if (n < 1) return;
+  if (l.npoints() < 1) return;
   ModelChange::AddTo(changes().levels, level);
   l.drawn_title = title;
-  // The distance axis counts hundreds of display length units.
-  const double s = 0.01 * l.step_ft * model_.units.LengthFactor;
-  first = std::clamp(first, 1, n);
-  last = std::clamp(last, first, n);
-  const std::int32_t i1 = first;
-  const std::int32_t i2 = last;
-  l.shown_first = i1;
-  l.shown_last = i2;
+  const PlotRange r =
+      ComputePlotRange(l.data, l.step_ft * model_.units.LengthFactor, first, last, factor);
+  l.shown_first = r.first;
+  l.shown_last = r.last;
   l.shown_factor = factor;
-  l.plot_x_start = static_cast<float>(s * (i1 - 1));
-  l.plot_x_end = static_cast<float>(s * (i2 - 1));
+  l.shown_unit = LevelValueUnit(level, response);
+  l.plot_x_start = r.x_start;
+  l.plot_x_end = r.x_end;
   if (redraw) {
-    float ymax = -1000000.0f, ymin = 1000000.0f;
-    for (std::int32_t i = i1; i <= i2; ++i) {
-      const float v = l.data[static_cast<std::size_t>(i - 1)];
-      if (v > ymax) ymax = v;
-      if (v < ymin) ymin = v;
-    }
-    l.plot_y_max = static_cast<float>(ymax * factor);
-    l.plot_y_min = static_cast<float>(ymin * factor);
+    l.plot_y_max = r.y_max;
+    l.plot_y_min = r.y_min;
   }
-  if (l.plot_y_max == l.plot_y_min) l.plot_y_max = l.plot_y_min + 0.01f;
+  WidenFlatRange(l.plot_y_min, l.plot_y_max);
   if (level == 0) {
     model_.plotted_profile_max = l.plot_y_max;
     model_.plotted_profile_min = l.plot_y_min;

@@ -286,8 +286,12 @@ class Session {
                  const std::string& title, const std::string& drawnTitle);
 
   void PublishIndexSections(const IndexSections& s);
+  // Records the level's plot state (the one range computation, workflow/plot_range.h) and hands
+  // the level to the plot sink. `response`: values drawn as stored, in the simulation's units.
   void DrawLevel(int level, const std::string& title, std::int32_t first, std::int32_t last,
-                 bool redraw, double factor);
+                 bool redraw, double factor, bool response);
+  // The unit of a level's values as drawn ("cm", "mm", "g", ...; empty for a pure number).
+  std::string LevelValueUnit(int level, bool response) const;
 
   Prompts& prompts_;
   PlotSink* plots_;

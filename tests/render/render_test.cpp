@@ -12,7 +12,12 @@
 #include "render/index_chart.h"
 #include "render/level_plot.h"
 #include "render/prob_dist_plot.h"
+#include "render/loglog_plot.h"
+#include "render/session_plots.h"
 #include "render/spectrum_plot.h"
+#include "workflow/session.h"
+#include "workflow/session_access.h"
+#include "workflow/test_support.h"
 
 namespace tarmac {
 namespace {
@@ -53,106 +58,187 @@ int CountPixels(const QImage& image, Pred pred) {
 const Units us = MakeUnits(false);
 const Units si = MakeUnits(true);
 
-TEST(LevelPlot, DisplayFactorsAndTitlesFollowTheUnitsAndTheKindOfSeries) {
-  EXPECT_EQ(LevelValueFactor(0, "ZProfile", si), si.CmFactor);
-  EXPECT_EQ(LevelValueFactor(4, "CA Profilograph", si), si.MmFactor);
-  EXPECT_EQ(LevelValueFactor(2, "Boeing Bump Index", si), 1.0);
-  // In/mile to m/km for the IRI slope: 100 in/mile is about 1.58 m/km, never 8331.
-  EXPECT_NEAR(100.0 * LevelValueFactor(3, "IRI (1/4 Car)", si), 1.5778787, 1e-9);
-  EXPECT_EQ(LevelValueFactor(1, "Speed", si), 1.0);  // stored in m/s already
+// A level drawn the way the program draws it: the session records the level's ranges, the plot
+// sink describes the level from them, and the render layer draws that description.
+struct DrawnLevel {
+  testing::RecordingPrompts prompts;
+  RenderPlotSink sink;
+  Session session{prompts, &sink};
+
+  DrawnLevel(bool metric, int level, const std::string& kind, std::vector<float> values, double step_ft) {
+    session.SetMetric(metric);
+    PlotLevel& l = SessionTestAccess::Model(session).levels.at(static_cast<std::size_t>(level));
+    l.data = std::move(values);
+    l.step_ft = step_ft;
+    l.kind = kind;
+  }
+  const PlotLevel& level(int k) const { return session.model().levels.at(static_cast<std::size_t>(k)); }
+  LevelPlot Describe(int k) const { return DescribeDrawnLevel(level(k), k, session.model().units); }
+};
+
+TEST(LevelPlot, TitlesFollowTheUnits) {
   EXPECT_EQ(LevelPlotTitle(1, "x", us, 12.0), "Straightedge,inch,Edgelength = 12.0ft");
   EXPECT_EQ(LevelPlotTitle(1, "x", si, 12.0), "Straightedge,mm,Edgelength = 3.7m");
   EXPECT_EQ(LevelPlotTitle(3, "x", us, 12.0), "IRI(1/4 Car), Rectified Slope,inch/mile");
   EXPECT_EQ(LevelPlotTitle(4, "x", si, 12.0), "CA Profilograph,m/km");
 }
 
-TEST(LevelPlot, RangesInDisplayUnitsWithoutTouchingTheSeries) {
-  std::vector<float> z = {0.0f, 1.0f, -0.5f, 0.25f, 0.0f};
-  LevelPlot plot = MakeLevelPlot(0, "ZProfile", "ZProfile,T,cm", z, 10.0, 1, 5, si);
+TEST(LevelPlot, DrawnRangesAreTheSessionsInDisplayUnits) {
+  const std::vector<float> z = {0.0f, 1.0f, -0.5f, 0.25f, 0.0f};
+  DrawnLevel d(true, 0, "ZProfile", z, 10.0);
+  d.session.ShowLevelPlot(0, "ZProfile,T,cm", 1, 5, true);
+  const LevelPlot plot = d.Describe(0);
   LevelPlotResult r;
   LevelPlotPng(plot, 800, 300, &r);
   EXPECT_EQ(r.y_max, static_cast<float>(1.0f * 2.54));  // 1 inch drawn as 2.54 cm
   EXPECT_EQ(r.y_min, static_cast<float>(-0.5f * 2.54));
-  EXPECT_EQ(plot.values, z);
+  EXPECT_EQ(r.y_max, d.session.model().plotted_profile_max);
+  EXPECT_EQ(d.level(0).data, z);  // the stored profile stays in inches
+  EXPECT_EQ(plot.value_label, "cm");
   // Four spacings of 10 ft are 12.192 m, i.e. 0.12192 hundreds of metres.
   EXPECT_FLOAT_EQ(r.x_end, static_cast<float>(0.01 * (10.0 * si.LengthFactor) * 4));
+  EXPECT_EQ(r.x_end, d.level(0).plot_x_end);
   EXPECT_EQ(plot.axis_label, "Hundreds of Meters");
   EXPECT_NEAR(r.left, r.x_start - 0.04 * (r.x_end - r.x_start), 1e-9);
   EXPECT_NEAR(r.top, r.y_max + 0.1 * (double(r.y_max) - r.y_min), 1e-6);
   EXPECT_EQ(r.SampleAt(r.s * 2.5, 5), 2);  // halves to even, as the selection rounds
   EXPECT_EQ(r.SampleAt(r.s * 3.5, 5), 4);
   EXPECT_EQ(r.SampleAt(99.0, 5), 5);
+
+  // A measured speed is held in ft/s and shown in m/s: the picture's range is the one the batch
+  // report records as the plotted speed maximum.
+  DrawnLevel speed(true, 1, "Speed", {20.0f, 30.0f, 25.0f}, 1.0);
+  speed.session.ShowLevelPlot(1, "Speed", 1, 3, true);
+  speed.sink.LevelPicture(speed.session.model(), 1);
+  LevelPlotPng(speed.Describe(1), 600, 200, &r);
+  EXPECT_FLOAT_EQ(r.y_max, static_cast<float>(30.0 * si.LengthFactor));
+  EXPECT_EQ(r.y_max, speed.session.model().plotted_speed_max);
+  EXPECT_EQ(speed.Describe(1).value_label, "m/s");
+
+  // An aircraft response is drawn as stored, in g.
+  DrawnLevel response(false, 1, "B-727", {0.05f, -0.02f, 0.01f}, 2.0);
+  response.session.ShowResponsePlot(1, "B-727 (VUG=100 knots ), G cg", 1, 3, true);
+  LevelPlotPng(response.Describe(1), 600, 200, &r);
+  EXPECT_EQ(r.y_max, 0.05f);
+  EXPECT_EQ(response.Describe(1).value_label, "g");
 }
 
 TEST(LevelPlot, SampleRangeIsLimitedAndAZoomKeepsItsValueRange) {
   std::vector<float> z(1000);
   for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(i % 100) / 10.0f;
+  DrawnLevel d(false, 0, "ZProfile", z, 0.5);
+  d.session.ShowLevelPlot(0, "", 101, 5000, true);
   LevelPlotResult r;
-  LevelPlotPng(MakeLevelPlot(0, "ZProfile", "", z, 0.5, 101, 5000, us), 600, 200, &r);
+  LevelPlotPng(d.Describe(0), 600, 200, &r);
+  EXPECT_EQ(r.i1, 101);
   EXPECT_EQ(r.i2, 1000);
   EXPECT_FLOAT_EQ(r.x_start, static_cast<float>(0.005 * 100));
   EXPECT_EQ(r.y_max, 9.9f);
   // Zoom without redraw: the stretch 5..15 holds only 0.4..1.4, yet the last redraw's range stays.
-  LevelPlot zoom = MakeLevelPlot(0, "ZProfile", "", z, 0.5, 5, 15, us, false);
-  zoom.kept_y_max = r.y_max;
-  zoom.kept_y_min = r.y_min;
+  d.session.ShowLevelPlot(0, "", 5, 15, false);
   LevelPlotResult rz;
-  LevelPlotPng(zoom, 600, 200, &rz);
+  LevelPlotPng(d.Describe(0), 600, 200, &rz);
   EXPECT_EQ(rz.i1, 5);
+  EXPECT_EQ(rz.i2, 15);
   EXPECT_EQ(rz.y_max, 9.9f);
   EXPECT_EQ(rz.y_min, 0.0f);
 }
 
 TEST(LevelPlot, DegenerateSeriesDrawWithAFiniteRange) {
+  DrawnLevel flat(false, 2, "Boeing Bump Index", std::vector<float>(500, 0.75f), 0.5);
+  flat.session.ShowLevelPlot(2, "", 1, 500, true);
   LevelPlotResult r;
-  LevelPlotPng(MakeLevelPlot(2, "", "", std::vector<float>(500, 0.75f), 0.5, 1, 500, us), 400, 150,
-               &r);
-  EXPECT_EQ(r.y_max, static_cast<float>(0.75f + 0.01));  // a constant gets 0.01 above its value
-  for (const std::vector<float>& series : {std::vector<float>{1.5f}, std::vector<float>{}}) {
-    const auto n = static_cast<int>(series.size());
-    LevelPlotPng(MakeLevelPlot(0, "", "", series, 0.5, 1, n, us), 300, 120, &r);
-    EXPECT_TRUE(std::isfinite(r.y_max) && std::isfinite(r.y_min) && r.y_max > r.y_min);
-  }
-  // Only finite readings set the range.
-  LevelPlotPng(MakeLevelPlot(0, "", "", {1.0f, NAN, 2.0f, INFINITY, 0.5f}, 0.5, 1, 5, us), 300,
-               120, &r);
+  LevelPlotPng(flat.Describe(2), 400, 150, &r);
+  EXPECT_EQ(r.y_max, 0.75f + 0.01f);  // a constant gets 0.01 above its value
+  EXPECT_EQ(r.y_min, 0.75f);
+  // Only finite readings set the range, in the session's record as in the picture.
+  DrawnLevel lost(false, 0, "ZProfile", {1.0f, NAN, 2.0f, INFINITY, 0.5f}, 0.5);
+  lost.session.ShowLevelPlot(0, "", 1, 5, true);
+  LevelPlotPng(lost.Describe(0), 300, 120, &r);
   EXPECT_EQ(r.y_max, 2.0f);
   EXPECT_EQ(r.y_min, 0.5f);
+  EXPECT_EQ(lost.session.model().plotted_profile_max, 2.0f);
+  // A single sample, and a detail that is no level of the model, fitted by the same rule.
+  LevelPlot one;
+  one.values = {1.5f};
+  one.last = 1;
+  one.step_ft = 0.5;
+  FitValueRange(one);
+  LevelPlotPng(one, 300, 120, &r);
+  EXPECT_TRUE(std::isfinite(r.left) && std::isfinite(r.right) && r.right > r.left);
+  EXPECT_EQ(r.y_max, 1.5f + 0.01f);
 }
 
-TEST(LevelPlot, ZeroLineIsRedAtTheHeightOfZero) {
+TEST(LevelPlot, ZeroLineRedGridLightAndNoRulerAcrossTheData) {
   std::vector<float> z(400, 2.0f);
   z[0] = -1.0f;
-  z[1] = 3.0f;  // range -1..3: the distance axis lies at 1, zero a quarter up
+  z[1] = 3.0f;  // range -1..3: zero a quarter up, the middle of the range at 1
+  DrawnLevel d(false, 5, "BandPass", z, 1.0);
+  d.session.ShowLevelPlot(5, "BandPass Filter,inch", 1, 400, true);
   LevelPlotResult r;
-  const QImage image =
-      DecodePng(LevelPlotPng(MakeLevelPlot(5, "", "", z, 1.0, 1, 400, us), 800, 400, &r));
-  for (double x : {0.3, 0.8}) {
+  const QImage image = DecodePng(LevelPlotPng(d.Describe(5), 800, 400, &r));
+  for (double x : {0.3, 0.55, 0.8}) {
     const double px = r.ToPixelX(r.x_start + x * (r.x_end - r.x_start));
     EXPECT_TRUE(AnyNear(image, px, r.ToPixelY(0.0), 1, IsRed)) << x;
     EXPECT_FALSE(AnyNear(image, px, r.ToPixelY(0.5), 2, IsRed)) << x;
     EXPECT_TRUE(AnyNear(image, px, r.ToPixelY(2.0), 1, IsDark)) << x;  // the series
+    // Nothing dark at the middle of the value range: no axis line or tick ruler through the data.
+    EXPECT_FALSE(AnyNear(image, px, r.ToPixelY(1.25), 2, IsDark)) << x;
   }
-  const QImage above = DecodePng(LevelPlotPng(
-      MakeLevelPlot(5, "", "", std::vector<float>{1.0f, 2.0f, 1.5f}, 1.0, 1, 3, us), 800, 400, &r));
-  EXPECT_EQ(CountPixels(above, IsRed), 0);
+  // Grid lines at round values: 0.5 steps over -1.4..3.4, light grey across the window.
+  const auto is_grid = [](QColor c) { return c.red() > 200 && c.red() < 245 && c.red() == c.blue(); };
+  EXPECT_TRUE(AnyNear(image, r.ToPixelX(r.x_start + 0.45 * (r.x_end - r.x_start)), r.ToPixelY(1.5), 0, is_grid));
+  // Text stays inside the picture: its outermost pixels are blank.
+  for (int y = 0; y < image.height(); ++y) {
+    EXPECT_FALSE(IsDark(image.pixelColor(0, y)) || IsDark(image.pixelColor(image.width() - 1, y))) << y;
+  }
+  DrawnLevel above(false, 5, "BandPass", {1.0f, 2.0f, 1.5f}, 1.0);
+  above.session.ShowLevelPlot(5, "", 1, 3, true);
+  EXPECT_EQ(CountPixels(DecodePng(LevelPlotPng(above.Describe(5), 800, 400, &r)), IsRed), 0);
 }
 
-TEST(LevelPlot, DecimationKeepsASingleSpike) {
+TEST(LevelPlot, DecimationKeepsASingleSpikeOnScreenAndInPrint) {
   const int n = 120000;
   for (int spike : {1, 60000, 87654, n}) {
     for (float sign : {1.0f, -1.0f}) {
       std::vector<float> z(n, 0.0f);
       z[static_cast<std::size_t>(spike - 1)] = sign;
       z[static_cast<std::size_t>(spike == 1 ? n - 1 : 0)] = -sign * 0.2f;  // keep zero inside
+      DrawnLevel d(false, 4, "CA Profilograph", std::move(z), 0.082);
+      d.session.ShowLevelPlot(4, "", 1, n, true);
       LevelPlotResult r;
-      const QImage image =
-          DecodePng(LevelPlotPng(MakeLevelPlot(4, "", "", z, 0.082, 1, n, us), 1600, 500, &r));
+      const QImage image = DecodePng(LevelPlotPng(d.Describe(4), 1600, 500, &r));
       const double px = r.ToPixelX(r.s * (spike - 1));
       EXPECT_TRUE(AnyNear(image, px, r.ToPixelY(sign), 1, IsDark)) << spike << " " << sign;
       EXPECT_TRUE(AnyNear(image, px, r.ToPixelY(sign * 0.5), 1, IsDark)) << spike;  // the stroke
+      if (spike != 87654) continue;
+      // The printed picture maps the layout onto 300 dpi: 300/96 device pixels per layout pixel.
+      const QImage print = DecodePng(LevelPlotPrintPng(d.Describe(4), paint::PrintSize{}, &r));
+      const double k = 300.0 / 96.0;
+      EXPECT_TRUE(AnyNear(print, k * r.ToPixelX(r.s * (spike - 1)), k * r.ToPixelY(sign), 2, IsDark)) << sign;
     }
   }
+}
+
+TEST(LevelPlot, DocumentPicturesAreDrawnAtTheirPrintedSize) {
+  std::vector<float> z(3000);
+  for (std::size_t i = 0; i < z.size(); ++i) z[i] = static_cast<float>(std::sin(i * 0.01));
+  for (bool metric : {false, true}) {
+    DrawnLevel d(metric, 0, "ZProfile", z, 0.25);
+    d.session.ShowLevelPlot(0, "ZProfile  sample", 1, 3000, true);
+    const QImage image = DecodePng(d.sink.LevelPicture(d.session.model(), 0));
+    // Letter text width 6.5 in, A4 6.3 in (160 mm), at 300 dpi, with the resolution stated.
+    EXPECT_EQ(image.width(), metric ? 1890 : 1950);
+    EXPECT_EQ(image.height(), static_cast<int>(RenderPlotSink::kLevelHeightIn * 300 + 0.5));
+    EXPECT_EQ(image.dotsPerMeterX(), 11811);
+    EXPECT_EQ(image.dotsPerMeterY(), 11811);
+  }
+  RenderPlotSink narrow;
+  narrow.print_width_in = 4.0;
+  narrow.print_dpi = 150;
+  const QImage chart = DecodePng(narrow.ChartPicture(ChartRequest{}, ProfileModel{}));
+  EXPECT_EQ(chart.width(), 600);
+  EXPECT_EQ(chart.height(), static_cast<int>(RenderPlotSink::kChartHeightIn * 150 + 0.5));
 }
 
 TEST(ProbDistPlot, MappingCurveAndReadout) {
@@ -271,6 +357,27 @@ TEST(SpectrumPlot, DensityWithNormalCurveOverlay) {
   const double peak = 0.85 * 600 - 450.0 / 0.47 * (1.0 / std::sqrt(2 * M_PI));
   EXPECT_TRUE(AnyNear(image, 45.0 + 810.0 / 6.4 * 3.2, peak, 2,
                       [](QColor c) { return IsBlack(c) || IsBlue(c); }));
+}
+
+TEST(LogLogPlot, DecadesAndPointsOnLogarithmicAxes) {
+  LogLogPlot plot;
+  plot.title = "Profile PSD against wavenumber";
+  for (int i = 1; i <= 400; ++i) {
+    const double k = 0.002 * i;  // 0.002 .. 0.8 cycles per foot
+    plot.x.push_back(k);
+    plot.y.push_back(i == 100 ? 0.0 : 1e-6 * std::pow(k, -2.0));  // one bin without power
+  }
+  LogLogPlotResult r;
+  const QImage image = DecodePng(LogLogPlotPng(plot, 900, 600, &r));
+  EXPECT_EQ(r.x_first_decade, -3);
+  EXPECT_EQ(r.x_last_decade, 0);
+  EXPECT_EQ(r.y_first_decade, -6);  // 1.6e-6 .. 0.25: the zero is left out of the range
+  EXPECT_EQ(r.y_last_decade, 0);
+  // A decade is the same length everywhere: k = 0.01 lies a third of the way from 10^-3 to 10^0.
+  EXPECT_NEAR(r.ToPixelX(0.01), r.px_left + r.px_width / 3.0, 1e-9);
+  for (double k : {0.004, 0.05, 0.6}) {
+    EXPECT_TRUE(AnyNear(image, r.ToPixelX(k), r.ToPixelY(1e-6 / (k * k)), 1, IsDark)) << k;
+  }
 }
 
 }  // namespace
