@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
 #include "cli/cmd_batch.h"
+#include "common/number_format.h"
 #include "editing/new_length.h"
 #include "workflow/erd.h"
 #include "workflow/profile_io.h"
@@ -432,6 +434,47 @@ TEST_F(Cli, BatchTakesAFolderAsItsProfilesAndEndsWithTheTruth) {
     EXPECT_FALSE(fs::exists(folder / "WordFile"));
   }
   EXPECT_EQ(RunTarmac("batch '" + (dir_.path() / "empty").string() + "'").rc, 3);
+}
+
+// --plots: one picture per thing computed, named after it and taken when it was drawn, so the
+// indexes' pictures survive the simulations drawn later on the same plot levels. --save-indexes:
+// the window's Save Indexes line, with the values as the value boxes show them.
+TEST_F(Cli, PicturesAreNamedByWhatTheyShowAndSaveIndexesWritesTheLine) {
+  const std::string pro = path("RW27.pro");
+  ASSERT_EQ(RunTarmac("synth " + pro + " --length 2500 --seed 8 --speed").rc, 0);
+  const auto r = RunTarmac("analyze " + pro + " --batch --save-indexes --metric --json " +
+                           path("out.json") + " --plots " + path("plots") +
+                           " --simulate B-727@20,B-747@100");
+  ASSERT_EQ(r.rc, 0) << r.out;
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(path("plots"))) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "B-727-20kt-cg.png", "B-727-20kt-main.png", "B-727-20kt-nose.png",
+                       "B-727-20kt-pilot.png", "B-747-100kt-cg.png", "B-747-100kt-main.png",
+                       "B-747-100kt-nose.png", "B-747-100kt-pilot.png", "B-747-100kt-rear-main.png",
+                       "bandpass.png", "bump.png", "iri.png", "profile.png", "profilograph.png",
+                       "speed.png", "straightedge.png"}));
+  // The straightedge's picture is its own, not the B-747's cg drawn later on its plot level.
+  EXPECT_NE(ReadAll(path("plots/straightedge.png")), ReadAll(path("plots/B-747-100kt-cg.png")));
+  EXPECT_NE(r.out.find("plot: " + path("plots/iri.png")), std::string::npos) << r.out;
+
+  // Indexes.txt beside the profile: the path, then the five boxes (straightedge, bump, IRI,
+  // profilograph, band-pass) to four decimals, in the display units of the run.
+  const auto j = Json("out.json");
+  std::string want = pro;
+  for (const char* k : {"straightedge", "bump", "iri", "profilograph", "bandpass"})
+    want += " " + FormatNumber(std::stod(j["indexes"][k]["text"].get<std::string>()), "0.0000");
+  EXPECT_EQ(testing::ReadLines(path("Indexes.txt")), std::vector<std::string>{want});
+  EXPECT_NE(r.out.find("indexes: " + path("Indexes.txt")), std::string::npos) << r.out;
+  // A second save appends; without the option nothing is written.
+  ASSERT_EQ(RunTarmac("analyze " + pro + " --batch --index iri --save-indexes").rc, 0);
+  ASSERT_EQ(RunTarmac("analyze " + pro + " --batch --index iri").rc, 0);
+  const auto lines = testing::ReadLines(path("Indexes.txt"));
+  ASSERT_EQ(lines.size(), 2u);
+  // Only the IRI ran: the other boxes are empty and read as zero.
+  EXPECT_EQ(lines[1].rfind(pro + " 0.0000 0.0000 ", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 14), " 0.0000 0.0000");
 }
 
 }  // namespace

@@ -325,7 +325,7 @@ TEST(DocumentPage, PaperTextWidthHeadingRowsAndKeptCaptions) {
     } else {
       EXPECT_THAT(xml, HasSubstr("<w:pgSz w:w=\"12240\" w:h=\"15840\"/>"));
       EXPECT_NEAR(picture_width_in(xml), 6.5, 1e-4);
-      EXPECT_THAT(xml, HasSubstr("<w:gridCol w:w=\"2160\"/>"));
+      EXPECT_THAT(xml, HasSubstr("<w:gridCol w:w=\"3120\"/>"));
     }
     EXPECT_EQ(Count(xml, "<w:cantSplit/>"), 40);
     EXPECT_EQ(Count(xml, "<w:tblHeader/>"), 2);  // the two heading rows only

@@ -143,8 +143,11 @@ TEST_F(BatchTest, RefusedProfilesGetNoDocumentTheRunGoesOnAndTheSummarySaysSo) {
   EXPECT_FALSE(s_.AutoProcessAll({(other / "p.pro").string()}));
   EXPECT_EQ(Session::BatchSummary(s_.LastBatch()), "0 of 1 processed; failed: p.pro (report not written)");
   const auto failures = TakeOutputFailures();
-  ASSERT_EQ(failures.size(), 1u);
+  // The report, then the summary's two files, all in the folder that could not be made.
+  ASSERT_EQ(failures.size(), 3u);
   EXPECT_EQ(failures[0].path, (other / "WordFile").string());
+  EXPECT_EQ(failures[1].path, (other / "WordFile" / "Summary.xlsx").string());
+  EXPECT_EQ(failures[2].path, (other / "WordFile" / "Summary.csv").string());
 
   // Ctrl-C ends the run: the profile in hand is neither failed nor reported, the next not read.
   struct Stopped final : Progress {
