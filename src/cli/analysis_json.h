@@ -16,6 +16,7 @@ struct AnalyzeOptions {
   std::string profile;
   std::string indexes = "all";
   std::string simulate;
+  bool save_indexes = false;  // append the index summary line to Indexes.txt
   CommonOptions common;
 };
 int RunAnalyze(const AnalyzeOptions& o);

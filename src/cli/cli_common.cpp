@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <csignal>
@@ -9,7 +10,9 @@
 #include <filesystem>
 #include <iostream>
 
+#include "common/number_format.h"
 #include "workflow/atomic_file.h"
+#include "workflow/index_kind.h"
 #include "workflow/profile_read.h"
 #include "workflow/unexpected.h"
 
@@ -194,7 +197,70 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : abs.lexically_normal().string();
 }
 
+std::string PictureNameOf(const ProfileModel& m, int level, std::optional<double> knots) {
+  const PlotLevel& l = m.levels.at(static_cast<std::size_t>(level));
+  if (level == 0) return "profile";
+  if (level == 1 && l.kind == "Speed") return "speed";
+  if (const auto kind = IndexKindOfLevel(level);
+      kind && l.kind == DescriptionOf(*kind).plot_kind) {
+    static const char* const kNames[5] = {"straightedge", "bump", "iri", "profilograph",
+                                          "bandpass"};
+    return kNames[OptionOf(*kind)];
+  }
+  std::string kind;
+  for (char c : l.kind)
+    kind += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? c : '_';
+  // The responses of a simulation, on levels 1 to 5 in the order of the chart rows.
+  static const char* const kResponses[6] = {"", "cg", "pilot", "nose", "main", "rear-main"};
+  if (level >= 1 && level <= 5 && !kind.empty()) {
+    const double speed = knots.value_or(m.settings.AircraftSpeed);
+    return kind + "-" + FormatNumber(speed, "0") + "kt-" + kResponses[level];
+  }
+  return "level" + std::to_string(level) + (kind.empty() ? "" : "-" + kind);
+}
+
+void PngPlotSink::LevelDrawn(const ProfileModel& model, int level) {
+  RenderPlotSink::LevelDrawn(model, level);
+  if (!capture) return;
+  std::vector<unsigned char> png = LevelPicture(model, level);
+  if (png.empty()) return;
+  const std::string name = PictureNameOf(model, level, simulation_knots);
+  // A thing drawn again (a zoom, a redraw) keeps its latest picture, in its first place.
+  for (auto& [n, p] : pictures_)
+    if (n == name) {
+      p = std::move(png);
+      return;
+    }
+  pictures_.emplace_back(name, std::move(png));
+}
+
+std::vector<std::string> PngPlotSink::WriteNamedPngs(const std::string& dir) const {
+  std::vector<std::string> written;
+  if (pictures_.empty()) return written;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) {
+    NoteOutputFailure(dir, "Cannot write the plots into " + dir + ": " +
+                               (std::filesystem::exists(dir, ec)
+                                    ? std::string("a file of that name is not a folder")
+                                    : "the folder cannot be made") +
+                               ".");
+    return written;
+  }
+  for (const auto& [name, png] : pictures_) {
+    const std::string path = (std::filesystem::path(dir) / (name + ".png")).string();
+    try {
+      WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+      written.push_back(path);
+    } catch (const std::exception&) {
+      // Noted among the output failures by the writer (or refused after an interruption).
+    }
+  }
+  return written;
+}
+
 int TerminalSession::Open(const CommonOptions& common, const std::string& profile) {
+  plots.capture = !common.plots.empty();
   if (int rc = ApplyCommonOptions(session, common); rc != kOk) return rc;
   if (int rc = ReadProfile(session, profile); rc != kOk) return rc;
   session.SetBatchMode(common.batch);
@@ -205,7 +271,7 @@ int TerminalSession::Finish(const CommonOptions& common, const nlohmann::json& j
   // Interrupted: no picture and no JSON, and the appends go back out as the transaction ends.
   if (OutputsInterrupted()) return OutcomeOfOutputs(kComputationRefused);
   if (!common.plots.empty())
-    for (const auto& p : plots.WritePngs(common.plots, session.model()))
+    for (const auto& p : plots.WriteNamedPngs(common.plots))
       SummaryStream(common.json) << "plot: " << p << "\n";
   if (!common.json.empty()) WriteJson(j, common.json);
   if (!OutputsInterrupted()) results.Commit();

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,28 @@ class TerminalProgress final : public Progress {
   int last_percent_ = -1;
 };
 
-// The plots of a command: pictures for reports and PNG files of the levels drawn.
-using PngPlotSink = RenderPlotSink;
+// The plots of a command: pictures for reports and, with --plots, one PNG of every thing
+// computed, named after it (profile.png, speed.png, straightedge.png, bump.png, iri.png,
+// profilograph.png, bandpass.png, B-747-20kt-cg.png, ...). Each picture is taken when its thing
+// is drawn, so a later command on the same plot level does not replace an earlier one's picture.
+class PngPlotSink final : public RenderPlotSink {
+ public:
+  // Keep a picture of every level drawn from now on (--plots given).
+  bool capture = false;
+  // The speed of the simulation about to run, for the names of its pictures; without it the
+  // AircraftSpeed setting names them.
+  std::optional<double> simulation_knots;
+
+  void LevelDrawn(const ProfileModel& model, int level) override;
+  // Writes the pictures taken into `dir`, each replaced atomically; returns the paths written.
+  // A picture or folder that cannot be written is noted among the output failures.
+  std::vector<std::string> WriteNamedPngs(const std::string& dir) const;
+
+ private:
+  std::vector<std::pair<std::string, std::vector<unsigned char>>> pictures_;  // in drawing order
+};
+// The file name (without ".png") of the picture of plot level `level` as the model holds it.
+std::string PictureNameOf(const ProfileModel& model, int level, std::optional<double> knots);
 
 struct CommonOptions;
 

@@ -5,6 +5,7 @@
 #include "cli/cli_common.h"
 #include "cli/analysis_json.h"
 #include "common/number_format.h"
+#include "workflow/atomic_file.h"
 
 namespace tarmac::cli {
 
@@ -32,6 +33,7 @@ int RunAnalyze(const AnalyzeOptions& o) {
   }
   if (rc == kOk) {
     for (const auto& req : sims) {
+      t.plots.simulation_knots = req.knots;
       if (!RunSimulationRequest(s, req, o.common.series, j)) {
         rc = kComputationRefused;
         break;
@@ -39,7 +41,17 @@ int RunAnalyze(const AnalyzeOptions& o) {
       progress.finish();
     }
   }
+  // Save Indexes: the value boxes as they stand after the indexes run, one line per save.
+  std::string indexes_file;
+  if (rc == kOk && o.save_indexes && !OutputsInterrupted()) {
+    const std::string path = FolderOf(s.model().results_file) + "Indexes.txt";
+    if (s.SaveIndexes())
+      indexes_file = path;
+    else
+      NoteOutputFailure(path, "Cannot append the index line to " + path + ".");
+  }
   PrintSummary(s, j, SummaryStream(o.common.json));
+  if (!indexes_file.empty()) SummaryStream(o.common.json) << "indexes: " << indexes_file << "\n";
   return t.Finish(o.common, j, rc);
 }
 
@@ -58,6 +70,10 @@ void RegisterAnalyze(CLI::App& app, int& rc) {
                   "Comma list of AIRCRAFT@KNOTS to simulate, e.g. B-727@100,B-747@20 "
                   "(aircraft: B-727, B-747, DC-9, DC-10, in any case, with or without the hyphen; "
                   "knots 10 to 200)");
+  sub->add_flag("--save-indexes", o->save_indexes,
+                "Append the profile's name and the five index values as shown (display units, "
+                "0 for an index not run) as one line to Indexes.txt beside the profile, as the "
+                "window's Save Indexes does");
   AddCommonOptions(sub, o->common, true);
   sub->callback([o, &rc] { rc = RunAnalyze(*o); });
 }

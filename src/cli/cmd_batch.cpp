@@ -18,6 +18,7 @@
 #include "workflow/batch_runner.h"
 #include "workflow/spectra_texts.h"
 #include "workflow/results_file.h"
+#include "workflow/summary.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac::cli {
@@ -232,6 +233,15 @@ int RunBatchFiles(const std::vector<std::string>& files, const BatchRunOptions& 
   }
   for (std::size_t i = 0; i < files.size(); ++i)
     if (done[i]) out << "report: " << ReportPath(files[i]) << "\n";
+  // The summary of the run, beside the first profile's report.
+  if (!outcome.interrupted && !files.empty() && !OutputsInterrupted()) {
+    const std::string folder = FolderOf(files.front()) + "WordFile/";
+    for (const char* ext : {".xlsx", ".csv"}) {
+      std::error_code ec;
+      const std::string path = folder + kSummaryBaseName + ext;
+      if (fs::is_regular_file(path, ec)) out << "summary: " << path << "\n";
+    }
+  }
   // The last line says what became of the selection.
   out << Session::BatchSummary(outcome) << "\n";
   if (outcome.interrupted) rc = kComputationRefused;
@@ -253,8 +263,11 @@ void RegisterBatch(CLI::App& app, int& rc) {
         "compute the five roughness indexes, the cumulative distributions of the straightedge "
         "deviation and the Boeing Bump Index, simulate the B-727 and the B-747 at 20 knots (and "
         "at 100 knots on a runway), and write a report document WordFile/<name>.docx beside the "
-        "profiles and the charts of every row into ChartFile/<name>Chart.docx. At most 200 "
-        "profiles per run. Nothing is appended to Results.txt but the name of each profile read; "
+        "profiles and the charts of every row into ChartFile/<name>Chart.docx, and a summary of the run "
+        "(one row per profile: length, spacing, the five indexes with their 2000-ft stretches, "
+        "the largest Boeing Bump Index, each aircraft's accelerations and largest dynamic load "
+        "coefficient; a last row for the profiles that failed) as WordFile/Summary.xlsx and "
+        "WordFile/Summary.csv beside the first profile. At most 200 profiles per run. Nothing is appended to Results.txt but the name of each profile read; "
         "each Boeing Bump Index run appends its line to BoeingBumpPDFs.txt.\n"
         "A profile that cannot be processed (not a .pro, missing, refused by the reader) gets no "
         "report; the others go on, and the last line sums up, e.g. \"3 of 4 processed; failed: "

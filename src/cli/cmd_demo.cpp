@@ -43,11 +43,14 @@ int RunDemo(const DemoOptions& o) {
   for (const char* name : {"Results.txt", "BoeingBumpPDFs.txt", "Indexes.txt"})
     fs::remove(fs::path(o.out) / name, ec);
   fs::remove_all(fs::path(o.out) / "ChartFile", ec);
+  // The pictures are named after what they show; those of an earlier demo would mislead.
+  fs::remove_all(fs::path(o.out) / "plots", ec);
 
   AnalyzeOptions a;
   a.profile = (fs::path(o.out) / "runway.pro").string();
   a.indexes = "all";
   a.simulate = "B-727@20,B-727@100,B-747@20,B-747@100";
+  a.save_indexes = true;
   a.common.metric = o.metric;
   a.common.plots = (fs::path(o.out) / "plots").string();
   a.common.json = (fs::path(o.out) / "results.json").string();
@@ -65,8 +68,11 @@ int RunDemo(const DemoOptions& o) {
   if (rc != kOk) return rc;
   std::cout << "\nresults: " << fs::absolute(fs::path(o.out) / "Results.txt").string() << "\n"
             << "json:    " << fs::absolute(a.common.json).string() << "\n"
+            << "indexes: " << fs::absolute(fs::path(o.out) / "Indexes.txt").string() << "\n"
             << "plots:   " << fs::absolute(a.common.plots).string() << "\n"
             << "report:  " << fs::absolute(fs::path(o.out) / "WordFile" / "runway.docx").string()
+            << "\n"
+            << "summary: " << fs::absolute(fs::path(o.out) / "WordFile" / "Summary.xlsx").string()
             << "\n";
   return kOk;
 }

@@ -23,15 +23,18 @@ namespace tarmac {
 namespace {
 
 // ---------------------------------------------------------------------------------------------
-// Page geometry: US letter, one-inch margins. Word measures pages in twentieths of a point
-// (twips) and pictures in English metric units (EMU).
+// Page geometry: US letter with one-inch margins, or A4 with 25-mm margins. Word measures
+// pages in twentieths of a point (twips) and pictures in English metric units (EMU).
 constexpr int kTwipsPerInch = 1440;
 constexpr std::int64_t kEmuPerInch = 914400;
-constexpr int kPageWidthTwips = 12240;
-constexpr int kPageHeightTwips = 15840;
-constexpr int kMarginTwips = 1440;
-constexpr int kTextWidthTwips = kPageWidthTwips - 2 * kMarginTwips;
-constexpr double kTextWidthInches = double(kTextWidthTwips) / kTwipsPerInch;
+struct PageGeometry {
+  int width, height, margin;  // twips
+  int textWidth() const { return width - 2 * margin; }
+  double textWidthInches() const { return double(textWidth()) / kTwipsPerInch; }
+};
+constexpr PageGeometry kLetter{12240, 15840, 1440};  // 8.5 x 11 in, 1 in
+constexpr PageGeometry kA4{11906, 16838, 1418};      // 210 x 297 mm, 25 mm
+const PageGeometry& GeometryOf(PaperSize paper) { return paper == PaperSize::A4 ? kA4 : kLetter; }
 constexpr double kScreenDotsPerInch = 96.0;
 // Border weights in eighths of a point: the grid of a table and a set cell border.
 constexpr int kGridLineEighths = 4;
@@ -146,6 +149,7 @@ struct Paragraph {
   ParagraphAlignment alignment = ParagraphAlignment::Left;
   std::vector<Run> runs;
   bool ends_section = false;
+  bool keep_with_next = false;  // a picture stays on the page of its caption
 };
 
 struct CellParagraph {
@@ -164,6 +168,7 @@ struct Cell {
 
 struct Table {
   int rows = 0, cols = 0;
+  int heading_rows = 0;  // repeated at the top of every page the table runs onto
   std::vector<Cell> cells;  // row-major, (row-1)*cols + (col-1)
   Cell& at(int r, int c) { return cells[std::size_t((r - 1) * cols + (c - 1))]; }
   const Cell& at(int r, int c) const { return cells[std::size_t((r - 1) * cols + (c - 1))]; }
@@ -186,6 +191,7 @@ struct Document::Impl {
   RunFormat typing;  // the format of text typed from now on
   bool whole_selected = false;
   bool page_numbers = false;
+  PaperSize paper = PaperSize::Letter;
   std::string default_font = "Times New Roman";
   int default_half_points = 24;
 
@@ -302,9 +308,10 @@ std::string Document::Impl::sectionProps(bool with_footer) const {
   std::string x = "<w:sectPr>";
   if (with_footer) x += "<w:footerReference w:type=\"default\" r:id=\"rIdFooter1\"/>";
   x += "<w:type w:val=\"nextPage\"/>";
-  x += "<w:pgSz w:w=\"" + std::to_string(kPageWidthTwips) + "\" w:h=\"" +
-       std::to_string(kPageHeightTwips) + "\"/>";
-  const std::string m = std::to_string(kMarginTwips);
+  const PageGeometry& g = GeometryOf(paper);
+  x += "<w:pgSz w:w=\"" + std::to_string(g.width) + "\" w:h=\"" + std::to_string(g.height) +
+       "\"/>";
+  const std::string m = std::to_string(g.margin);
   x += "<w:pgMar w:top=\"" + m + "\" w:right=\"" + m + "\" w:bottom=\"" + m + "\" w:left=\"" +
        m + "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/>";
   x += "</w:sectPr>";
@@ -316,6 +323,7 @@ void Document::Impl::writeParagraph(std::string& x, const Paragraph& p,
   x += "<w:p><w:pPr><w:jc w:val=\"";
   x += AlignValue(p.alignment);
   x += "\"/>";
+  if (p.keep_with_next) x += "<w:keepNext/>";
   if (p.ends_section) x += sectionProps(first_section_end && page_numbers);
   x += "</w:pPr>";
   for (const auto& run : p.runs) {
@@ -353,7 +361,7 @@ void Document::Impl::writeParagraph(std::string& x, const Paragraph& p,
 }
 
 void Document::Impl::writeTable(std::string& x, const Table& t) const {
-  const int col_w = kTextWidthTwips / t.cols;
+  const int col_w = GeometryOf(paper).textWidth() / t.cols;
   const std::string grid = std::to_string(kGridLineEighths);
   x += "<w:tbl><w:tblPr><w:tblW w:w=\"" + std::to_string(col_w * t.cols) +
        "\" w:type=\"dxa\"/><w:tblBorders>";
@@ -366,7 +374,10 @@ void Document::Impl::writeTable(std::string& x, const Table& t) const {
   for (int c = 1; c <= t.cols; ++c) x += "<w:gridCol w:w=\"" + std::to_string(col_w) + "\"/>";
   x += "</w:tblGrid>";
   for (int r = 1; r <= t.rows; ++r) {
-    x += "<w:tr>";
+    // A row is never split across pages, and the heading rows start every page again.
+    x += "<w:tr><w:trPr><w:cantSplit/>";
+    if (r <= t.heading_rows) x += "<w:tblHeader/>";
+    x += "</w:trPr>";
     int c = 1;
     while (c <= t.cols) {
       const Cell& cell = t.at(r, c);
@@ -723,7 +734,7 @@ void Document::insertPicture(std::span<const std::uint8_t> png, double width_inc
   double w = width_inches;
   if (w == 0.0) {
     const double dpi = size.dots_per_inch > 0 ? size.dots_per_inch : kScreenDotsPerInch;
-    w = std::min(size.width / dpi, kTextWidthInches);
+    w = std::min(size.width / dpi, GeometryOf(d.paper).textWidthInches());
   }
   const double h = w * double(size.height) / double(size.width);
   PictureRun run;
@@ -735,7 +746,7 @@ void Document::insertPicture(std::span<const std::uint8_t> png, double width_inc
   d.current().runs.emplace_back(run);
 }
 
-int Document::addTable(int rows, int cols) {
+int Document::addTable(int rows, int cols, int heading_rows) {
   if (rows < 1 || cols < 1 || rows > 32767 || cols > 63)
     throw DocumentError("a table needs 1 to 32767 rows and 1 to 63 columns, not " +
                         std::to_string(rows) + " x " + std::to_string(cols));
@@ -744,6 +755,7 @@ int Document::addTable(int rows, int cols) {
   Table t;
   t.rows = rows;
   t.cols = cols;
+  t.heading_rows = std::clamp(heading_rows, 0, rows);
   t.cells.resize(std::size_t(rows) * std::size_t(cols));
   Paragraph after;
   after.alignment = d.current().alignment;
@@ -822,6 +834,12 @@ void Document::moveDown(int count, int unit) {
 }
 
 void Document::addPageNumbers() { impl_->page_numbers = true; }
+
+void Document::setPaperSize(PaperSize paper) { impl_->paper = paper; }
+
+PaperSize Document::paperSize() const { return impl_->paper; }
+
+void Document::keepWithNext() { impl_->current().keep_with_next = true; }
 
 void Document::save(const std::filesystem::path& path) const {
   const auto& d = *impl_;
@@ -934,6 +952,9 @@ Document Document::open(const std::filesystem::path& path) {
   Document result;
   auto& d = *result.impl_;
   d.prior_body = doc->substr(body_at + 8, end_at - body_at - 8);
+  // The reopened document keeps its paper: appended pictures and tables fit its text width.
+  if (doc->find("<w:pgSz w:w=\"" + std::to_string(kA4.width) + "\"", end_at) != std::string::npos)
+    d.paper = PaperSize::A4;
   d.prior_tables = CountOf(d.prior_body, "<w:tbl>");
   d.prior_has_section_break = d.prior_body.find("<w:sectPr>") != std::string::npos;
   d.page_numbers = ReadEntry(za, "word/footer1.xml", path).has_value();

@@ -40,6 +40,9 @@ PngSize ReadPngSize(std::span<const std::uint8_t> png);
 
 enum class ParagraphAlignment { Left = 0, Center = 1 };  // the codes the callers pass: left 0, centred 1
 enum class BorderSide { Top, Left, Bottom, Right };
+// The paper of every page: Letter (8.5 x 11 in, one-inch margins) for reports in US units, A4
+// (210 x 297 mm, 25-mm margins) for metric ones.
+enum class PaperSize { Letter, A4 };
 
 class Document {
  public:
@@ -94,8 +97,10 @@ class Document {
   // --- Tables ---
   // Adding a table at the end of the document's content: rows x cols empty cells with thin grid
   // lines, spread over the text width. An empty current paragraph becomes the table; typing
-  // continues in a new paragraph after it. Returns the table's number (1-based).
-  int addTable(int rows, int cols);
+  // continues in a new paragraph after it. Returns the table's number (1-based). The first
+  // `heading_rows` rows are repeated at the top of every page the table runs onto; no row is
+  // ever split across two pages.
+  int addTable(int rows, int cols, int heading_rows = 1);
   // Putting a text into cell (row, col) of table `table`, replacing what it held. The cell takes
   // the current font and alignment.
   void setCellText(int table, int row, int col, std::string_view text);
@@ -114,6 +119,14 @@ class Document {
   // insertion point of this writer is always at the end of the document, so this only checks the
   // arguments. Kept so that callers can follow the chart report step by step.
   void moveDown(int count, int unit);
+
+  // The paper of the document's pages; set it before pictures and tables are added, as they are
+  // fitted to its text width. A reopened document keeps the paper it was saved with.
+  void setPaperSize(PaperSize paper);
+  PaperSize paperSize() const;
+  // The current paragraph stays on the same page as the next one: a picture with its caption, a
+  // table's title with the table.
+  void keepWithNext();
 
   // Page numbers centred in the footer of the document's first section (a PAGE field); later
   // sections show the same footer.

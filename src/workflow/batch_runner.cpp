@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "spectra/cumulative.h"
+#include "workflow/atomic_file.h"
 #include "workflow/results_file.h"
 #include "workflow/spectra_texts.h"
 #include "workflow/unexpected.h"
@@ -34,6 +35,7 @@ BatchRunner::BatchRunner(std::vector<std::string> files, int jobs, MakeWorker ma
       make_(std::move(make)),
       configure_(std::move(configure)),
       reasons_(files_.size()),
+      rows_(files_.size()),
       done_(files_.size(), 0) {}
 
 BatchRunner::~BatchRunner() {
@@ -142,6 +144,9 @@ void BatchRunner::Work(Progress& progress) {
       reasons_[at] = *thrown;
     } else if (ok) {
       done_[at] = 1;
+      if (!s.LastBatchSummary().empty()) rows_[at] = s.LastBatchSummary().back();
+      std::lock_guard<std::mutex> lock(mu_);
+      if (!units_) units_ = s.model().units;
     } else if (s.LastBatch().interrupted || wp.cancelled()) {
       reasons_[at] = "interrupted";
     } else {
@@ -160,11 +165,13 @@ bool BatchRunner::Wait() {
   workers_.clear();
   const int n = static_cast<int>(files_.size());
   outcome_ = Session::BatchOutcome{};
+  summary_.clear();
   outcome_.chosen = n;
   for (int idx = 0; idx < n; ++idx) {
     const auto& why = reasons_[static_cast<std::size_t>(idx)];
     if (done_[static_cast<std::size_t>(idx)]) {
       ++outcome_.processed;
+      if (const auto& row = rows_[static_cast<std::size_t>(idx)]) summary_.push_back(*row);
     } else if (why && *why == "interrupted") {
       outcome_.interrupted = true;
     } else {
@@ -172,6 +179,11 @@ bool BatchRunner::Wait() {
                                  why.value_or("stopped"), idx + 1});
     }
   }
+  // The summary of the run beside the report documents of the first profile; a refused or
+  // interrupted run writes nothing new.
+  if (!refused_ && !outcome_.interrupted && n > 0 && !OutputsInterrupted())
+    WriteBatchSummary(FolderOf(files_.front()) + "WordFile",
+                      SummaryTableOf(outcome_, summary_, units_.value_or(MakeUnits(false))));
   return !refused_;
 }
 

@@ -49,8 +49,12 @@ class BatchRunner {
   bool Run(Progress& progress);
 
   // After Wait: what became of the selection, and per profile whether its report was written.
+  // Wait also writes the run's summary (Summary.xlsx and Summary.csv) into the report folder
+  // beside the first profile, unless the run was refused or interrupted.
   const Session::BatchOutcome& Outcome() const { return outcome_; }
   const std::vector<char>& Processed() const { return done_; }
+  // After Wait: the summary rows of the profiles processed, in input order.
+  const std::vector<SummaryRow>& SummaryRows() const { return summary_; }
 
  private:
   class WorkerProgress;
@@ -71,8 +75,11 @@ class BatchRunner {
   std::atomic<bool> cancel_{false};
   std::atomic<bool> refused_{false};
   std::vector<std::optional<std::string>> reasons_;  // why a profile has no report
+  std::vector<std::optional<SummaryRow>> rows_;      // a processed profile's summary row
+  std::optional<Units> units_;                       // the units the workers reported in
   std::vector<char> done_;
   Session::BatchOutcome outcome_;
+  std::vector<SummaryRow> summary_;
   std::vector<Worker> workers_;
   std::vector<std::thread> threads_;
 };

@@ -25,6 +25,7 @@
 #include "workflow/profile_model.h"
 #include "workflow/profile_read.h"
 #include "workflow/prompts.h"
+#include "workflow/summary.h"
 
 namespace tarmac {
 
@@ -184,6 +185,8 @@ class Session {
     bool interrupted = false;
   };
   const BatchOutcome& LastBatch() const { return batch_; }
+  // The summary rows of the profiles the last batch run processed, in input order.
+  const std::vector<SummaryRow>& LastBatchSummary() const { return batch_summary_; }
   // "3 of 4 processed; failed: RW09.dat (wrong extension)", "; interrupted" when stopped.
   static std::string BatchSummary(const BatchOutcome& outcome);
   // The picture and texts of chart row `row` (1..10) as `ShowIndexChart` shows them; rows 6..10
@@ -297,6 +300,7 @@ class Session {
   PlotSink* plots_;
   std::string results_failure_shown_;  // the results file whose failure was shown
   BatchOutcome batch_;
+  std::vector<SummaryRow> batch_summary_;
   Progress* progress_ = nullptr;
   NullProgress null_progress_;
   ProfileModel model_;
@@ -304,5 +308,9 @@ class Session {
   ModelChange pending_;
   int change_depth_ = 0;
 };
+
+// The summary table of a batch run's outcome (workflow/summary.h), in the run's units.
+BatchSummaryTable SummaryTableOf(const Session::BatchOutcome& outcome,
+                                 const std::vector<SummaryRow>& rows, const Units& units);
 
 }  // namespace tarmac

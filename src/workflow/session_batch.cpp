@@ -20,16 +20,20 @@
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
 #include "workflow/index_kind.h"
+#include "workflow/report_header.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 #include "workflow/spectra_texts.h"
+#include "workflow/summary.h"
 #include "workflow/unexpected.h"
 
 namespace tarmac {
 namespace {
 
-constexpr double kPlotWidth = 6.5;  // inches: a profile plot spans the text width
-constexpr double kCdfWidth = 5.0;   // inches: the distributions are squarer pictures
+// Pictures are placed at the size they were drawn for (their stated resolution), never wider
+// than the text.
+constexpr double kPictureSize = 0.0;
+constexpr double kFirstBlockFontSize = 9.0;
 constexpr double kTaxiKnots = 20.0;
 constexpr double kRunwayKnots = 100.0;
 constexpr double kTableFontSize = 9.0;
@@ -215,7 +219,7 @@ void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSi
       doc.insertPara();
       if (plots)
         Picture(doc, plots->CdfPicture({d.cdf, d.xmax, "Straightedge", m.units.ElevationLabel}),
-                kCdfWidth);
+                kPictureSize);
     } catch (const std::invalid_argument&) {
       Paragraph(doc, "The straightedge deviation is zero everywhere: no distribution.");
     }
@@ -228,11 +232,36 @@ void BatchDistributions(Document& doc, ProfileModel& m, Prompts& prompts, PlotSi
       doc.insertPara();
       if (plots)
         Picture(doc, plots->CdfPicture({d.cdf, d.xmax, "Boeing Bump Index", "Index Value"}),
-                kCdfWidth);
+                kPictureSize);
     } catch (const std::invalid_argument&) {
       Paragraph(doc, "The Boeing Bump Index is zero everywhere: no distribution.");
     }
   }
+}
+
+// The largest Boeing Bump Index of the profile and its distance from the first sample.
+void SummariseBump(const ProfileModel& m, SummaryRow& row) {
+  const std::vector<float>& index = m.bump.index;
+  if (index.empty()) return;
+  const auto at = static_cast<std::size_t>(std::max_element(index.begin(), index.end()) - index.begin());
+  row.bump_max = index[at];
+  row.bump_at = static_cast<double>(at) * m.bump_input.spacing * m.units.LengthFactor;
+}
+
+// An aircraft's run in the summary: the peaks are the largest absolute accelerations, the
+// load coefficient the largest any gear reached.
+SummarySimulation SummariseSimulation(const SimulationResult& r, double knots) {
+  const auto peak = [](double lo, double hi) { return std::max(std::fabs(lo), std::fabs(hi)); };
+  SummarySimulation s;
+  s.aircraft = r.aircraft_type;
+  s.knots = knots;
+  s.cg_peak_g = peak(r.cg_min_g, r.cg_max_g);
+  s.cg_rms_g = r.cg_total_rms;
+  s.pilot_peak_g = peak(r.pilot_min_g, r.pilot_max_g);
+  s.pilot_rms_g = r.pilot_total_rms;
+  s.largest_load_coefficient = std::max<double>(r.nose_max, r.main_max);
+  if (r.has_rear_main) s.largest_load_coefficient = std::max<double>(s.largest_load_coefficient, r.rear_max);
+  return s;
 }
 
 // The response table of the run just made: per part, total, extremes, static forces and the
@@ -306,7 +335,8 @@ TableText ResponseTable(const SimulationResult& r, const Units& u) {
 // One aircraft at one speed: its paragraph, the run, its parameters and its response table.
 // False only when the person stopped the run; a run that cannot be made is said so in the
 // report instead of a table of the previous run's numbers.
-bool BatchSimulation(Session& session, Document& doc, const std::string& base, int table_number) {
+bool BatchSimulation(Session& session, Document& doc, const std::string& base, int table_number,
+                     SummaryRow& summary) {
   const ProfileModel& m = session.model();
   const Units& u = m.units;
   const std::string type = m.settings.AircraftType;
@@ -320,6 +350,7 @@ bool BatchSimulation(Session& session, Document& doc, const std::string& base, i
     return true;
   }
   const SimulationResult& r = m.simulation;
+  summary.simulations.push_back(SummariseSimulation(r, m.settings.AircraftSpeed));
   const std::int16_t inner = r.inner_steps > 0 ? r.inner_steps : std::int16_t{1};
   Paragraph(doc, " Airframe Damping = " + Fmt(m.settings.DampingFactor, "0.0000") +
                      ", the number of modes = " + Fmt(m.settings.NumberOfModes, "0") +
@@ -333,6 +364,7 @@ bool BatchSimulation(Session& session, Document& doc, const std::string& base, i
                      " seconds");
   doc.centerPara();
   doc.setBold(true);
+  doc.keepWithNext();  // the title stays on the page of its table
   Paragraph(doc, "Table" + Numbered(table_number) + " Aircraft Responses on " + base + ".pro");
   doc.setBold(false);
   TableText table = ResponseTable(r, u);
@@ -344,6 +376,15 @@ bool BatchSimulation(Session& session, Document& doc, const std::string& base, i
 }
 
 }  // namespace
+
+BatchSummaryTable SummaryTableOf(const Session::BatchOutcome& o,
+                                 const std::vector<SummaryRow>& rows, const Units& units) {
+  BatchSummaryTable t;
+  t.units = units;
+  t.rows = rows;
+  for (const Session::BatchFailure& f : o.failed) t.failed.push_back(f.file + " (" + f.reason + ")");
+  return t;
+}
 
 std::string Session::BatchSummary(const BatchOutcome& o) {
   std::string text = std::to_string(o.processed) + " of " + std::to_string(o.chosen) + " processed";
@@ -361,6 +402,7 @@ bool Session::AutoProcessAll(const std::vector<std::string>& files) {
   ProfileModel& m = model_;
   const auto start = std::chrono::steady_clock::now();
   batch_ = BatchOutcome{};
+  batch_summary_.clear();
   batch_.chosen = static_cast<int>(files.size());
   if (files.empty()) {
     prompts_.Message("Error No = 32755 No profile was chosen.", "Automatic Processing");
@@ -384,6 +426,10 @@ bool Session::AutoProcessAll(const std::vector<std::string>& files) {
   const auto seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const bool all = batch_.processed == n;
+  // The summary of the run beside the report documents of the first profile; an interrupted
+  // run writes nothing new.
+  if (!batch_.interrupted && !progress().cancelled())
+    WriteBatchSummary(FolderOf(files.front()) + "WordFile", SummaryTableOf(batch_, batch_summary_, m.units));
   prompts_.Status(all ? "All Processed" : BatchSummary(batch_));
   prompts_.Message((all ? std::string("All Processed.") : BatchSummary(batch_) + ".") +
                        " ET = " + Fmt(seconds, "0") + " s",
@@ -395,7 +441,10 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
   ChangeScope scope(*this);
   ProfileModel& m = model_;
   m.batch_mode = true;
-  if (i == 1 || batch_.chosen != n) batch_ = BatchOutcome{n, 0, {}, false};
+  if (i == 1 || batch_.chosen != n) {
+    batch_ = BatchOutcome{n, 0, {}, false};
+    batch_summary_.clear();
+  }
   bool in_turn = false;
   auto end_turn = [&] {
     if (in_turn && turn && turn->end) turn->end();
@@ -439,6 +488,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     m.plotted_speed_max = 0;
     m.batch_stretches = {};
 
+    SummaryRow summary;
     const bool is_pro = Lower(ext) == ".pro";
     if (is_pro) {
       prompts_.Status("Reading " + base);
@@ -488,9 +538,15 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       }
     }
 
+    // The aircraft: taxiing, and on a runway the take-off roll as well.
+    std::vector<double> speeds{kTaxiKnots};
+    if (m.settings.Runway) speeds.push_back(kRunwayKnots);
+
     Document doc;
+    doc.setPaperSize(PaperFor(m.units));
     doc.setFont(kFont);
-    doc.setFontSize(kTextFontSize);
+    InsertReportFirstBlock(doc, ReportFirstBlock(m, speeds, ReportTimeStamp()), kFirstBlockFontSize,
+                           kTextFontSize);
     doc.centerPara();
     doc.setBold(true);
     Paragraph(doc, "Roughness Measurement and Analysis of " + base + ".Pro");
@@ -499,10 +555,13 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     if (is_pro) {
       const Units& u = m.units;
       if (plots_) {
-        Picture(doc, plots_->LevelPicture(m, 0), kPlotWidth);
-        if (m.levels[1].kind == "Speed") Picture(doc, plots_->LevelPicture(m, 1), kPlotWidth);
+        Picture(doc, plots_->LevelPicture(m, 0), kPictureSize);
+        if (m.levels[1].kind == "Speed") Picture(doc, plots_->LevelPicture(m, 1), kPictureSize);
       }
 
+      summary.file = name;
+      summary.length = m.SampleCount() * m.settings.DisplaySpacing;
+      summary.spacing = m.settings.DisplaySpacing;
       // The five indexes in the order of their options, each pasted as its plot is drawn.
       for (const IndexDescription& d : IndexKinds()) {
         const bool ran = RunIndex(OptionOf(d.kind));
@@ -514,7 +573,12 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
         if (ran) {
           st = {static_cast<float>(m.sections.first_stretch), static_cast<float>(m.sections.centre_stretch),
                 static_cast<float>(m.sections.last_stretch)};
-          if (plots_) Picture(doc, plots_->LevelPicture(m, d.level), kPlotWidth);
+          if (plots_) Picture(doc, plots_->LevelPicture(m, d.level), kPictureSize);
+          const auto option = static_cast<std::size_t>(OptionOf(d.kind));
+          summary.value[option] = m.index_value[option];
+          summary.stretch[option] = {m.sections.first_stretch, m.sections.centre_stretch,
+                                     m.sections.last_stretch};
+          if (d.kind == IndexKind::BoeingBump) SummariseBump(m, summary);
         }
       }
       end_turn();
@@ -537,6 +601,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       doc.insertPara();
       doc.centerPara();
       doc.setBold(true);
+      doc.keepWithNext();
       Paragraph(doc, "Table 1 Indexes for " + base + ".pro");
       doc.setBold(false);
       TableText table = BatchIndexTable(m);
@@ -551,16 +616,13 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       doc.centerPara();
       BatchDistributions(doc, m, prompts_, plots_);
 
-      // The aircraft: taxiing, and on a runway the take-off roll as well.
-      std::vector<double> speeds{kTaxiKnots};
-      if (m.settings.Runway) speeds.push_back(kRunwayKnots);
       int table_number = 1;
       for (double knots : speeds)
         for (const char* type : {"B-727", "B-747"}) {
           m.settings.AircraftSpeed = knots;
           m.settings.AircraftType = type;
           ++table_number;
-          if (!BatchSimulation(*this, doc, base, table_number))
+          if (!BatchSimulation(*this, doc, base, table_number, summary))
             throw BatchError{kErrInterrupted, "User interrupt occurred", "interrupted"};
         }
 
@@ -587,6 +649,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
     }
     deliver();
     ++batch_.processed;
+    batch_summary_.push_back(std::move(summary));
     return true;
   } catch (...) {
     // Whatever stopped this profile, its turn passes on and the run hears why.

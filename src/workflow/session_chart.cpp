@@ -4,6 +4,7 @@
 
 #include "report/document.h"
 #include "simulation/simulation_run.h"
+#include "workflow/report_header.h"
 #include "workflow/session.h"
 #include "workflow/simulation_reports.h"
 
@@ -13,7 +14,7 @@ namespace {
 const char* const kChartFolder = "ChartFile";
 const char* const kChartFont = "Times New Roman";
 constexpr double kChartTitleSize = 10.0;
-constexpr double kChartWidth = 6.0;  // inches
+constexpr double kFirstBlockFontSize = 9.0;
 
 std::string WithoutExtension(const std::string& name) {
   const auto dot = name.find_last_of('.');
@@ -99,14 +100,24 @@ bool Session::SaveToWordFile() {
         doc.moveDown((count + 1) / 2, 4);
       else
         doc.moveDown(count / 2 - 1, 5);
+    } else {
+      // A new chart document opens with what it was made from; the charts follow.
+      doc.setPaperSize(PaperFor(m.units));
+      doc.setFont(kChartFont);
+      const double speed[1] = {m.settings.AircraftSpeed};
+      InsertReportFirstBlock(doc, ReportFirstBlock(m, speed, ReportTimeStamp()),
+                             kFirstBlockFontSize, kChartTitleSize);
     }
     doc.setFont(kChartFont);
     doc.setFontSize(kChartTitleSize);
     doc.centerPara();
-    if (!png.empty()) doc.insertPicture(png, kChartWidth);
+    // The chart at the size it was drawn for, kept on the page of its title below it.
+    if (!png.empty()) doc.insertPicture(png, 0.0);
+    doc.keepWithNext();
     doc.insertPara();
     doc.insertText(chart.index_chart_title);
     doc.insertPara();
+    doc.addPageNumbers();
     doc.save(path);
     m.charts_saved = count;
   } catch (const std::exception& e) {

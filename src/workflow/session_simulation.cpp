@@ -14,6 +14,7 @@
 #include "simulation/simulation_failure.h"
 #include "simulation/simulation_run.h"
 #include "workflow/atomic_file.h"
+#include "workflow/report_header.h"
 #include "workflow/results_file.h"
 #include "workflow/session.h"
 #include "workflow/session_jobs.h"
@@ -26,9 +27,6 @@ namespace {
 // roll.
 constexpr double kTaxiKnots = 20.0;
 constexpr double kRunwayKnots = 100.0;
-// Width of a plot picture in the measurement report, inches (the text width
-// is 6.5).
-constexpr double kPictureWidth = 6.0;
 constexpr const char* kListLogName = "ProDatFiles.log";
 
 // The response levels are drawn cg, pilot, rear main, nose, main: the rear main
@@ -231,14 +229,18 @@ bool Session::ProcessSimList(const std::string& listFile) {
     const std::string measurement = NameOf(name);
     try {
       Document doc;
+      doc.setPaperSize(PaperFor(m.units));
+      const double speeds[2] = {kTaxiKnots, kRunwayKnots};
+      InsertReportFirstBlock(doc, ReportFirstBlock(m, speeds, ReportTimeStamp()), 10.0, 12.0);
       auto paste = [&](int level) {
         // The picture-paste step: a paragraph, the framed picture, two
-        // paragraphs.
+        // paragraphs. The caption typed before it stays on the picture's page.
+        doc.keepWithNext();
         doc.insertPara();
         std::vector<unsigned char> png;
         if (plots_ && !m.levels.at(static_cast<std::size_t>(level)).data.empty())
           png = plots_->LevelPicture(m, level);
-        if (!png.empty()) doc.insertPicture(png, kPictureWidth, true);
+        if (!png.empty()) doc.insertPicture(png, 0.0, true);
         doc.insertPara();
         doc.insertPara();
       };
@@ -291,6 +293,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
       doc.selectAll();
       doc.setFont("Times New Roman");
       doc.setFontSize(12);
+      doc.addPageNumbers();
       try {
         doc.save(name + ".docx");
       } catch (const DocumentError& e) {

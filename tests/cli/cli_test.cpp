@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "cli/analysis_json.h"
 #include "cli/cli_common.h"
 #include "cli/cmd_batch.h"
+#include "common/number_format.h"
 #include "editing/new_length.h"
 #include "workflow/erd.h"
 #include "workflow/profile_io.h"
@@ -29,11 +31,19 @@ using testing::ReadAll;
 using testing::RunTarmac;
 
 // Every part of a document but its creation time, entry by entry: the zip itself stamps times.
+// The parts of a document by their hashes, without what differs between two runs of the same
+// report: the save times, the time stamp of the first block and the run's folder (/seq/, /par/).
 std::string DocumentContent(const fs::path& docx) {
-  return testing::RunShell("/usr/bin/python3 -c \"import sys,zipfile,hashlib\n"
+  return testing::RunShell("/usr/bin/python3 -c \"import sys,zipfile,hashlib,re\n"
                    "z=zipfile.ZipFile(sys.argv[1])\n"
+                   "def part(n):\n"
+                   "  b=z.read(n)\n"
+                   "  if n=='word/document.xml':\n"
+                   "    b=re.sub(rb'Made [^<]* by Tarmac', b'Made - by Tarmac', b)\n"
+                   "    b=re.sub(rb'/(seq|par)/', b'/x/', b)\n"
+                   "  return b\n"
                    "for n in sorted(z.namelist()):\n"
-                   "  print(n, hashlib.sha256(z.read(n)).hexdigest() if n!='docProps/core.xml' else '-')\" '" +
+                   "  print(n, hashlib.sha256(part(n)).hexdigest() if n!='docProps/core.xml' else '-')\" '" +
                    docx.string() + "'")
       .out;
 }
@@ -329,12 +339,12 @@ TEST_F(Cli, OutputsThatCannotBeWrittenExitFiveNameTheFileAndKeepOlderOnes) {
 
   // A file-size limit: the JSON and the pictures that do not fit leave the older ones whole.
   ASSERT_EQ(RunTarmac(iri + "--batch --json " + path("out.json") + " --plots " + path("png")).rc, 0);
-  const std::string json = ReadAll(path("out.json")), png = ReadAll(path("png/level3.png"));
+  const std::string json = ReadAll(path("out.json")), png = ReadAll(path("png/iri.png"));
   r = Shell("ulimit -f 16;", "analyze " + pro + " --index all --series --json " + path("out.json") +
                                  " --plots " + path("png"));
   EXPECT_EQ(r.rc, 5) << r.out;
   EXPECT_EQ(ReadAll(path("out.json")), json);
-  EXPECT_EQ(ReadAll(path("png/level3.png")), png);
+  EXPECT_EQ(ReadAll(path("png/iri.png")), png);
   const std::string results = ReadAll(path("Results.txt"));
   ASSERT_FALSE(results.empty());
   EXPECT_EQ(results.back(), '\n');  // whole blocks only
@@ -387,7 +397,7 @@ TEST_F(Cli, CtrlCLeavesTheResultsAndOutputsAsTheyWere) {
       EXPECT_EQ(rc, cli::kOk);
       EXPECT_GT(testing::ReadLines(path("Results.txt")).size(), 5u);
       EXPECT_EQ(Json("out.json")["profile"]["path"], pro);
-      for (const char* made : {"o.erd", "plots/level2.png", "BoeingBumpPDFs.txt"}) EXPECT_TRUE(fs::exists(path(made))) << made;
+      for (const char* made : {"o.erd", "plots/bump.png", "BoeingBumpPDFs.txt"}) EXPECT_TRUE(fs::exists(path(made))) << made;
     }
   }
 }
@@ -415,12 +425,56 @@ TEST_F(Cli, BatchTakesAFolderAsItsProfilesAndEndsWithTheTruth) {
     const auto r = RunTarmac("batch --taxiway --jobs " + std::string(jobs) + " '" +
                              (folder / "runs").string() + "' '" + (folder / "RW09.dat").string() + "'");
     EXPECT_EQ(r.rc, 3) << r.out;
-    EXPECT_EQ(r.out, "report: " + (folder / "runs" / "WordFile" / "RW01.docx").string() +
+    const fs::path reports = folder / "runs" / "WordFile";
+    EXPECT_EQ(r.out, "report: " + (reports / "RW01.docx").string() + "\nsummary: " +
+                         (reports / "Summary.xlsx").string() + "\nsummary: " +
+                         (reports / "Summary.csv").string() +
                          "\n1 of 2 processed; failed: RW09.dat (wrong extension)\n");
     EXPECT_TRUE(fs::exists(folder / "runs" / "WordFile" / "RW01.docx"));
     EXPECT_FALSE(fs::exists(folder / "WordFile"));
   }
   EXPECT_EQ(RunTarmac("batch '" + (dir_.path() / "empty").string() + "'").rc, 3);
+}
+
+// --plots: one picture per thing computed, named after it and taken when it was drawn, so the
+// indexes' pictures survive the simulations drawn later on the same plot levels. --save-indexes:
+// the window's Save Indexes line, with the values as the value boxes show them.
+TEST_F(Cli, PicturesAreNamedByWhatTheyShowAndSaveIndexesWritesTheLine) {
+  const std::string pro = path("RW27.pro");
+  ASSERT_EQ(RunTarmac("synth " + pro + " --length 2500 --seed 8 --speed").rc, 0);
+  const auto r = RunTarmac("analyze " + pro + " --batch --save-indexes --metric --json " +
+                           path("out.json") + " --plots " + path("plots") +
+                           " --simulate B-727@20,B-747@100");
+  ASSERT_EQ(r.rc, 0) << r.out;
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(path("plots"))) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "B-727-20kt-cg.png", "B-727-20kt-main.png", "B-727-20kt-nose.png",
+                       "B-727-20kt-pilot.png", "B-747-100kt-cg.png", "B-747-100kt-main.png",
+                       "B-747-100kt-nose.png", "B-747-100kt-pilot.png", "B-747-100kt-rear-main.png",
+                       "bandpass.png", "bump.png", "iri.png", "profile.png", "profilograph.png",
+                       "speed.png", "straightedge.png"}));
+  // The straightedge's picture is its own, not the B-747's cg drawn later on its plot level.
+  EXPECT_NE(ReadAll(path("plots/straightedge.png")), ReadAll(path("plots/B-747-100kt-cg.png")));
+  EXPECT_NE(r.out.find("plot: " + path("plots/iri.png")), std::string::npos) << r.out;
+
+  // Indexes.txt beside the profile: the path, then the five boxes (straightedge, bump, IRI,
+  // profilograph, band-pass) to four decimals, in the display units of the run.
+  const auto j = Json("out.json");
+  std::string want = pro;
+  for (const char* k : {"straightedge", "bump", "iri", "profilograph", "bandpass"})
+    want += " " + FormatNumber(std::stod(j["indexes"][k]["text"].get<std::string>()), "0.0000");
+  EXPECT_EQ(testing::ReadLines(path("Indexes.txt")), std::vector<std::string>{want});
+  EXPECT_NE(r.out.find("indexes: " + path("Indexes.txt")), std::string::npos) << r.out;
+  // A second save appends; without the option nothing is written.
+  ASSERT_EQ(RunTarmac("analyze " + pro + " --batch --index iri --save-indexes").rc, 0);
+  ASSERT_EQ(RunTarmac("analyze " + pro + " --batch --index iri").rc, 0);
+  const auto lines = testing::ReadLines(path("Indexes.txt"));
+  ASSERT_EQ(lines.size(), 2u);
+  // Only the IRI ran: the other boxes are empty and read as zero.
+  EXPECT_EQ(lines[1].rfind(pro + " 0.0000 0.0000 ", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 14), " 0.0000 0.0000");
 }
 
 }  // namespace

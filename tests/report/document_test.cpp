@@ -265,3 +265,86 @@ TEST_F(DocumentTest, SaveIsAtomicReopenRefusesForeignFilesAndBadArgumentsAreRefu
 
 }  // namespace
 }  // namespace tarmac
+
+namespace tarmac {
+namespace {
+
+std::string EntryText(const fs::path& path, const char* name) {
+  zip_t* za = zip_open(path.c_str(), ZIP_RDONLY, nullptr);
+  if (!za) return {};
+  zip_stat_t st;
+  zip_stat_init(&st);
+  std::string text;
+  if (zip_stat(za, name, 0, &st) == 0) {
+    zip_file_t* f = zip_fopen(za, name, 0);
+    text.resize(st.size);
+    if (f && zip_fread(f, text.data(), st.size) != zip_int64_t(st.size)) text.clear();
+    if (f) zip_fclose(f);
+  }
+  zip_discard(za);
+  return text;
+}
+
+int Count(const std::string& hay, const std::string& needle) {
+  int n = 0;
+  for (auto at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + 1)) ++n;
+  return n;
+}
+
+// The printed page: A4 with 25-mm margins for metric reports, Letter with one-inch margins
+// otherwise; pictures fitted to that page's text width; a table's heading row repeated on every
+// page and no row split; a caption kept with its picture. A reopened A4 document stays A4.
+TEST(DocumentPage, PaperTextWidthHeadingRowsAndKeptCaptions) {
+  const fs::path dir = fs::temp_directory_path() / ("tarmac_page_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const auto picture_width_in = [](const std::string& xml) {
+    const auto at = xml.find("<wp:extent cx=\"");
+    return std::stod(xml.substr(at + 15)) / kEmu;
+  };
+  for (const PaperSize paper : {PaperSize::Letter, PaperSize::A4}) {
+    Document doc;
+    doc.setPaperSize(paper);
+    EXPECT_EQ(doc.paperSize(), paper);
+    doc.insertPicture(MakePng(3000, 1000), 0.0);  // 31 in at 96 dpi: limited to the text width
+    doc.keepWithNext();
+    doc.insertPara();
+    doc.insertText("Figure 1 caption");
+    doc.insertPara();
+    const int t = doc.addTable(40, 3, 2);
+    doc.setCellText(t, 1, 1, "Section");
+    const fs::path path = dir / "page.docx";
+    doc.save(path);
+    const std::string xml = EntryText(path, "word/document.xml");
+    ASSERT_FALSE(xml.empty());
+    if (paper == PaperSize::A4) {
+      EXPECT_THAT(xml, HasSubstr("<w:pgSz w:w=\"11906\" w:h=\"16838\"/>"));
+      EXPECT_THAT(xml, HasSubstr("w:top=\"1418\" w:right=\"1418\""));
+      EXPECT_NEAR(picture_width_in(xml), (11906 - 2 * 1418) / 1440.0, 1e-4);
+      // The columns share the A4 text width.
+      EXPECT_THAT(xml, HasSubstr("<w:gridCol w:w=\"3023\"/>"));
+    } else {
+      EXPECT_THAT(xml, HasSubstr("<w:pgSz w:w=\"12240\" w:h=\"15840\"/>"));
+      EXPECT_NEAR(picture_width_in(xml), 6.5, 1e-4);
+      EXPECT_THAT(xml, HasSubstr("<w:gridCol w:w=\"3120\"/>"));
+    }
+    EXPECT_EQ(Count(xml, "<w:cantSplit/>"), 40);
+    EXPECT_EQ(Count(xml, "<w:tblHeader/>"), 2);  // the two heading rows only
+    // Only the picture's paragraph keeps with the next one, and it precedes the caption.
+    EXPECT_EQ(Count(xml, "<w:keepNext/>"), 1);
+    EXPECT_LT(xml.find("<w:keepNext/>"), xml.find("Figure 1 caption"));
+    EXPECT_LT(xml.find("<w:drawing>"), xml.find("Figure 1 caption"));
+
+    Document again = Document::open(path);
+    EXPECT_EQ(again.paperSize(), paper);
+    again.insertPicture(MakePng(3000, 1000), 0.0);
+    again.save(path);
+    const std::string reopened = EntryText(path, "word/document.xml");
+    EXPECT_EQ(Count(reopened, paper == PaperSize::A4 ? "w:w=\"11906\"" : "w:w=\"12240\""), 1);
+    EXPECT_NEAR(picture_width_in(reopened.substr(reopened.rfind("<wp:extent"))),
+                picture_width_in(xml), 1e-4);
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace tarmac

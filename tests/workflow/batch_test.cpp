@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "batch_support.h"
+#include "common/version.h"
 #include "workflow/atomic_file.h"
 #include "workflow/session.h"
 
@@ -44,7 +45,22 @@ TEST_F(BatchTest, RunwayReportsTwoProfilesInOrderWithSevenColumnTable) {
   SKIP_WITHOUT_DOCX();
   const DocFacts da = Read("alpha.docx");
   ASSERT_FALSE(da.paragraphs.empty());
-  EXPECT_EQ(da.paragraphs[0], "Roughness Measurement and Analysis of alpha.Pro");
+  // The first block says when, on what, in which units, with which settings and by which
+  // version; the report's own texts follow it.
+  ASSERT_GT(da.paragraphs.size(), 6u);
+  EXPECT_EQ(da.paragraphs[0].rfind("Made 20", 0), 0u) << da.paragraphs[0];
+  EXPECT_NE(da.paragraphs[0].find(std::string(" by Tarmac ") + kVersion), std::string::npos);
+  EXPECT_EQ(da.paragraphs[1], "Profile: " + a);
+  // 3000 ft of 25-mm samples: the length is the samples read times the spacing.
+  EXPECT_EQ(da.paragraphs[2].rfind("Length 30", 0), 0u) << da.paragraphs[2];
+  EXPECT_NE(da.paragraphs[2].find("ft, sample spacing 0.0820 ft"), std::string::npos) << da.paragraphs[2];
+  EXPECT_EQ(da.paragraphs[3].rfind("Units: US customary", 0), 0u);
+  EXPECT_NE(da.paragraphs[4].find("averaging distance 1000.0 ft; straightedge 12.0 ft, position Full "
+                                  "Length; decimation rule spacing; aircraft speeds 20.0 and 100.0 "
+                                  "knots; airframe damping 0.0250; 10 modes"),
+            std::string::npos) << da.paragraphs[4];
+  EXPECT_EQ(da.paragraphs[5], "");
+  EXPECT_EQ(da.paragraphs[6], "Roughness Measurement and Analysis of alpha.Pro");
   EXPECT_EQ(da.pictures, 9);  // profile, speed, five indexes, two distributions
   EXPECT_EQ(Read("beta.docx").pictures, 8);  // no speed file, no speed plot
   for (const char* p : {"Table 1 Indexes for alpha.pro", "Table 5 Aircraft Responses on alpha.pro",
@@ -127,8 +143,11 @@ TEST_F(BatchTest, RefusedProfilesGetNoDocumentTheRunGoesOnAndTheSummarySaysSo) {
   EXPECT_FALSE(s_.AutoProcessAll({(other / "p.pro").string()}));
   EXPECT_EQ(Session::BatchSummary(s_.LastBatch()), "0 of 1 processed; failed: p.pro (report not written)");
   const auto failures = TakeOutputFailures();
-  ASSERT_EQ(failures.size(), 1u);
+  // The report, then the summary's two files, all in the folder that could not be made.
+  ASSERT_EQ(failures.size(), 3u);
   EXPECT_EQ(failures[0].path, (other / "WordFile").string());
+  EXPECT_EQ(failures[1].path, (other / "WordFile" / "Summary.xlsx").string());
+  EXPECT_EQ(failures[2].path, (other / "WordFile" / "Summary.csv").string());
 
   // Ctrl-C ends the run: the profile in hand is neither failed nor reported, the next not read.
   struct Stopped final : Progress {
