@@ -5,6 +5,8 @@
 #include "cli/cli_common.h"
 #include "cli/analysis_json.h"
 #include "common/number_format.h"
+#include "workflow/atomic_file.h"
+#include "workflow/exceedances.h"
 
 namespace tarmac::cli {
 
@@ -21,6 +23,25 @@ int RunAnalyze(const AnalyzeOptions& o) {
 
   nlohmann::json j = ProfileJson(s, o.common.series);
   int rc = kOk;
+  // The stretches of every series judged, in the order they were judged: each simulation's
+  // replace the last one's in the session, so they are gathered as they come.
+  std::vector<ExceedanceRow> rows;
+  std::vector<ExceedanceCount> counts;
+  const auto gather = [&](std::initializer_list<ExceedanceKind> kinds) {
+    const ProfileModel& m = s.model();
+    for (const ExceedanceKind kind : kinds)
+      if (const auto& list = m.exceedances.of(kind)) {
+        const auto more = ExceedanceRows(*list, m.units, NameOf(m.data_file));
+        rows.insert(rows.end(), more.begin(), more.end());
+        ExceedanceState one;
+        one.lists[static_cast<std::size_t>(kind)] = list;
+        const auto c = ExceedanceCounts(one);
+        counts.insert(counts.end(), c.begin(), c.end());
+      }
+  };
+  static constexpr ExceedanceKind kOfOption[5] = {
+      ExceedanceKind::Straightedge, ExceedanceKind::BoeingBump, ExceedanceKind::ShortIri,
+      ExceedanceKind::Scallop, ExceedanceKind::Straightedge};
   for (int k : options) {
     const bool ok = s.RunIndex(k);
     progress.finish();
@@ -29,6 +50,7 @@ int RunAnalyze(const AnalyzeOptions& o) {
       break;
     }
     j["indexes"][IndexKey(k)] = IndexJson(s, k, o.common.series);
+    if (k < 4) gather({kOfOption[k]});  // the band-pass index has no limit
   }
   if (rc == kOk) {
     for (const auto& req : sims) {
@@ -37,9 +59,22 @@ int RunAnalyze(const AnalyzeOptions& o) {
         break;
       }
       progress.finish();
+      gather({ExceedanceKind::CgAcceleration, ExceedanceKind::PilotAcceleration,
+              ExceedanceKind::NoseLoad, ExceedanceKind::MainLoad, ExceedanceKind::RearMainLoad});
     }
   }
   PrintSummary(s, j, SummaryStream(o.common.json));
+  if (o.exceedances && rc == kOk) {
+    const std::string csv = FolderOf(s.model().data_file) + "Exceedances.csv";
+    try {
+      WriteFileAtomically(csv, ExceedanceCsv(rows));
+    } catch (const std::exception&) {
+      NoteOutputFailure(csv, "Cannot write " + csv + ".");
+    }
+    std::ostream& out = SummaryStream(o.common.json);
+    PrintExceedances(rows, counts, out);
+    if (!AnyOutputFailed()) out << "stretches written to " << csv << "\n";
+  }
   return t.Finish(o.common, j, rc);
 }
 
@@ -58,6 +93,9 @@ void RegisterAnalyze(CLI::App& app, int& rc) {
                   "Comma list of AIRCRAFT@KNOTS to simulate, e.g. B-727@100,B-747@20 "
                   "(aircraft: B-727, B-747, DC-9, DC-10, in any case, with or without the hyphen; "
                   "knots 10 to 200)");
+  sub->add_flag("--exceedances", o->exceedances,
+                "Write Exceedances.csv beside the profile: every stretch where a series goes "
+                "beyond its limit (the *Limit settings), and list them with pass or fail");
   AddCommonOptions(sub, o->common, true);
   sub->callback([o, &rc] { rc = RunAnalyze(*o); });
 }
