@@ -53,7 +53,7 @@ ExceedanceDock::ExceedanceDock(QWidget* parent) : QDockWidget(tr("Locations beyo
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   list_->setColumnCount(4);
-  list_->header()->setStretchLastSection(true);
+  list_->header()->setStretchLastSection(false);
   layout->addWidget(list_, 1);
   setWidget(body);
   connect(list_, &QTreeWidget::itemDoubleClicked, this,
@@ -89,7 +89,7 @@ void ExceedanceDock::Refresh(const ProfileModel& m) {
         item->setToolTip(0, tr("Its series is no longer drawn: run the index again to see it."));
     }
   }
-  for (int c = 0; c < 3; ++c) list_->resizeColumnToContents(c);
+  for (int c = 0; c < 4; ++c) list_->resizeColumnToContents(c);
 }
 
 void ExceedanceDock::OnActivated(QTreeWidgetItem* item) {

@@ -105,6 +105,8 @@ MainWindow::MainWindow(GuiPrompts& prompts, QSettings* settings, QWidget* parent
   setCentralWidget(central);
   exceedance_dock_ = new ExceedanceDock(this);
   addDockWidget(Qt::BottomDockWidgetArea, exceedance_dock_);
+  // Shown once something has been judged, so that the window keeps its size until then.
+  exceedance_dock_->hide();
   connect(exceedance_dock_, &ExceedanceDock::stretchChosen, this,
           [this](ExceedanceKind kind, int stretch) { ZoomToStretch(kind, stretch); });
   BuildMenus();
@@ -378,6 +380,12 @@ void MainWindow::OnModelChanged(const ModelChange& c) {
 void MainWindow::ShowExceedances() {
   const ProfileModel& m = model();
   exceedance_dock_->Refresh(m);
+  const bool judged = !ExceedanceCounts(m.exceedances).empty();
+  if (judged && exceedance_dock_->isHidden()) {
+    exceedance_dock_->show();
+    // The panels keep most of the height; the list scrolls.
+    resizeDocks({exceedance_dock_}, {170}, Qt::Vertical);
+  }
   for (int level = 0; level < kPanelCount; ++level) {
     std::vector<std::pair<int, int>> bands;
     for (const ExceedanceKind kind : m.exceedances.on_level.at(static_cast<std::size_t>(level)))

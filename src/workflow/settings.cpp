@@ -63,20 +63,17 @@ std::string UnitText(const SettingSpec& spec, const Units& u) {
   return "";
 }
 
-// A limit not entered yet follows the unit system shown: the metric defaults are round metric
-// values, not the exact conversions of the customary ones.
-double UnitDefault(const Settings& s, double value, double customary, double metric) {
-  return value > 0 ? value : (s.Metric ? metric : customary);
-}
-double GetStraightedgeLimit(const Settings& s) {
-  return UnitDefault(s, s.StraightedgeLimit, 0.25, 6.0 / 25.4);
-}
-double GetShortIriLimit(const Settings& s) {
-  return UnitDefault(s, s.ShortIriLimit, 160.0, 2.5 / 0.015778787);
-}
-double GetScallopLimit(const Settings& s) {
-  return UnitDefault(s, s.ScallopLimit, 0.3, 8.0 / 25.4);
-}
+// The limits whose metric default is a round metric value, not the exact conversion of the
+// customary one (internal units).
+struct UnitDefault {
+  double Settings::*member;
+  double customary, metric;
+};
+constexpr UnitDefault kUnitDefaults[] = {
+    {&Settings::StraightedgeLimit, 0.25, 6.0 / 25.4},
+    {&Settings::ShortIriLimit, 160.0, 2.5 / 0.015778787},
+    {&Settings::ScallopLimit, 0.3, 8.0 / 25.4},
+};
 
 constexpr std::array<std::string_view, 2> kDecimationChoices = {"spacing", "fixed"};
 std::string_view GetDecimation(const Settings& s) { return DecimationRuleName(s.Decimation); }
@@ -120,14 +117,16 @@ const std::vector<SettingSpec>& NumericSettings() {
        UnitKind::Length, "0.0", "#,##0", 328, 656, &GetF<&Settings::SectionLengthCAPI>,
        &SetF<&Settings::SectionLengthCAPI>},
       {"StraightedgeLimit", " Straightedge Limit,", "Straightedge Limit", UnitKind::Elevation,
-       "0.00", "0.00", 0.01, 10, &GetStraightedgeLimit, &SetD<&Settings::StraightedgeLimit>},
+       "0.00", "0.00", 0.01, 10, &GetD<&Settings::StraightedgeLimit>,
+       &SetD<&Settings::StraightedgeLimit>},
       {"BumpIndexLimit", " Boeing Bump Index Limit", "Boeing Bump Index Limit", UnitKind::None,
        "0.00", "0.00", 0.1, 10, &GetD<&Settings::BumpIndexLimit>,
        &SetD<&Settings::BumpIndexLimit>},
       {"ShortIriLimit", " IRI Limit over 25 ft,", "IRI Limit over 25 ft", UnitKind::Roughness,
-       "0.00", "0.00", 10, 2000, &GetShortIriLimit, &SetD<&Settings::ShortIriLimit>},
+       "0.00", "0.00", 10, 2000, &GetD<&Settings::ShortIriLimit>,
+       &SetD<&Settings::ShortIriLimit>},
       {"ScallopLimit", " Profilograph Scallop Limit,", "Profilograph Scallop Limit",
-       UnitKind::Elevation, "0.00", "0.00", 0.05, 5, &GetScallopLimit,
+       UnitKind::Elevation, "0.00", "0.00", 0.05, 5, &GetD<&Settings::ScallopLimit>,
        &SetD<&Settings::ScallopLimit>},
       {"AccelerationLimit", " Acceleration Limit, g", "Acceleration Limit", UnitKind::None,
        "0.00", "0.00", 0.05, 2, &GetD<&Settings::AccelerationLimit>,
@@ -288,6 +287,14 @@ SettingEdit ApplySettingEntry(Settings& s, const Units& units, const SettingSpec
   spec.set(s, *SettingEntryValue(spec, units, *value));
   r.changed = true;
   return r;
+}
+
+void SetUnitSystem(Settings& s, bool metric) {
+  if (s.Metric != metric)
+    for (const UnitDefault& d : kUnitDefaults)
+      if (s.*d.member == (s.Metric ? d.metric : d.customary))
+        s.*d.member = metric ? d.metric : d.customary;
+  s.Metric = metric;
 }
 
 void SetSurfaceFromBox(Settings& s, bool concreteChecked) {

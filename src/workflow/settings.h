@@ -28,13 +28,14 @@ struct Settings {
   std::int32_t NumberOfModes = 10;
   float CuttingLength = 0;                            // ft cut from each end when reading
   float SectionLengthCAPI = 500;                      // ft
-  // Limits beyond which a stretch of a series is listed (internal units). 0 stands for the
-  // default of the unit system shown (0.25 in or 6 mm, 0.3 in or 8 mm, 160 in/mile or
-  // 2.5 m/km): a limit the person entered keeps the value entered, whichever units follow.
-  double StraightedgeLimit = 0;   // in
-  double BumpIndexLimit = 1.0;    // ratio to the allowable bump height
-  double ShortIriLimit = 0;       // in/mile, over the short-interval base
-  double ScallopLimit = 0;        // in above the blanking band
+  // Limits beyond which a stretch of a series is listed (internal units). Three have a round
+  // default in each unit system (0.25 in or 6 mm, 160 in/mile or 2.5 m/km, 0.3 in or 8 mm):
+  // SetUnitSystem moves a limit at one system's default to the other's; a limit the person
+  // entered keeps the value entered, whichever units follow.
+  double StraightedgeLimit = 0.25;  // in
+  double BumpIndexLimit = 1.0;      // ratio to the allowable bump height
+  double ShortIriLimit = 160;       // in/mile, over the short-interval base
+  double ScallopLimit = 0.3;        // in above the blanking band
   double AccelerationLimit = 0.4;  // g, cg and pilot station, either sign
   double DynamicLoadLimit = 0.4;   // gear load change over static load, either sign
   // How the preparation of a profile chooses its decimation factor ("DecimationRule").
@@ -114,6 +115,10 @@ SettingEdit ApplySettingEntry(Settings& s, const Units& units, const SettingSpec
                               std::string_view entry);
 // The dialog prompt text for a setting ("The current value of ...").
 std::string SettingPrompt(const SettingSpec& spec, const Settings& s, const Units& units);
+
+// Switches the settings to a unit system (`Metric`): the limits at the defaults of the other
+// system take this system's defaults.
+void SetUnitSystem(Settings& s, bool metric);
 
 // Surface type rules: the concrete box and the three options of the parameter window.
 void SetSurfaceFromBox(Settings& s, bool concreteChecked);
