@@ -1,5 +1,6 @@
 #include "cli/analysis_json.h"
 
+#include <cmath>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -142,6 +143,17 @@ nlohmann::json IndexJson(const Session& s, int option, bool series) {
   j["name"] = IndexName(option);
   j["stretch2000_exists"] = Stretch2000Exists(s, option);
   j["units"] = IndexUnitsJson(option, m.units);
+  static constexpr ExceedanceKind kJudged[4] = {ExceedanceKind::Straightedge,
+                                                 ExceedanceKind::BoeingBump,
+                                                 ExceedanceKind::ShortIri, ExceedanceKind::Scallop};
+  if (option >= 0 && option < 4) {
+    if (const auto& list = m.exceedances.of(kJudged[option])) {
+      AddExceedances(j, *list, m.units);
+      j["units"]["exceedances"] = ExceedanceUnitsJson(m.units);
+      j["units"]["exceedances"]["peak"] = ExceedanceValueUnit(list->kind, m.units);
+      j["units"]["exceedance_limit"] = ExceedanceValueUnit(list->kind, m.units);
+    }
+  }
   switch (option) {
     case 0: {
       j["step_ft"] = m.straightedge.spacing;
@@ -234,6 +246,28 @@ bool ParseSimulationList(const std::string& list, std::vector<SimulationRequest>
   return true;
 }
 
+nlohmann::json ExceedancesJson(const ExceedanceList& list, const Units& units) {
+  nlohmann::json a = nlohmann::json::array();
+  for (const ExceedanceRow& r : ExceedanceRows(list, units, ""))
+    a.push_back({{"start", r.start},
+                 {"end", r.end},
+                 {"length", r.length},
+                 {"peak", r.peak},
+                 {"peak_location", r.peak_at}});
+  return a;
+}
+
+void AddExceedances(nlohmann::json& j, const ExceedanceList& list, const Units& units) {
+  j["exceedances"] = ExceedancesJson(list, units);
+  j["exceedance_limit"] = list.limit * ExceedanceValueFactor(list.kind, units);
+  j["pass"] = list.pass();
+}
+
+nlohmann::json ExceedanceUnitsJson(const Units& units) {
+  const std::string l = units.LengthLabel;
+  return {{"start", l}, {"end", l}, {"length", l}, {"peak_location", l}};
+}
+
 namespace {
 
 // A row of the console table: the first `names` cells (words) left-aligned in their columns,
@@ -251,6 +285,39 @@ std::string Row(const std::vector<std::pair<std::string, int>>& cells, std::size
 }
 
 }  // namespace
+
+void PrintExceedances(const std::vector<ExceedanceRow>& rows,
+                      const std::vector<ExceedanceCount>& counts, std::ostream& out) {
+  if (counts.empty()) return;
+  // One line per kind judged: how many stretches, how long together, the worst and where; the
+  // stretches themselves are in the CSV file.
+  const int w[6] = {44, 9, 12, 13, 10, 9};
+  out << Row({{"beyond limit", w[0]}, {"stretches", w[1]}, {"length", w[2]}, {"worst", w[3]},
+              {"at", w[4]}, {"limit", w[5]}},
+             1);
+  std::size_t next = 0;
+  for (const ExceedanceCount& c : counts) {
+    double length = 0;
+    const ExceedanceRow* worst = nullptr;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(c.stretches); ++i, ++next) {
+      const ExceedanceRow& r = rows.at(next);
+      length += r.length;
+      if (!worst || std::abs(r.peak) > std::abs(worst->peak)) worst = &r;
+    }
+    if (!worst) {
+      out << Row({{c.name, w[0]}, {"0", w[1]}}, 1);
+      continue;
+    }
+    out << Row({{c.name, w[0]},
+                {std::to_string(c.stretches), w[1]},
+                {FormatNumber(length, "#,##0.0") + " " + worst->length_unit, w[2]},
+                {FormatNumber(worst->peak, "0.000") + " " + worst->value_unit, w[3]},
+                {FormatNumber(worst->peak_at, "#,##0.0"), w[4]},
+                {FormatNumber(worst->limit, "0.000"), w[5]}},
+               1);
+  }
+  out << PassFailLine(counts) << "\n";
+}
 
 void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out) {
   const ProfileModel& m = s.model();

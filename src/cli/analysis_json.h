@@ -18,6 +18,7 @@ struct AnalyzeOptions {
   std::string simulate;
   bool save_indexes = false;  // append the index summary line to Indexes.txt
   CommonOptions common;
+  bool exceedances = false;  // write Exceedances.csv beside the profile and list the stretches
 };
 int RunAnalyze(const AnalyzeOptions& o);
 
@@ -45,6 +46,18 @@ bool ParseSimulationList(const std::string& list, std::vector<SimulationRequest>
 // Runs one simulation and adds it to j["simulations"]. False when the run was refused.
 bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
                           nlohmann::json& j);
+
+// The stretches beyond a limit of one judged series, in display units: a list of
+// {start, end, length, peak, peak_location}.
+nlohmann::json ExceedancesJson(const ExceedanceList& list, const Units& units);
+// Adds `exceedances`, `exceedance_limit` and `pass` of a judged series to its object.
+void AddExceedances(nlohmann::json& j, const ExceedanceList& list, const Units& units);
+// The units of the stretches' distances, as the "units" objects carry them.
+nlohmann::json ExceedanceUnitsJson(const Units& units);
+// A short table, one line per kind judged (`rows` are the stretches of `counts` in the same
+// order), and the pass or fail line.
+void PrintExceedances(const std::vector<ExceedanceRow>& rows,
+                      const std::vector<ExceedanceCount>& counts, std::ostream& out);
 
 // A short table of what was computed.
 void PrintSummary(const Session& s, const nlohmann::json& j, std::ostream& out);

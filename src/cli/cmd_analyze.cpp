@@ -6,6 +6,7 @@
 #include "cli/analysis_json.h"
 #include "common/number_format.h"
 #include "workflow/atomic_file.h"
+#include "workflow/exceedances.h"
 
 namespace tarmac::cli {
 
@@ -22,6 +23,25 @@ int RunAnalyze(const AnalyzeOptions& o) {
 
   nlohmann::json j = ProfileJson(s, o.common.series);
   int rc = kOk;
+  // The stretches of every series judged, in the order they were judged: each simulation's
+  // replace the last one's in the session, so they are gathered as they come.
+  std::vector<ExceedanceRow> rows;
+  std::vector<ExceedanceCount> counts;
+  const auto gather = [&](std::initializer_list<ExceedanceKind> kinds) {
+    const ProfileModel& m = s.model();
+    for (const ExceedanceKind kind : kinds)
+      if (const auto& list = m.exceedances.of(kind)) {
+        const auto more = ExceedanceRows(*list, m.units, NameOf(m.data_file));
+        rows.insert(rows.end(), more.begin(), more.end());
+        ExceedanceState one;
+        one.lists[static_cast<std::size_t>(kind)] = list;
+        const auto c = ExceedanceCounts(one);
+        counts.insert(counts.end(), c.begin(), c.end());
+      }
+  };
+  static constexpr ExceedanceKind kOfOption[5] = {
+      ExceedanceKind::Straightedge, ExceedanceKind::BoeingBump, ExceedanceKind::ShortIri,
+      ExceedanceKind::Scallop, ExceedanceKind::Straightedge};
   for (int k : options) {
     const bool ok = s.RunIndex(k);
     progress.finish();
@@ -30,6 +50,7 @@ int RunAnalyze(const AnalyzeOptions& o) {
       break;
     }
     j["indexes"][IndexKey(k)] = IndexJson(s, k, o.common.series);
+    if (k < 4) gather({kOfOption[k]});  // the band-pass index has no limit
   }
   if (rc == kOk) {
     for (const auto& req : sims) {
@@ -39,6 +60,8 @@ int RunAnalyze(const AnalyzeOptions& o) {
         break;
       }
       progress.finish();
+      gather({ExceedanceKind::CgAcceleration, ExceedanceKind::PilotAcceleration,
+              ExceedanceKind::NoseLoad, ExceedanceKind::MainLoad, ExceedanceKind::RearMainLoad});
     }
   }
   // Save Indexes: the value boxes as they stand after the indexes run, one line per save.
@@ -52,6 +75,17 @@ int RunAnalyze(const AnalyzeOptions& o) {
   }
   PrintSummary(s, j, SummaryStream(o.common.json));
   if (!indexes_file.empty()) SummaryStream(o.common.json) << "indexes: " << indexes_file << "\n";
+  if (o.exceedances && rc == kOk) {
+    const std::string csv = FolderOf(s.model().data_file) + "Exceedances.csv";
+    try {
+      WriteFileAtomically(csv, ExceedanceCsv(rows));
+    } catch (const std::exception&) {
+      NoteOutputFailure(csv, "Cannot write " + csv + ".");
+    }
+    std::ostream& out = SummaryStream(o.common.json);
+    PrintExceedances(rows, counts, out);
+    if (!AnyOutputFailed()) out << "stretches written to " << csv << "\n";
+  }
   return t.Finish(o.common, j, rc);
 }
 
@@ -74,6 +108,9 @@ void RegisterAnalyze(CLI::App& app, int& rc) {
                 "Append the profile's name and the five index values as shown (display units, "
                 "0 for an index not run) as one line to Indexes.txt beside the profile, as the "
                 "window's Save Indexes does");
+  sub->add_flag("--exceedances", o->exceedances,
+                "Write Exceedances.csv beside the profile: every stretch where a series goes "
+                "beyond its limit (the *Limit settings), and list them with pass or fail");
   AddCommonOptions(sub, o->common, true);
   sub->callback([o, &rc] { rc = RunAnalyze(*o); });
 }

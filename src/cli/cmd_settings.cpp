@@ -24,7 +24,7 @@ int RunSettings(const SettingsOptions& o, std::ostream& out) {
     if (!ApplySetOption(s, nv)) return kUsage;
   const ProfileModel& m = s.model();
   Settings defaults;
-  defaults.Metric = o.metric;
+  SetUnitSystem(defaults, o.metric);
   out << "Settings in " << (o.metric ? "metric" : "US customary")
       << " units (change one with --set NAME=VALUE on any command):\n";
   out << std::left << std::setw(22) << "  name" << std::setw(7) << "unit" << std::setw(12)

@@ -80,6 +80,10 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
   if (r.has_rear_main)
     resp["rear_main"] = ResponseJson(r.rear_min, r.rear_max, r.rear_total_rms,
                                      r.rear_part_rms, stretch(4), m.levels[5], series);
+  for (const ExceedanceKindInfo& info : ExceedanceKinds())
+    if (const auto& list = m.exceedances.of(info.kind);
+        list && !list->run.empty() && resp.contains(ExceedanceOwnerKey(info.kind)))
+      AddExceedances(resp[ExceedanceOwnerKey(info.kind)], *list, m.units);
   sim["responses"] = resp;
   // Accelerations in g; a gear's dynamic load as a ratio to its static load.
   nlohmann::json responses = {{"gcg", "g"}, {"gcp", "g"}, {"nose", "-"}, {"main", "-"}};
@@ -92,6 +96,7 @@ bool RunSimulationRequest(Session& s, const SimulationRequest& req, bool series,
                   {"part_lengths_ft", "ft"},
                   {"step_ft", "ft"},
                   {"responses", responses},
+                  {"exceedances", ExceedanceUnitsJson(m.units)},
                   {"input", "in"}};
   j["simulations"].push_back(sim);
   return true;

@@ -132,7 +132,9 @@ std::string SettingUnit(const SettingSpec& spec, const Units& units) {
   switch (spec.unit) {
     case UnitKind::Length: return units.LengthLabel;
     case UnitKind::Knots: return "knots";
-    case UnitKind::None: return "";
+    case UnitKind::None: return spec.name == "AccelerationLimit" ? "g" : "";
+    case UnitKind::Elevation:
+    case UnitKind::Roughness: return SettingUnitText(spec, units);
   }
   return "";
 }
@@ -146,7 +148,7 @@ std::string SettingRangeText(const SettingSpec& spec, const Units& units) {
     }
     return list;
   }
-  const double f = spec.unit == UnitKind::Length ? units.LengthFactor : 1.0;
+  const double f = SettingDisplayFactor(spec, units);
   const std::string unit = SettingUnit(spec, units);
   return RangeNumber(spec.min * f) + " to " + RangeNumber(spec.max * f) +
          (unit.empty() ? "" : " " + unit);
@@ -221,7 +223,7 @@ bool ApplySetOption(Session& s, const std::string& nv) {
   if (!SettingRangeMessage(*spec, units, *number).empty()) {
     // A limit typed as it is listed stands for the limit itself: 656 ft is 199.94879999... m,
     // listed as 199.9488.
-    const double f = spec->unit == UnitKind::Length ? units.LengthFactor : 1.0;
+    const double f = SettingDisplayFactor(*spec, units);
     std::optional<double> limit;
     for (const double l : {spec->min * f, spec->max * f})
       if (RangeNumber(l) == RangeNumber(*number)) limit = l;
@@ -244,7 +246,7 @@ nlohmann::json SettingsJson(const Session& s) {
     if (spec.kind == SettingKind::Choice) {
       v["value"] = std::string(spec.get_choice(m.settings));
     } else {
-      const double f = spec.unit == UnitKind::Length ? m.units.LengthFactor : 1.0;
+      const double f = SettingDisplayFactor(spec, m.units);
       v["value"] = spec.get(m.settings) * f;
       const std::string unit = SettingUnit(spec, m.units);
       if (!unit.empty()) v["unit"] = unit;

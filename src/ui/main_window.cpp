@@ -38,6 +38,7 @@
 #include "render/session_plots.h"
 #include "ui/batch_support.h"
 #include "ui/chart_window.h"
+#include "ui/exceedance_dock.h"
 #include "ui/getting_started.h"
 #include "ui/parameter_window.h"
 #include "ui/spectra_window.h"
@@ -103,6 +104,12 @@ MainWindow::MainWindow(GuiPrompts& prompts, QSettings* settings, QWidget* parent
   layout->addWidget(plots, 1);
   layout->addWidget(BuildControls(), 0);
   setCentralWidget(central);
+  exceedance_dock_ = new ExceedanceDock(this);
+  addDockWidget(Qt::BottomDockWidgetArea, exceedance_dock_);
+  // Shown once something has been judged, so that the window keeps its size until then.
+  exceedance_dock_->hide();
+  connect(exceedance_dock_, &ExceedanceDock::stretchChosen, this,
+          [this](ExceedanceKind kind, int stretch) { ZoomToStretch(kind, stretch); });
   BuildMenus();
 
   // The status bar: six panels, the first for the status texts, then the progress of a command.
@@ -371,6 +378,40 @@ void MainWindow::OnModelChanged(const ModelChange& c) {
   if ((c.profile || c.units || !c.indexes.empty() || c.simulation) && chart_window_ &&
       chart_window_->isVisible())
     chart_window_->Refresh();
+  if (c.profile || c.units || !c.indexes.empty() || c.simulation || !c.levels.empty())
+    ShowExceedances();
+}
+
+void MainWindow::ShowExceedances() {
+  const ProfileModel& m = model();
+  exceedance_dock_->Refresh(m);
+  const bool judged = !ExceedanceCounts(m.exceedances).empty();
+  if (judged && exceedance_dock_->isHidden()) {
+    exceedance_dock_->show();
+    // The panels keep most of the height; the list scrolls.
+    resizeDocks({exceedance_dock_}, {170}, Qt::Vertical);
+  }
+  for (int level = 0; level < kPanelCount; ++level) {
+    std::vector<std::pair<int, int>> bands;
+    for (const ExceedanceKind kind : m.exceedances.on_level.at(static_cast<std::size_t>(level)))
+      if (const auto& list = m.exceedances.of(kind))
+        for (const ExceedanceStretch& s : list->stretches) bands.emplace_back(s.first, s.last + 1);
+    panels_[static_cast<std::size_t>(level)]->SetBands(std::move(bands));
+  }
+}
+
+bool MainWindow::ZoomToStretch(ExceedanceKind kind, int stretch) {
+  if (runner_.running()) return false;
+  const auto zoom = ZoomOnStretch(model(), kind, stretch);
+  if (!zoom) {
+    SetStatus("That stretch's series is no longer drawn: run its index again to see it.");
+    return false;
+  }
+  PlotPanel* p = panels_[static_cast<std::size_t>(zoom->level)];
+  if (p->showing_detail()) p->RestoreSeries();
+  const bool done = session_->Zoom(zoom->level, zoom->x1, zoom->x2);
+  Refresh();
+  return done;
 }
 
 void MainWindow::UpdateBusy(bool busy) {

@@ -27,6 +27,7 @@ class QSettings;
 namespace tarmac::ui {
 
 class ChartWindow;
+class ExceedanceDock;
 class ParameterWindow;
 class SpectraWindow;
 
@@ -92,6 +93,9 @@ class MainWindow : public QMainWindow {
   ChartWindow* chart_window() const { return chart_window_; }
   ParameterWindow* parameter_window() const { return parameter_window_; }
   SpectraWindow* spectra_window() const { return spectra_window_; }
+  ExceedanceDock* exceedance_dock() const { return exceedance_dock_; }
+  // Zooms the panel of a listed stretch to it (the dock's double-click); false when refused.
+  bool ZoomToStretch(ExceedanceKind kind, int stretch);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,6 +121,8 @@ class MainWindow : public QMainWindow {
   void OnPanelMoved(int level, double x, double y);
   void ShowIndexDetail(int level, double x);
   void RedrawForUnits();
+  // The dock's list and the bands over the panels, from the stretches the model holds.
+  void ShowExceedances();
   QString LastFolder() const;
   void RememberFolder(const std::string& path);
   void ShowAbout();
@@ -142,6 +148,7 @@ class MainWindow : public QMainWindow {
   ChartWindow* chart_window_ = nullptr;
   ParameterWindow* parameter_window_ = nullptr;
   SpectraWindow* spectra_window_ = nullptr;
+  ExceedanceDock* exceedance_dock_ = nullptr;
   QDialog* getting_started_ = nullptr;
 
   TwoClickSelection selection_;

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "render/paint_support.h"
 
@@ -23,6 +24,21 @@ void DrawOverlay(QPainter& painter, const LevelPlotResult& g, const IndexDetail&
       painter.drawLine(a + QPointF(-4, 0), a + QPointF(4, 0));
       painter.drawLine(b + QPointF(-4, 0), b + QPointF(4, 0));
     }
+  }
+}
+
+// The bands over the stretches beyond a limit, placed by the plot's own mapping of samples to x
+// (sample i at s x i) and clipped to the plot window, so that a zoom shows only what is inside.
+void DrawBands(QPainter& painter, const LevelPlotResult& g,
+               const std::vector<std::pair<int, int>>& bands) {
+  const double left = g.px_left, right = g.px_left + g.px_width;
+  for (const auto& [first, end] : bands) {
+    const double x1 = std::max(left, g.ToPixelX(g.s * first));
+    const double x2 = std::min(right, g.ToPixelX(g.s * end));
+    if (x2 <= x1) continue;
+    // At least two pixels wide: a one-sample stretch on a whole runway must still be seen.
+    const double w = std::max(2.0, x2 - x1);
+    painter.fillRect(QRectF(x1, g.px_top, w, g.px_height), QColor(230, 90, 0, 70));
   }
 }
 
@@ -80,9 +96,16 @@ void PlotPanel::Clear() {
   series_.reset();
   detail_.reset();
   marker_.reset();
+  bands_.clear();
   kind_.clear();
   geometry_ = LevelPlotResult{};
   geometry_current_ = true;
+  update();
+}
+
+void PlotPanel::SetBands(std::vector<std::pair<int, int>> bands) {
+  if (bands == bands_) return;
+  bands_ = std::move(bands);
   update();
 }
 
@@ -123,6 +146,7 @@ void PlotPanel::paintEvent(QPaintEvent*) {
   }
   geometry_ = RenderLevelPlot(painter, rect(), *plot_);
   geometry_current_ = true;
+  if (!detail_) DrawBands(painter, geometry_, bands_);
   if (detail_) DrawOverlay(painter, geometry_, *detail_);
   if (marker_) {
     QPen pen(QColor(0, 140, 0));

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "render/level_plot.h"
 #include "render/session_plots.h"
@@ -34,6 +36,11 @@ class PlotPanel : public QWidget {
   const std::string& kind() const { return detail_ ? detail_kind_ : kind_; }
   const LevelPlot* plot() const { return plot_ ? &*plot_ : nullptr; }
   const LevelPlotResult& geometry() const { return Geometry(); }
+
+  // Stretches beyond a limit, marked as translucent bands over the series: sample ranges
+  // [first, end) of the level (end is one past the last sample). Kept until set again.
+  void SetBands(std::vector<std::pair<int, int>> bands);
+  const std::vector<std::pair<int, int>>& bands() const { return bands_; }
 
   // The first click of a pending selection is marked until the second one.
   void SetMarker(std::optional<double> plot_x);
@@ -68,6 +75,7 @@ class PlotPanel : public QWidget {
   std::string kind_, detail_kind_;
   std::optional<IndexDetail> detail_;
   std::optional<double> marker_;
+  std::vector<std::pair<int, int>> bands_;
   mutable LevelPlotResult geometry_;
   mutable bool geometry_current_ = false;
 };

@@ -32,6 +32,7 @@ void ProfileModel::ClearResultArrays() {
   // The simulation's part lengths and statistics belong to the profile they were run on.
   simulation = SimulationResult{};
   simulation_input = PreparedProfile{};
+  exceedances = ExceedanceState{};
 }
 
 std::string FolderOf(const std::string& path) {

@@ -13,6 +13,7 @@
 #include "profile/prepared_profile.h"
 #include "indexes/straightedge.h"
 #include "simulation/simulation_run.h"
+#include "workflow/exceedances.h"
 #include "workflow/settings.h"
 
 namespace tarmac {
@@ -124,6 +125,9 @@ struct ProfileModel {
   PreparedProfile simulation_input;
   // (end of simulation block)
 
+  // The stretches beyond the limits of the series judged last (the indexes and the last
+  // simulation), and which of them are drawn over each plot level.
+  ExceedanceState exceedances;
   // --- Spectra and editing state ---
   // First and last sample shown at each zoom depth of each level (`zoom_first`, `zoom_last`);
   // depth 0 is the whole series.

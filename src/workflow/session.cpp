@@ -108,7 +108,7 @@ void Session::SetRunway(bool runway) {
 void Session::SetMetric(bool metric) {
   ChangeScope scope(*this);
   changes().units = changes().settings = true;
-  model_.settings.Metric = metric;
+  SetUnitSystem(model_.settings, metric);
   model_.units = MakeUnits(metric);
   model_.settings.DisplaySpacing = model_.settings.SampleSpacing * model_.units.LengthFactor;
 }

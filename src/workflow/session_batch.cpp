@@ -19,6 +19,7 @@
 #include "simulation/simulation_run.h"
 #include "spectra/cumulative.h"
 #include "workflow/atomic_file.h"
+#include "workflow/exceedances.h"
 #include "workflow/index_kind.h"
 #include "workflow/report_header.h"
 #include "workflow/results_file.h"
@@ -262,6 +263,55 @@ SummarySimulation SummariseSimulation(const SimulationResult& r, double knots) {
   s.largest_load_coefficient = std::max<double>(r.nose_max, r.main_max);
   if (r.has_rear_main) s.largest_load_coefficient = std::max<double>(s.largest_load_coefficient, r.rear_max);
   return s;
+}
+
+// The table "Locations beyond limits": every stretch where an index's series goes beyond its
+// limit, a kind without any said to pass, then the plain statement of which kinds fail.
+void WriteExceedanceTable(Document& doc, const ProfileModel& m) {
+  const Units& u = m.units;
+  std::vector<ExceedanceRow> rows;
+  std::vector<std::string> passing;
+  ExceedanceState judged;
+  for (const ExceedanceKind kind : {ExceedanceKind::Straightedge, ExceedanceKind::BoeingBump,
+                                    ExceedanceKind::ShortIri, ExceedanceKind::Scallop}) {
+    const auto& list = m.exceedances.of(kind);
+    if (!list) continue;
+    judged.lists[static_cast<std::size_t>(kind)] = list;
+    if (list->pass()) passing.push_back(InfoOf(kind).name);
+    const auto more = ExceedanceRows(*list, u, NameOf(m.data_file));
+    rows.insert(rows.end(), more.begin(), more.end());
+  }
+  const std::vector<ExceedanceCount> counts = ExceedanceCounts(judged);
+  if (counts.empty()) return;
+  doc.insertPara();
+  doc.centerPara();
+  doc.setBold(true);
+  Paragraph(doc, "Locations beyond limits");
+  doc.setBold(false);
+  TableText t(static_cast<int>(rows.size() + passing.size()) + 1, 7);
+  const std::vector<std::string> headings = {
+      "Kind",  "Start" + u.LengthHeading, "End" + u.LengthHeading, "Length" + u.LengthHeading,
+      "Peak", "Peak at" + u.LengthHeading, "Limit"};
+  for (int c = 1; c <= 7; ++c) t.at(1, c) = headings[static_cast<std::size_t>(c - 1)];
+  int r = 2;
+  for (const ExceedanceRow& row : rows) {
+    t.at(r, 1) = row.kind;
+    t.at(r, 2) = Fmt(row.start, "0.0");
+    t.at(r, 3) = Fmt(row.end, "0.0");
+    t.at(r, 4) = Fmt(row.length, "0.0");
+    t.at(r, 5) = Fmt(row.peak, "0.000") + " " + row.value_unit;
+    t.at(r, 6) = Fmt(row.peak_at, "0.0");
+    t.at(r, 7) = Fmt(row.limit, "0.000") + " " + row.value_unit;
+    ++r;
+  }
+  for (const std::string& name : passing) {
+    t.at(r, 1) = name;
+    t.at(r, 2) = "none beyond the limit";
+    ++r;
+  }
+  WriteTable(doc, t);
+  doc.setAlignment(ParagraphAlignment::Left);
+  Paragraph(doc, PassFailLine(counts));
 }
 
 // The response table of the run just made: per part, total, extremes, static forces and the
@@ -606,6 +656,7 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
       doc.setBold(false);
       TableText table = BatchIndexTable(m);
       WriteTable(doc, table);
+      WriteExceedanceTable(doc, m);
 
       doc.setAlignment(ParagraphAlignment::Left);
       doc.insertPara();

@@ -7,6 +7,7 @@
 
 #include "common/number_format.h"
 #include "indexes/bandpass.h"
+#include "indexes/exceedance_series.h"
 #include "profile/filters.h"
 #include "profile/prepare.h"
 #include "indexes/profilograph.h"
@@ -88,6 +89,8 @@ void Session::FillLevel(int level, std::vector<float> data, double step_ft,
                         const std::string& drawnTitle) {
   PlotLevel& l = model_.levels.at(static_cast<std::size_t>(level));
   l.zoomed = 0;
+  // Stretches beyond a limit belong to the series they were found on.
+  model_.exceedances.on_level.at(static_cast<std::size_t>(level)).clear();
   l.data = std::move(data);
   l.step_ft = step_ft;
   l.kind = kind;
@@ -117,6 +120,7 @@ class Session::IndexJob final : public Session::JobBase {
   ProfilographResult profilograph_;
   BandpassResult bandpass_;
   std::vector<float> impulse_;  // the filter test
+  std::optional<ExceedanceList> exceedances_;  // none for the band-pass and the filter test
 };
 
 void Session::IndexJob::Run(Progress& progress) {
@@ -146,6 +150,8 @@ void Session::IndexJob::Run(Progress& progress) {
       RequireFinite(straightedge_.line_start);
       RequireFinite(straightedge_.line_end);
       RequireFinite(sections_);
+      exceedances_ = JudgeSeries(ExceedanceKind::Straightedge, straightedge_.deviation,
+                                 prepared_.spacing, s);
       break;
     }
     case IndexKind::BoeingBump:
@@ -158,6 +164,8 @@ void Session::IndexJob::Run(Progress& progress) {
       } catch (const std::invalid_argument&) {
         // A profile without a single bump has no distribution to write.
       }
+      exceedances_ =
+          JudgeSeries(ExceedanceKind::BoeingBump, bump_.series.index, prepared_.spacing, s);
       break;
     case IndexKind::Iri:
       iri_ = ComputeIRI(prepared_, s.AveragingDistance, units_, progress);
@@ -165,6 +173,12 @@ void Session::IndexJob::Run(Progress& progress) {
       RequireFinite(iri_.part_iri);
       RequireFinite({iri_.total, iri_.first_2000, iri_.centre_2000, iri_.last_2000});
       RequireFinite(iri_.section_indexes);
+      exceedances_ = JudgeSeries(
+          ExceedanceKind::ShortIri,
+          ShortIntervalIri(std::span<const float>(iri_.slope).first(
+                               static_cast<std::size_t>(iri_.plotted)),
+                           prepared_.spacing, kShortIriBase),
+          prepared_.spacing, s);
       break;
     case IndexKind::Profilograph:
       profilograph_ = ComputeCAProfilograph(prepared_, s.SectionLengthCAPI, units_, progress);
@@ -172,6 +186,8 @@ void Session::IndexJob::Run(Progress& progress) {
       RequireFinite({profilograph_.total, profilograph_.first_2000, profilograph_.centre_2000,
                      profilograph_.last_2000});
       RequireFinite(profilograph_.section_indexes);
+      exceedances_ = JudgeSeries(ExceedanceKind::Scallop,
+                                 ScallopHeightsAboveBand(profilograph_), prepared_.spacing, s);
       break;
     case IndexKind::Bandpass:
       bandpass_ = ComputeBandpassIndex(profile_, s.SampleSpacing);
@@ -279,6 +295,11 @@ void Session::IndexJob::Apply() {
         m.flags.bandpass_done = true;
         break;
       }
+    }
+    if (exceedances_) {
+      const ExceedanceKind kind = exceedances_->kind;
+      m.exceedances.on_level.at(static_cast<std::size_t>(InfoOf(kind).level)) = {kind};
+      m.exceedances.lists[static_cast<std::size_t>(kind)] = std::move(exceedances_);
     }
     m.chart_row_enabled[static_cast<std::size_t>(index.chart_row - 1)] = true;
     ModelChange::AddTo(session.changes().indexes, k_);

@@ -64,6 +64,7 @@ class Session::SimulationJob final : public Session::JobBase {
           DecimationFactor(kCoarseDecimation, s.SampleSpacing, s.Decimation), s.SmoothEnds,
           s.SmoothingDistance);
       result_ = tarmac::RunSimulation(prepared_, in_, progress);
+      JudgeResponses();
     } catch (const SimulationFailure& f) {
       throw JobRefusal{SimulationFailureText(f), SimulationFailureTitle(f)};
     }
@@ -72,8 +73,25 @@ class Session::SimulationJob final : public Session::JobBase {
     return {e.what(), kFatalErrorTitle};
   }
   void Apply() override;
+  // The stretches where each response goes beyond its limit, on the samples the levels show.
+  void JudgeResponses() {
+    static constexpr ExceedanceKind kOfLevel[] = {
+        ExceedanceKind::CgAcceleration, ExceedanceKind::PilotAcceleration,
+        ExceedanceKind::NoseLoad, ExceedanceKind::MainLoad, ExceedanceKind::RearMainLoad};
+    const auto n = static_cast<std::size_t>(result_.sample_count);
+    for (const ResponseLevel& rl : result_.levels) {
+      if (rl.level < 1 || rl.level > 5 || rl.values.size() < n + 1) continue;
+      ExceedanceList list =
+          JudgeSeries(kOfLevel[rl.level - 1], std::span<const float>(rl.values).subspan(1, n),
+                      result_.spacing_ft, settings_, result_.speed_fps);
+      list.run = result_.aircraft_type + " at " +
+                 FormatNumber(result_.speed_fps / kKnotsToFps, "0") + " knots";
+      exceedances_.push_back(std::move(list));
+    }
+  }
 
   SimulationInput in_;
+  std::vector<ExceedanceList> exceedances_;
   PreparedProfile prepared_;
   SimulationResult result_;
 };
@@ -124,6 +142,16 @@ void Session::SimulationJob::Apply() {
   }
   session.AppendResults(SimulationReportLines(r, m.settings.SampleSpacing, m.units));
 
+  // The responses now fill levels 1..5: the index stretches stay listed but are no longer drawn.
+  for (const ExceedanceKindInfo& info : ExceedanceKinds())
+    if (info.kind >= ExceedanceKind::CgAcceleration)
+      m.exceedances.lists[static_cast<std::size_t>(info.kind)].reset();
+  for (int level = 1; level <= 5; ++level) m.exceedances.on_level.at(static_cast<std::size_t>(level)).clear();
+  for (ExceedanceList& list : exceedances_) {
+    const ExceedanceKind kind = list.kind;
+    m.exceedances.on_level.at(static_cast<std::size_t>(InfoOf(kind).level)) = {kind};
+    m.exceedances.lists[static_cast<std::size_t>(kind)] = std::move(list);
+  }
   m.simulation = std::move(r);
   m.simulation_input = std::move(prepared_);
   m.prepared = m.simulation_input;

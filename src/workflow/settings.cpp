@@ -42,17 +42,38 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 }
 
 double DisplayFactor(const SettingSpec& spec, const Units& u) {
-  return spec.unit == UnitKind::Length ? u.LengthFactor : 1.0;
+  switch (spec.unit) {
+    case UnitKind::Length: return u.LengthFactor;
+    case UnitKind::Elevation: return u.MmFactor;
+    case UnitKind::Roughness: return u.RoughnessFactor;
+    case UnitKind::Knots:
+    case UnitKind::None: return 1.0;
+  }
+  return 1.0;
 }
 
 std::string UnitText(const SettingSpec& spec, const Units& u) {
   switch (spec.unit) {
     case UnitKind::Length: return u.LengthHeading;
     case UnitKind::Knots: return "knots";
+    case UnitKind::Elevation: return u.Metric ? "mm" : "in";
+    case UnitKind::Roughness: return u.Metric ? "m/km" : "in/mi";
     case UnitKind::None: return "";
   }
   return "";
 }
+
+// The limits whose metric default is a round metric value, not the exact conversion of the
+// customary one (internal units).
+struct UnitDefault {
+  double Settings::*member;
+  double customary, metric;
+};
+constexpr UnitDefault kUnitDefaults[] = {
+    {&Settings::StraightedgeLimit, 0.25, 6.0 / 25.4},
+    {&Settings::ShortIriLimit, 160.0, 2.5 / 0.015778787},
+    {&Settings::ScallopLimit, 0.3, 8.0 / 25.4},
+};
 
 constexpr std::array<std::string_view, 2> kDecimationChoices = {"spacing", "fixed"};
 std::string_view GetDecimation(const Settings& s) { return DecimationRuleName(s.Decimation); }
@@ -95,6 +116,24 @@ const std::vector<SettingSpec>& NumericSettings() {
       {"SectionLengthCAPI", "Section Length for CA PI,", "Section Length for CA PI",
        UnitKind::Length, "0.0", "#,##0", 328, 656, &GetF<&Settings::SectionLengthCAPI>,
        &SetF<&Settings::SectionLengthCAPI>},
+      {"StraightedgeLimit", " Straightedge Limit,", "Straightedge Limit", UnitKind::Elevation,
+       "0.00", "0.00", 0.01, 10, &GetD<&Settings::StraightedgeLimit>,
+       &SetD<&Settings::StraightedgeLimit>},
+      {"BumpIndexLimit", " Boeing Bump Index Limit", "Boeing Bump Index Limit", UnitKind::None,
+       "0.00", "0.00", 0.1, 10, &GetD<&Settings::BumpIndexLimit>,
+       &SetD<&Settings::BumpIndexLimit>},
+      {"ShortIriLimit", " IRI Limit over 25 ft,", "IRI Limit over 25 ft", UnitKind::Roughness,
+       "0.00", "0.00", 10, 2000, &GetD<&Settings::ShortIriLimit>,
+       &SetD<&Settings::ShortIriLimit>},
+      {"ScallopLimit", " Profilograph Scallop Limit,", "Profilograph Scallop Limit",
+       UnitKind::Elevation, "0.00", "0.00", 0.05, 5, &GetD<&Settings::ScallopLimit>,
+       &SetD<&Settings::ScallopLimit>},
+      {"AccelerationLimit", " Acceleration Limit, g", "Acceleration Limit", UnitKind::None,
+       "0.00", "0.00", 0.05, 2, &GetD<&Settings::AccelerationLimit>,
+       &SetD<&Settings::AccelerationLimit>},
+      {"DynamicLoadLimit", " Dynamic Load Limit", "Dynamic Load Limit", UnitKind::None, "0.00",
+       "0.00", 0.05, 2, &GetD<&Settings::DynamicLoadLimit>,
+       &SetD<&Settings::DynamicLoadLimit>},
   };
   return specs;
 }
@@ -152,11 +191,31 @@ std::optional<double> ParseDecimalNumber(std::string_view text) {
   return text[0] == '-' ? -v : v;
 }
 
+double SettingDisplayFactor(const SettingSpec& spec, const Units& units) {
+  return DisplayFactor(spec, units);
+}
+
+std::string SettingUnitText(const SettingSpec& spec, const Units& units) {
+  return UnitText(spec, units);
+}
+
+std::optional<double> SettingEntryValue(const SettingSpec& spec, const Units& units,
+                                        double value) {
+  const double f = DisplayFactor(spec, units);
+  const double lo = spec.min * f, hi = spec.max * f;
+  constexpr double kLimitTolerance = 1e-9;  // relative; far below any digit a person types
+  const double loSlack = kLimitTolerance * std::fabs(lo), hiSlack = kLimitTolerance * std::fabs(hi);
+  // Written so that a value that is not a number falls outside.
+  if (!(value >= lo - loSlack && value <= hi + hiSlack)) return std::nullopt;
+  if (value <= lo + loSlack) return spec.min;
+  if (value >= hi - hiSlack) return spec.max;
+  return value / f;
+}
+
 std::string SettingRangeMessage(const SettingSpec& spec, const Units& units, double value) {
   const double f = DisplayFactor(spec, units);
   const double lo = spec.min * f, hi = spec.max * f;
-  // Written so that a value that is not a number falls outside.
-  if (lo <= value && value <= hi) return "";
+  if (SettingEntryValue(spec, units, value)) return "";
   const std::string fmt(spec.dialog_format);
   const std::string name(spec.dialog_name);
   return name + " cannot be less than " + FormatNumber(lo, fmt) + kCrLf + "or greater than " +
@@ -167,6 +226,8 @@ std::string SettingRangeMessage(const SettingSpec& spec, const Units& units, dou
 std::string SettingLabel(const SettingSpec& spec, const Units& units) {
   std::string label(spec.label);
   if (spec.unit == UnitKind::Length) label += units.LengthLabel;
+  if (spec.unit == UnitKind::Elevation || spec.unit == UnitKind::Roughness)
+    label += UnitText(spec, units);
   return label;
 }
 
@@ -223,9 +284,17 @@ SettingEdit ApplySettingEntry(Settings& s, const Units& units, const SettingSpec
   }
   r.message = SettingRangeMessage(spec, units, *value);
   if (!r.message.empty()) return r;
-  spec.set(s, *value / DisplayFactor(spec, units));
+  spec.set(s, *SettingEntryValue(spec, units, *value));
   r.changed = true;
   return r;
+}
+
+void SetUnitSystem(Settings& s, bool metric) {
+  if (s.Metric != metric)
+    for (const UnitDefault& d : kUnitDefaults)
+      if (s.*d.member == (s.Metric ? d.metric : d.customary))
+        s.*d.member = metric ? d.metric : d.customary;
+  s.Metric = metric;
 }
 
 void SetSurfaceFromBox(Settings& s, bool concreteChecked) {

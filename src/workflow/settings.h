@@ -28,6 +28,16 @@ struct Settings {
   std::int32_t NumberOfModes = 10;
   float CuttingLength = 0;                            // ft cut from each end when reading
   float SectionLengthCAPI = 500;                      // ft
+  // Limits beyond which a stretch of a series is listed (internal units). Three have a round
+  // default in each unit system (0.25 in or 6 mm, 160 in/mile or 2.5 m/km, 0.3 in or 8 mm):
+  // SetUnitSystem moves a limit at one system's default to the other's; a limit the person
+  // entered keeps the value entered, whichever units follow.
+  double StraightedgeLimit = 0.25;  // in
+  double BumpIndexLimit = 1.0;      // ratio to the allowable bump height
+  double ShortIriLimit = 160;       // in/mile, over the short-interval base
+  double ScallopLimit = 0.3;        // in above the blanking band
+  double AccelerationLimit = 0.4;  // g, cg and pilot station, either sign
+  double DynamicLoadLimit = 0.4;   // gear load change over static load, either sign
   // How the preparation of a profile chooses its decimation factor ("DecimationRule").
   DecimationRule Decimation = DecimationRule::Spacing;
   // The main window's check boxes that are settings too.
@@ -40,7 +50,8 @@ struct Settings {
 };
 
 // How a numeric setting is entered and shown.
-enum class UnitKind { Length, Knots, None };
+// Elevation: inches or millimetres; Roughness: in/mile or m/km.
+enum class UnitKind { Length, Knots, None, Elevation, Roughness };
 
 // A number typed in a range, or one text of a fixed list.
 enum class SettingKind { Number, Choice };
@@ -77,6 +88,16 @@ std::optional<double> ParseDecimalNumber(std::string_view text);
 // lies within (both limits allowed).
 std::string SettingRangeMessage(const SettingSpec& spec, const Units& units, double value);
 
+// The factor from internal to display units of a setting, and the unit shown beside its value
+// in the dialog ("" for a plain number).
+double SettingDisplayFactor(const SettingSpec& spec, const Units& units);
+std::string SettingUnitText(const SettingSpec& spec, const Units& units);
+
+// The internal value an entry in display units stands for, or nothing when it lies outside the
+// range. An entry within a relative 1e-9 of a limit stands for the limit itself: a metric limit
+// such as 656 ft = 199.9488 m is not exact in binary, and typed as listed it must be taken.
+std::optional<double> SettingEntryValue(const SettingSpec& spec, const Units& units, double value);
+
 // The grid row label with its unit ("Sample Spacing,ft").
 std::string SettingLabel(const SettingSpec& spec, const Units& units);
 // The value shown in the grid, in display units and the display format (a choice as its text).
@@ -94,6 +115,10 @@ SettingEdit ApplySettingEntry(Settings& s, const Units& units, const SettingSpec
                               std::string_view entry);
 // The dialog prompt text for a setting ("The current value of ...").
 std::string SettingPrompt(const SettingSpec& spec, const Settings& s, const Units& units);
+
+// Switches the settings to a unit system (`Metric`): the limits at the defaults of the other
+// system take this system's defaults.
+void SetUnitSystem(Settings& s, bool metric);
 
 // Surface type rules: the concrete box and the three options of the parameter window.
 void SetSurfaceFromBox(Settings& s, bool concreteChecked);

@@ -55,7 +55,7 @@ TEST_F(ParameterWindowTest, EveryNumericRowThroughTheDialogInBothUnitSystems) {
       const std::string name(spec.name);
       const int row = params->RowOf(name);
       ASSERT_GE(row, 0) << name;
-      const double lf = spec.unit == UnitKind::Length ? f : 1.0;
+      const double lf = SettingDisplayFactor(spec, window->model().units);
       const double before = spec.get(settings());
       prompts.messages.clear();
       prompts.asked.clear();

@@ -73,7 +73,7 @@ TEST_F(BatchTest, RunwayReportsTwoProfilesInOrderWithSevenColumnTable) {
   EXPECT_EQ(da.CountStartingWith("Decimation rule"), 1);
 
   // Index table, 7 columns: the headings keep their inner blanks.
-  ASSERT_EQ(da.tables.size(), 5u);
+  ASSERT_EQ(da.tables.size(), 6u);  // and the locations beyond limits after it
   EXPECT_EQ(da.Text(1, 1, 2), "Length        (ft)");
   EXPECT_EQ(da.Text(1, 1, 7), "CA PI         (in/mile)");
   const auto [rows, cols] = da.tables[0];
@@ -95,17 +95,21 @@ TEST_F(BatchTest, RunwayReportsTwoProfilesInOrderWithSevenColumnTable) {
             "restartcontinue-");
   EXPECT_EQ(da.cells.at({1, 2, 7}).first, "-");  // the profilograph column is not merged
 
+  // The table of locations beyond limits follows the index table, headed by its name.
+  EXPECT_EQ(da.CountStartingWith("Locations beyond limits"), 1);
+  EXPECT_EQ(da.Text(2, 1, 2), "Start(ft)");
+
   // Response tables: parts + header + Total, Max, Min, Static Force and three stretches; the
   // B-747 has the rear main gear column.
-  EXPECT_EQ(da.tables[1].second, 6);
-  EXPECT_EQ(da.tables[2].second, 7);
-  EXPECT_EQ(da.Text(3, 1, 7), "MainRear Dyn-coefficient");
-  const int parts = da.tables[1].first - 8;
-  EXPECT_EQ(da.Text(2, parts + 2, 1), "Total");
-  EXPECT_EQ(da.Text(2, parts + 5, 1), "Static Force(lb)");
+  EXPECT_EQ(da.tables[2].second, 6);
+  EXPECT_EQ(da.tables[3].second, 7);
+  EXPECT_EQ(da.Text(4, 1, 7), "MainRear Dyn-coefficient");
+  const int parts = da.tables[2].first - 8;
+  EXPECT_EQ(da.Text(3, parts + 2, 1), "Total");
+  EXPECT_EQ(da.Text(3, parts + 5, 1), "Static Force(lb)");
   // Gear loads carry the aircraft: nose plus main gears near the weight (within 5 %).
-  const double gears = da.Number(3, parts + 5, 5) + da.Number(3, parts + 5, 6) + da.Number(3, parts + 5, 7);
-  EXPECT_NEAR(gears / da.Number(3, parts + 5, 3), 1.0, 0.05);
+  const double gears = da.Number(4, parts + 5, 5) + da.Number(4, parts + 5, 6) + da.Number(4, parts + 5, 7);
+  EXPECT_NEAR(gears / da.Number(4, parts + 5, 3), 1.0, 0.05);
 }
 
 TEST_F(BatchTest, RefusedProfilesGetNoDocumentTheRunGoesOnAndTheSummarySaysSo) {
