@@ -401,6 +401,9 @@ bool BatchSimulation(Session& session, Document& doc, const std::string& base, i
   }
   const SimulationResult& r = m.simulation;
   summary.simulations.push_back(SummariseSimulation(r, m.settings.AircraftSpeed));
+  for (const ExceedanceCount& c : ExceedanceCounts(m.exceedances))
+    if (c.kind >= ExceedanceKind::CgAcceleration)
+      summary.simulations.back().stretches_beyond_limits += c.stretches;
   const std::int16_t inner = r.inner_steps > 0 ? r.inner_steps : std::int16_t{1};
   Paragraph(doc, " Airframe Damping = " + Fmt(m.settings.DampingFactor, "0.0000") +
                      ", the number of modes = " + Fmt(m.settings.NumberOfModes, "0") +
@@ -632,6 +635,8 @@ bool Session::AutoProcessFile(const std::string& path, int i, int n, const Batch
         }
       }
       end_turn();
+      for (const ExceedanceCount& c : ExceedanceCounts(m.exceedances))
+        if (c.kind < ExceedanceKind::CgAcceleration) summary.limits.push_back({c.name, c.stretches});
 
       doc.setAlignment(ParagraphAlignment::Left);
       std::error_code ec;

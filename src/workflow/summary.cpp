@@ -60,6 +60,12 @@ std::vector<std::vector<SummaryCell>> SummaryCells(const BatchSummaryTable& tabl
       if (std::find(runs.begin(), runs.end(), key) == runs.end()) runs.push_back(key);
     }
 
+  // The kinds of index stretch judged, likewise in the order they first appear.
+  std::vector<std::string> kinds;
+  for (const SummaryRow& r : table.rows)
+    for (const SummaryLimit& l : r.limits)
+      if (std::find(kinds.begin(), kinds.end(), l.kind) == kinds.end()) kinds.push_back(l.kind);
+
   std::vector<std::vector<SummaryCell>> cells;
   std::vector<SummaryCell> head{Text("Profile"), Text("Length" + len), Text("Spacing" + len)};
   for (const IndexColumn& c : kIndexColumns) {
@@ -75,6 +81,15 @@ std::vector<std::vector<SummaryCell>> SummaryCells(const BatchSummaryTable& tabl
     for (const char* what : {" cg peak (g)", " cg RMS (g)", " pilot peak (g)", " pilot RMS (g)"})
       head.push_back(Text(run + what));
     head.push_back(Text(run + " largest dynamic load coefficient"));
+  }
+  for (const std::string& kind : kinds) {
+    head.push_back(Text(kind + " stretches beyond limit"));
+    head.push_back(Text(kind + " pass"));
+  }
+  for (const auto& [aircraft, knots] : runs) {
+    const std::string run = RunName({aircraft, knots});
+    head.push_back(Text(run + " stretches beyond limits"));
+    head.push_back(Text(run + " pass"));
   }
   cells.push_back(std::move(head));
 
@@ -101,6 +116,28 @@ std::vector<std::vector<SummaryCell>> SummaryCells(const BatchSummaryTable& tabl
       for (double v : {s->cg_peak_g, s->cg_rms_g, s->pilot_peak_g, s->pilot_rms_g,
                        s->largest_load_coefficient})
         row.push_back(Number(v));
+    }
+    // Pass or fail in words, so that a filter on the column reads plainly.
+    const auto judged = [&row](int stretches) {
+      row.push_back(Number(stretches));
+      row.push_back(Text(stretches == 0 ? "pass" : "fail"));
+    };
+    for (const std::string& kind : kinds) {
+      const auto l = std::find_if(r.limits.begin(), r.limits.end(),
+                                  [&](const SummaryLimit& x) { return x.kind == kind; });
+      if (l == r.limits.end())
+        row.insert(row.end(), 2, Text(""));
+      else
+        judged(l->stretches);
+    }
+    for (const auto& key : runs) {
+      const auto s = std::find_if(r.simulations.begin(), r.simulations.end(), [&](const auto& x) {
+        return x.aircraft == key.first && x.knots == key.second;
+      });
+      if (s == r.simulations.end())
+        row.insert(row.end(), 2, Text(""));
+      else
+        judged(s->stretches_beyond_limits);
     }
     cells.push_back(std::move(row));
   }

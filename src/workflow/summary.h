@@ -23,6 +23,15 @@ struct SummarySimulation {
   double cg_peak_g = 0, cg_rms_g = 0;        // largest absolute value, whole-profile RMS
   double pilot_peak_g = 0, pilot_rms_g = 0;
   double largest_load_coefficient = 0;  // the largest of the gears' dynamic load coefficients
+  // The stretches beyond their limits of all its responses (accelerations and gear loads); the
+  // run passes when there is none.
+  int stretches_beyond_limits = 0;
+};
+
+// One kind of index stretch judged against its limit ("Straightedge deviation").
+struct SummaryLimit {
+  std::string kind;
+  int stretches = 0;  // beyond the limit; the profile passes the kind when there is none
 };
 
 struct SummaryRow {
@@ -35,6 +44,7 @@ struct SummaryRow {
   double bump_max = 0;
   double bump_at = 0;  // display length unit from the start of the profile
   std::vector<SummarySimulation> simulations;
+  std::vector<SummaryLimit> limits;  // the index kinds judged, in the order of the lists
 };
 
 struct BatchSummaryTable {

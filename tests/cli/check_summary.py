@@ -17,6 +17,9 @@ problems = []
 INDEXES = [("straightedge", "Straightedge"), ("bump", "Boeing Bump"), ("iri", "IRI"),
            ("profilograph", "CA Profilograph"), ("bandpass", "Bandpass")]
 RUNS = [("B-727", 20), ("B-747", 20), ("B-727", 100), ("B-747", 100)]
+# The index stretches judged against their limits, by the index that owns them in the JSON.
+LIMITS = [("straightedge", "Straightedge deviation"), ("bump", "Boeing Bump Index"),
+          ("iri", "IRI over 25 ft"), ("profilograph", "Profilograph scallop")]
 
 
 def run(*args, expect=0):
@@ -32,7 +35,10 @@ def close(a, b):
 
 
 def check(what, got, want):
-    if not close(got, want):
+    if isinstance(want, str):
+        if got != want:
+            problems.append("%s: summary %r, JSON %r" % (what, got, want))
+    elif not close(got, want):
         problems.append("%s: summary %r, JSON %r" % (what, got, want))
 
 
@@ -68,6 +74,15 @@ def expected_row(profile, metric, runs):
         row[name + " pilot RMS (g)"] = r["gcp"]["total_rms"]
         row[name + " largest dynamic load coefficient"] = max(
             r[g]["max"] for g in ("nose", "main", "rear_main") if g in r)
+        beyond = sum(len(x["exceedances"]) for x in r.values())
+        row[name + " stretches beyond limits"] = beyond
+        row[name + " pass"] = "pass" if all(x["pass"] for x in r.values()) else "fail"
+        if (beyond == 0) != all(x["pass"] for x in r.values()):
+            problems.append("%s: the JSON's pass flags disagree with its stretches" % name)
+    for key, kind in LIMITS:
+        ix = j["indexes"][key]
+        row[kind + " stretches beyond limit"] = len(ix["exceedances"])
+        row[kind + " pass"] = "pass" if ix["pass"] else "fail"
     return row
 
 
