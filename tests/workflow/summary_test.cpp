@@ -40,15 +40,17 @@ TEST(Summary, RowsLineUpWithTheHeadingsWhateverRanOnEachProfile) {
   // The first profile's B-747 run failed and its IRI did not run; the second has both runs.
   SummaryRow first = Row("a, east.pro", {{"B-727", 20, 0.1, 0.01, 0.2, 0.02, 1.3}});
   first.value[2].reset();
+  first.limits = {{"Straightedge deviation", 3}};
   t.rows.push_back(first);
-  t.rows.push_back(Row("b.pro", {{"B-727", 20, 0.11, 0.011, 0.21, 0.021, 1.31},
-                                 {"B-747", 20, 0.12, 0.012, 0.22, 0.022, 1.32}}));
+  t.rows.push_back(Row("b.pro", {{"B-727", 20, 0.11, 0.011, 0.21, 0.021, 1.31, 0},
+                                 {"B-747", 20, 0.12, 0.012, 0.22, 0.022, 1.32, 2}}));
+  t.rows.back().limits = {{"Straightedge deviation", 0}, {"Boeing Bump Index", 1}};
   t.failed = {"c.dat (wrong extension)", "d.pro (not found)"};
   const auto cells = SummaryCells(t);
   ASSERT_EQ(cells.size(), 4u);  // headings, two profiles, failed
   const auto head = Texts(cells[0]);
-  // 3 + 5 x 4 + 2 + 2 runs x 5.
-  ASSERT_EQ(head.size(), 35u);
+  // 3 + 5 x 4 + 2 + 2 runs x 5, then two kinds judged and two runs, each a count and a verdict.
+  ASSERT_EQ(head.size(), 43u);
   EXPECT_EQ(head[1], "Length (ft)");
   EXPECT_EQ(head[3], "Straightedge (in)");
   EXPECT_EQ(head[4], "Straightedge First2000 (in)");
@@ -67,6 +69,21 @@ TEST(Summary, RowsLineUpWithTheHeadingsWhateverRanOnEachProfile) {
   EXPECT_DOUBLE_EQ(*cells[1][15].number, 4.5);  // the profilograph after the empty IRI
   EXPECT_DOUBLE_EQ(*cells[2][30].number, 0.12);
   EXPECT_DOUBLE_EQ(*cells[2][24].number, 1234.5);
+  EXPECT_EQ(head[35], "Straightedge deviation stretches beyond limit");
+  EXPECT_EQ(head[38], "Boeing Bump Index pass");
+  EXPECT_EQ(head[39], "B-727 20 kt stretches beyond limits");
+  EXPECT_EQ(head[42], "B-747 20 kt pass");
+  // A kind not judged and a run that failed are empty; otherwise a count and pass or fail.
+  EXPECT_DOUBLE_EQ(*cells[1][35].number, 3);
+  EXPECT_EQ(cells[1][36].text, "fail");
+  EXPECT_EQ(Texts(cells[1]).at(38), "");
+  EXPECT_FALSE(cells[1][37].number.has_value());
+  EXPECT_FALSE(cells[1][41].number.has_value());
+  EXPECT_EQ(cells[1][40].text, "pass");
+  EXPECT_EQ(cells[2][36].text, "pass");
+  EXPECT_DOUBLE_EQ(*cells[2][37].number, 1);
+  EXPECT_DOUBLE_EQ(*cells[2][41].number, 2);
+  EXPECT_EQ(cells[2][42].text, "fail");
   EXPECT_EQ(Texts(cells[3]), (std::vector<std::string>{
                                  "Failed", "c.dat (wrong extension); d.pro (not found)"}));
 
