@@ -118,6 +118,11 @@ int RunProcessSim(const ProcessSimOptions& o) {
     PutBackUnfinishedLogs(logs);
     return OutcomeOfOutputs(kComputationRefused);
   }
+  if (ok) {
+    const Session::ListOutcome& outcome = s.LastList();
+    std::cout << outcome.completed << " of " << outcome.listed
+              << " measurements simulated and reported\n";
+  }
   std::cout << "log: " << FolderOf(list) << "ProDatFiles.log\n";
   return OutcomeOfOutputs(ok ? kOk : kInputRefused);
 }

@@ -52,4 +52,16 @@ std::string BatchClosingMessage(const Session::BatchOutcome& o, double seconds) 
   return text;
 }
 
+std::string ListClosingMessage(const Session::ListOutcome& o, double seconds) {
+  std::string text = std::to_string(o.completed) + " of " + std::to_string(o.listed) +
+                     " measurements simulated and reported";
+  if (o.cancelled) text += "; cancelled";
+  text += ". ET = " + FormatNumber(seconds, "0") + " s";
+  if (!o.failures.empty()) {
+    text += "\r\n\r\nWhat went wrong (also in " + o.log + "):";
+    for (const std::string& line : o.failures) text += "\r\n" + line;
+  }
+  return text;
+}
+
 }  // namespace tarmac::ui

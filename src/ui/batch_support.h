@@ -50,4 +50,8 @@ class KeptPrompts final : public Prompts {
 // elapsed seconds, and then one line per profile that failed, with why.
 std::string BatchClosingMessage(const Session::BatchOutcome& outcome, double seconds);
 
+// The closing message of "ProcessSim All": how many measurements of the list were simulated and
+// reported, the elapsed seconds, then what went wrong, one line each, as the list log has it.
+std::string ListClosingMessage(const Session::ListOutcome& outcome, double seconds);
+
 }  // namespace tarmac::ui

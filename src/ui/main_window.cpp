@@ -650,17 +650,29 @@ void MainWindow::ProcessSimAll() {
   const Settings settings = model().settings;
   auto kept = std::make_shared<KeptPrompts>();
   auto ok = std::make_shared<std::atomic<bool>>(false);
+  // Written by the worker, read once it has finished.
+  auto outcome = std::make_shared<std::optional<Session::ListOutcome>>();
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
   runner_.StartWork(
       QStringLiteral("ProcessSim All"),
-      [kept, ok, settings, l = *list](Progress& p) {
+      [kept, ok, outcome, settings, l = *list](Progress& p) {
         kept->ForwardStatus(&p);
         RenderPlotSink plots;
         Session s(*kept, &plots);
         s.SetProgress(&p);
-        if (ApplySettings(s, settings)) ok->store(s.ProcessSimList(l));
+        if (!ApplySettings(s, settings)) return;
+        const bool listed = s.ProcessSimList(l);
+        ok->store(listed);
+        // A list that could not be read or logged has said so in a message of its own.
+        if (listed || s.LastList().cancelled) *outcome = s.LastList();
       },
-      [this, kept, ok](bool cancelled) {
+      [this, kept, ok, outcome, clock](bool cancelled) {
         for (const KeptPrompts::Kept& m : kept->Messages()) prompts_.Message(m.text, m.title);
+        if (outcome->has_value())
+          prompts_.Message(
+              ListClosingMessage(**outcome, static_cast<double>(clock->elapsed()) / 1000.0),
+              "ProcessSim All");
         SetStatus(cancelled ? "Cancelled" : ok->load() ? "ProcessSim All finished"
                                                        : "ProcessSim All failed");
         return ok->load();

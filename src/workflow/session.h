@@ -103,6 +103,17 @@ class Session {
   // per line; relative paths are taken from the list's folder). Writes "ProDatFiles.log" beside
   // the list and, per measurement, its ".Log" and ".docx". False when the list cannot be read.
   bool ProcessSimList(const std::string& listFile);
+  // What the last list run did: the measurements listed and completed, and one line per thing
+  // that went wrong ("runs/R12: Runway Speed simulation of the B-727 not made: ..."), the lines
+  // of the list log.
+  struct ListOutcome {
+    int listed = 0;
+    int completed = 0;  // with both runs made and the report and log written
+    std::vector<std::string> failures;
+    bool cancelled = false;
+    std::string log;  // the list log's path
+  };
+  const ListOutcome& LastList() const { return list_outcome_; }
   // The log block of the last run for a measurement (empty when no run has been made).
   std::vector<std::string> WriteLogData(const std::string& measurementName) const;
 
@@ -301,6 +312,7 @@ class Session {
   std::string results_failure_shown_;  // the results file whose failure was shown
   BatchOutcome batch_;
   std::vector<SummaryRow> batch_summary_;
+  ListOutcome list_outcome_;
   Progress* progress_ = nullptr;
   NullProgress null_progress_;
   ProfileModel model_;

@@ -1,6 +1,7 @@
 // The simulation commands: one aircraft run over the profile in hand, and the
 // unattended taxi-speed and runway-speed runs over a list of measurements with
 // a log and a report each.
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -197,8 +198,45 @@ std::vector<std::string> Session::WriteLogData(const std::string& measurementNam
   return SimulationLogLines(model_.simulation, measurementName, model_.settings.SampleSpacing);
 }
 
+namespace {
+
+// The progress of one measurement of a list as a share of the whole list, so that the bar runs
+// once across the list rather than once per simulation: each measurement's share is split
+// between its runs, and the bar never moves back (the read before the first run reports too).
+class ListProgress final : public Progress {
+ public:
+  ListProgress(Progress& whole, std::size_t count) : whole_(whole), count_(count) {}
+  void Begin(std::size_t measurement, int part = 0, int parts = 1) {
+    at_ = measurement;
+    part_ = part;
+    parts_ = parts;
+    step(0, 1);
+  }
+  void step(long long done, long long total) override {
+    const double within = total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 0.0;
+    const double share = (static_cast<double>(part_) + within) / static_cast<double>(parts_);
+    const auto reached =
+        static_cast<long long>((static_cast<double>(at_) + share) * static_cast<double>(kScale));
+    last_ = std::max(last_, reached);
+    whole_.step(last_, static_cast<long long>(count_) * kScale);
+  }
+  bool cancelled() const override { return whole_.cancelled(); }
+  void status(const std::string& text) override { whole_.status(text); }
+
+ private:
+  static constexpr long long kScale = 1000;
+  Progress& whole_;
+  std::size_t count_;
+  std::size_t at_ = 0;
+  int part_ = 0, parts_ = 1;
+  long long last_ = 0;
+};
+
+}  // namespace
+
 bool Session::ProcessSimList(const std::string& listFile) {
   ChangeScope scope(*this);
+  list_outcome_ = ListOutcome{};
   std::vector<std::string> names;
   {
     std::ifstream f(listFile);
@@ -219,6 +257,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
     }
   }
   const std::string listLog = FolderOf(listFile) + kListLogName;
+  list_outcome_.log = listLog;
   try {
     WriteFileAtomically(listLog, "");
   } catch (const std::exception&) {
@@ -230,15 +269,31 @@ bool Session::ProcessSimList(const std::string& listFile) {
   const bool batchBefore = m.batch_mode;
   const std::string baseCaption = "Profile and Roughness Indexes";
   const auto count = names.size();
+  list_outcome_.listed = static_cast<int>(count);
+  // Every line of the list log but the closing one is a failure the person is told of at the end.
+  const auto fail = [&](const std::string& line) {
+    AppendLine(listLog, line);
+    list_outcome_.failures.push_back(line);
+  };
+  ListProgress list_progress(progress(), count);
+  // The runs report to the list's progress; the session's own is back however the loop ends.
+  struct Restore {
+    Progress*& slot;
+    Progress* const before;
+    ~Restore() { slot = before; }
+  } restore{progress_, progress_};
+  progress_ = &list_progress;
   bool cancelled = false;
   for (std::size_t i = 0; i < count && !cancelled; ++i) {
+    list_progress.Begin(i);
     const std::string& name = names[i];
+    const std::size_t failures_before = list_outcome_.failures.size();
     const std::string caption = baseCaption + " " + name + "  " +
                                 FormatNumber(static_cast<double>(i + 1), "0") + " of " +
                                 FormatNumber(static_cast<double>(count), "0");
     const std::string pro = ExistingProfile(name);
     if (pro.empty()) {
-      AppendLine(listLog, name + " not processed because the .Pro file does not exist.");
+      fail(name + " not processed because the .Pro file does not exist.");
       continue;
     }
     // The measurement's log is gathered and replaces the old one only once the measurement is
@@ -246,7 +301,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
     const std::string logFile = name + ".Log";
     std::vector<std::string> logLines;
     if (!ReadFile(pro)) {
-      AppendLine(listLog, name + " not processed because the .Pro file cannot be read.");
+      fail(name + " not processed because the .Pro file cannot be read.");
       continue;
     }
     // The reports of the runs go to the measurement's log and document, not to
@@ -295,7 +350,9 @@ bool Session::ProcessSimList(const std::string& listFile) {
         double knots;
         const char* label;
       };
+      int part = 0;
       for (const Run run : {Run{kTaxiKnots, "Taxi Speed"}, Run{kRunwayKnots, "Runway Speed"}}) {
+        list_progress.Begin(i, part++, 2);
         std::string why;
         if (Simulate(run.knots * kKnotsToFps, &why)) {
           doc.insertText(std::string("CG Acceleration, ") + run.label);
@@ -309,7 +366,7 @@ bool Session::ProcessSimList(const std::string& listFile) {
                                    m.settings.AircraftType + " not made: " + why;
           doc.insertText(text);
           doc.insertPara();
-          AppendLine(listLog, name + ": " + text);
+          fail(name + ": " + text);
           if (progress().cancelled()) {
             cancelled = true;
             break;
@@ -326,12 +383,12 @@ bool Session::ProcessSimList(const std::string& listFile) {
         doc.save(name + ".docx");
       } catch (const DocumentError& e) {
         NoteOutputFailure(name + ".docx", e.what());
-        AppendLine(listLog, name + ": the report cannot be saved: " + e.what());
+        fail(name + ": the report cannot be saved: " + e.what());
       }
     } catch (const std::exception& e) {
       // A picture the writer refuses ends this measurement's report, not the
       // batch.
-      AppendLine(listLog, name + ": the report cannot be made: " + e.what());
+      fail(name + ": the report cannot be made: " + e.what());
     }
     if (cancelled) break;
     std::string logText;
@@ -339,9 +396,11 @@ bool Session::ProcessSimList(const std::string& listFile) {
     try {
       WriteFileAtomically(logFile, logText);
     } catch (const std::exception& e) {
-      AppendLine(listLog, name + ": the log " + logFile + " cannot be written: " + e.what());
+      fail(name + ": the log " + logFile + " cannot be written: " + e.what());
     }
+    if (list_outcome_.failures.size() == failures_before) ++list_outcome_.completed;
   }
+  list_outcome_.cancelled = cancelled;
   if (cancelled) AppendLine(listLog, "Cancelled.");
   m.batch_mode = batchBefore;
   prompts_.Status(cancelled ? "Cancelled" : "All Processed");

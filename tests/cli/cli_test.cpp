@@ -250,6 +250,28 @@ TEST_F(Cli, MeasurementReportCarriesThePlotPicturesAndProcessSimLogsMissingFiles
   EXPECT_NE(doc.find("word/media/image5.png"), std::string::npos);
   EXPECT_EQ(doc.find("word/media/image6.png"), std::string::npos);
   EXPECT_TRUE(prompts_.messages.empty());
+  EXPECT_EQ(s.LastList().completed, 1);
+
+  // The bar runs once across a list: never back, half-way after the first of two measurements.
+  struct Recorded final : Progress {
+    std::vector<double> fractions;
+    void step(long long done, long long total) override {
+      fractions.push_back(static_cast<double>(done) / static_cast<double>(total));
+    }
+    bool cancelled() const override { return false; }
+  } recorded;
+  std::ofstream(path("twice.txt")) << "swell.Pro\nswell.Pro\n";
+  s.SetProgress(&recorded);
+  ASSERT_TRUE(s.ProcessSimList(path("twice.txt")));
+  s.SetProgress(nullptr);
+  ASSERT_GT(recorded.fractions.size(), 4u);
+  EXPECT_TRUE(std::is_sorted(recorded.fractions.begin(), recorded.fractions.end()));
+  EXPECT_GE(recorded.fractions.back(), 0.99);
+  EXPECT_LE(recorded.fractions.back(), 1.0);
+  EXPECT_NE(std::find(recorded.fractions.begin(), recorded.fractions.end(), 0.5),
+            recorded.fractions.end());
+  EXPECT_EQ(s.LastList().listed, 2);
+  EXPECT_EQ(s.LastList().completed, 2);
 
   EXPECT_EQ(RunTarmac("process-sim " + path("no-list.txt")).rc, 3);
   std::ofstream(path("list.txt")) << "swell.Pro\nabsent.Pro\n";
@@ -257,6 +279,7 @@ TEST_F(Cli, MeasurementReportCarriesThePlotPicturesAndProcessSimLogsMissingFiles
   EXPECT_EQ(r.rc, 0) << r.out;
   const auto log = testing::ReadLines(path("ProDatFiles.log"));
   EXPECT_EQ(log.at(0), path("absent") + " not processed because the .Pro file does not exist.");
+  EXPECT_NE(r.out.find("1 of 2 measurements simulated and reported\n"), std::string::npos) << r.out;
   const auto a =
       RunTarmac("analyze " + path("swell.pro") + " --index none --simulate DC-10@80 --batch --json -");
   ASSERT_EQ(a.rc, 0);

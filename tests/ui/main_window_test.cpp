@@ -325,10 +325,20 @@ TEST_F(MainWindowTest, ProcessSimAllSimulatesTheListOnTheWorkerAndLogsWhatIsMiss
   EXPECT_EQ(Status(), "ProcessSim All finished");
   EXPECT_TRUE(std::filesystem::exists(list_dir.path() / "runway.Log"));
   const std::string log = ReadAll(list_dir.file("ProDatFiles.log"));
-  EXPECT_NE(log.find("missing not processed because the .Pro file does not exist."),
-            std::string::npos)
-      << log;
+  const std::string missing = list_dir.file("missing") +
+                              " not processed because the .Pro file does not exist.";
+  EXPECT_NE(log.find(missing), std::string::npos) << log;
   EXPECT_EQ(log.find("runway not processed"), std::string::npos) << log;
+  // The closing message counts what was done and lists what went wrong, as the log does.
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].title, "ProcessSim All");
+  const std::string& text = prompts.messages[0].text;
+  EXPECT_EQ(text.rfind("1 of 2 measurements simulated and reported. ET = ", 0), 0u) << text;
+  EXPECT_NE(text.find("\r\n\r\nWhat went wrong (also in " + list_dir.file("ProDatFiles.log") +
+                      "):\r\n" + missing),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("runway"), std::string::npos) << text;
   // The window's profile and results file are not the list's.
   EXPECT_EQ(Results(), results);
   EXPECT_EQ(window->windowTitle().toStdString(), "Profile and Roughness Indexes - " + profile);
