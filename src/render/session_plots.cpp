@@ -1,20 +1,15 @@
 #include "render/session_plots.h"
 
-#include <filesystem>
 #include <string_view>
 
 #include "render/index_chart.h"
 #include "render/level_plot.h"
 #include "render/paint_support.h"
 #include "render/prob_dist_plot.h"
-#include "workflow/atomic_file.h"
 
 namespace tarmac {
 
-void RenderPlotSink::LevelDrawn(const ProfileModel& model, int level) {
-  drawn_[level] = model.levels.at(static_cast<std::size_t>(level));
-  metric_ = model.units.Metric;
-}
+void RenderPlotSink::LevelDrawn(const ProfileModel& model, int) { metric_ = model.units.Metric; }
 
 paint::PrintSize RenderPlotSink::PrintSizeFor(double height_in, const Units& units) const {
   paint::PrintSize size;
@@ -23,8 +18,6 @@ paint::PrintSize RenderPlotSink::PrintSizeFor(double height_in, const Units& uni
   size.dpi = print_dpi;
   return size;
 }
-
-void RenderPlotSink::PanelCleared(int level) { drawn_.erase(level); }
 
 LevelPlot DescribeDrawnLevel(const PlotLevel& l, int level, const Units& units) {
   LevelPlot p;
@@ -77,36 +70,6 @@ std::vector<unsigned char> RenderPlotSink::CdfPicture(const CdfRequest& c) {
   p.title = c.title;
   p.unit_label = c.unit_label;
   return ProbDistPlotPrintPng(p, PrintSizeFor(kCdfHeightIn, MakeUnits(metric_)));
-}
-
-std::vector<std::string> RenderPlotSink::WritePngs(const std::string& dir,
-                                                   const ProfileModel& model) const {
-  std::vector<std::string> written;
-  if (drawn_.empty()) return written;
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (!std::filesystem::is_directory(dir, ec)) {
-    NoteOutputFailure(dir, "Cannot write the plots into " + dir + ": " +
-                               (std::filesystem::exists(dir, ec)
-                                    ? std::string("a file of that name is not a folder")
-                                    : "the folder cannot be made") +
-                               ".");
-    return written;
-  }
-  for (const auto& [level, l] : drawn_) {
-    const auto png = Draw(l, level, model.units);
-    if (png.empty()) continue;
-    const std::string path =
-        (std::filesystem::path(dir) / ("level" + std::to_string(level) + ".png")).string();
-    try {
-      // A picture that cannot be written in whole leaves the older one as it was.
-      WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
-      written.push_back(path);
-    } catch (const std::exception&) {
-      // Noted among the output failures by the writer (or refused after an interruption).
-    }
-  }
-  return written;
 }
 
 }  // namespace tarmac

@@ -1,7 +1,6 @@
 #pragma once
 // A PlotSink that draws with the render layer: the pictures of plot levels, index charts and
 // cumulative distributions that the reports paste, and PNG files of the levels drawn.
-#include <map>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,6 @@ class RenderPlotSink : public PlotSink {
   paint::PrintSize PrintSizeFor(double height_in, const Units& units) const;
 
   void LevelDrawn(const ProfileModel& model, int level) override;
-  void PanelCleared(int level) override;
   std::vector<unsigned char> LevelPicture(const ProfileModel& model, int level) override;
   std::vector<unsigned char> ChartPicture(const ChartRequest& chart,
                                           const ProfileModel& model) override;
@@ -41,14 +39,8 @@ class RenderPlotSink : public PlotSink {
   // (A distribution request names no unit system: it is drawn at the width of the levels last
   // drawn, the same report's.)
 
-  // Writes "level<k>.png" for every level drawn and not cleared since, each replaced atomically;
-  // returns the paths written. A picture or folder that cannot be written is noted among the
-  // output failures (workflow/atomic_file.h) and leaves any older picture as it was.
-  std::vector<std::string> WritePngs(const std::string& dir, const ProfileModel& model) const;
-
  private:
   std::vector<unsigned char> Draw(const PlotLevel& l, int level, const Units& units) const;
-  std::map<int, PlotLevel> drawn_;
   bool metric_ = false;  // the unit system of the levels last drawn
 };
 
