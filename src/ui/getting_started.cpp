@@ -14,7 +14,10 @@ value in metric units; the values themselves do not change.</p>
 <p>Each option of the <b>Indexes</b> frame (or Ctrl+1 to Ctrl+5) computes one index over the
 whole profile and by sections of the averaging distance; its value box shows the result, its
 panel the index along the runway, and the lines go to <i>Results.txt</i> beside the profile.
-Escape or <b>Cancel Op.</b> stops a computation and leaves everything as it was.</p>
+Escape or <b>Cancel Op.</b> stops a computation and leaves everything as it was. The dock
+<b>Locations beyond limits</b> lists where a series goes beyond its limit (the <i>Limit</i>
+rows of <b>In / Out</b>), shades those stretches on the panels and says which kinds pass; a
+double-click on a stretch zooms its panel to it.</p>
 <ul>
 <li><b>Straightedge</b>: the largest gap under a rigid straightedge (12 ft on asphalt, 16 ft on
 concrete) laid on the surface at every position. Inches, or the metric elevation unit. A right
@@ -40,7 +43,8 @@ the profile and of these responses; <b>ShowBars</b> the charts of the indexes by
 <p><b>Save Indexes</b> appends the summary line of the indexes to <i>Indexes.txt</i>.
 <b>Automatically Process All</b> (Alt+A) takes several profiles and writes, for each, a report
 document <i>WordFile/&lt;name&gt;.docx</i> with its indexes, distributions and simulations, and
-its charts in <i>ChartFile/&lt;name&gt;Chart.docx</i>; the profile in the window is left as it
+its charts in <i>ChartFile/&lt;name&gt;Chart.docx</i>, and one spreadsheet of them all,
+<i>WordFile/Summary.xlsx</i> (and <i>Summary.csv</i>); the profile in the window is left as it
 is, and the closing message lists the profiles that could not be processed and why.</p>
 )");
 }
